@@ -1,0 +1,88 @@
+# Helpers shared by the folders' CMakeLists.
+
+set_property(GLOBAL PROPERTY RIVOLET_CORE_TARGETS "")
+
+# A core library: every .cpp of the folder that is not a window (*_form.cpp).
+# Core libraries must never link Qt; rivolet_check_core_boundary() enforces it.
+function(rivolet_core_library name)
+  cmake_parse_arguments(ARG "" "" "LINK" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  list(FILTER sources EXCLUDE REGEX "_form\\.cpp$")
+  if(sources)
+    add_library(${name} STATIC ${sources})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} PUBLIC ${ARG_LINK})
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} INTERFACE ${ARG_LINK})
+  endif()
+  set_property(GLOBAL APPEND PROPERTY RIVOLET_CORE_TARGETS ${name})
+endfunction()
+
+# A window library: the *_form.cpp files of the folder (or the given sources).
+function(rivolet_ui_library name)
+  cmake_parse_arguments(ARG "" "" "LINK;SOURCES" ${ARGN})
+  if(ARG_SOURCES)
+    set(sources ${ARG_SOURCES})
+  else()
+    file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_form.cpp)
+  endif()
+  file(GLOB headers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  add_library(${name} STATIC ${sources} ${headers})
+  set_target_properties(${name} PROPERTIES AUTOMOC ON)
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${ARG_LINK} Qt6::Widgets)
+endfunction()
+
+# One test executable per folder of tests/: every .cpp in it.
+function(rivolet_test_folder name)
+  cmake_parse_arguments(ARG "" "" "LINK;ENV" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(NOT sources)
+    return()
+  endif()
+  add_executable(${name} ${sources})
+  target_link_libraries(${name} PRIVATE ${ARG_LINK} GTest::gtest GTest::gmock GTest::gtest_main)
+  target_compile_definitions(${name} PRIVATE
+    RIVOLET_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+    RIVOLET_CORPUS_DIR="${PROJECT_SOURCE_DIR}/../shared/corpus/feeds"
+    RIVOLET_BIN_DIR="${CMAKE_BINARY_DIR}/bin")
+  include(GoogleTest)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "${ARG_ENV}" TIMEOUT 120)
+endfunction()
+
+function(_rivolet_collect_links target out)
+  set(result "")
+  foreach(prop LINK_LIBRARIES INTERFACE_LINK_LIBRARIES)
+    get_target_property(libs ${target} ${prop})
+    if(libs)
+      list(APPEND result ${libs})
+    endif()
+  endforeach()
+  set(${out} ${result} PARENT_SCOPE)
+endfunction()
+
+# Fails the configure step when a core library reaches Qt, directly or through
+# another library.
+function(rivolet_check_core_boundary)
+  get_property(cores GLOBAL PROPERTY RIVOLET_CORE_TARGETS)
+  foreach(core ${cores})
+    set(seen "")
+    set(queue ${core})
+    while(queue)
+      list(POP_FRONT queue current)
+      if(current IN_LIST seen)
+        continue()
+      endif()
+      list(APPEND seen ${current})
+      if(current MATCHES "Qt" OR current MATCHES "qt6" OR current MATCHES "rivolet_.*_ui$" OR current STREQUAL "rivolet_platform")
+        message(FATAL_ERROR "Core library ${core} links ${current}: the core must not depend on Qt")
+      endif()
+      if(TARGET ${current})
+        _rivolet_collect_links(${current} links)
+        list(APPEND queue ${links})
+      endif()
+    endwhile()
+  endforeach()
+endfunction()

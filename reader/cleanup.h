@@ -1,0 +1,33 @@
+// The clean-up passes that turn feed text into display text: the tag table,
+// the entity table and their variants, all run by one replace-all engine.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace rivolet {
+
+// Which entity table a DecodeEntities call runs.
+enum class EntityTable {
+  kReader,       // all 36 steps (the feed readers)
+  kNewFeed,      // steps 1 to 28 (the New feed dialog)
+  kInformation,  // every step but 32 (the Feed information dialog)
+};
+
+// Which form of the table: kSingleByte for Windows-1250 text; kUtf8 for text
+// that is still UTF-8 (byte steps left out, letter references insert UTF-8).
+enum class TextForm { kSingleByte, kUtf8 };
+
+// Deletes the 23 markup strings of the tag table; no trimming.
+std::string StripTags(std::string_view text);
+
+// Runs the entity table's steps, then trims codes 0 to 32 at both ends.
+std::string DecodeEntities(std::string_view text,
+                           EntityTable table = EntityTable::kReader,
+                           TextForm form = TextForm::kSingleByte);
+
+// Rewrites an item date into the display form (month numbers between dots,
+// first day name and first comma deleted).
+std::string FormatItemDate(std::string_view date);
+
+}  // namespace rivolet
