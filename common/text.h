@@ -33,10 +33,10 @@ std::string ReplaceAll(std::string_view text, std::string_view from, std::string
 bool Contains(std::string_view text, std::string_view pattern);
 
 // The whole-number conversion used for numbers typed by the user: leading
-// blanks skipped, then an optional sign, then decimal digits or a hexadecimal
-// number introduced by "$", "x", "X", "0x" or "0X"; nothing may follow.
-// Result must fit a 32-bit signed integer. Empty when the text is not such a
-// number.
+// blanks skipped, then either an optional sign and decimal digits, or a
+// hexadecimal number introduced by "$", "x", "X", "0x" or "0X" (no sign);
+// nothing may follow. Result must fit a 32-bit signed integer. Empty when the
+// text is not such a number.
 std::optional<std::int32_t> TryStrToInt(std::string_view text);
 
 // As TryStrToInt, but fails with "'%s' is not a valid integer value".
