@@ -1,0 +1,40 @@
+// The application object.
+#include "app/application.h"
+
+#include <QDialog>
+
+#include "app/main_form.h"
+#include "dialogs/information_form.h"
+
+namespace rivolet {
+
+RivoletApp::RivoletApp(std::filesystem::path exe_folder,
+                       std::filesystem::path executable,
+                       std::vector<std::string> arguments,
+                       HttpClientSettings http_settings)
+    : feed_store(exe_folder / "feeds.che"),
+      exe_folder_(std::move(exe_folder)),
+      executable_(std::move(executable)),
+      arguments_(std::move(arguments)),
+      http_settings_(std::move(http_settings)) {}
+
+RivoletApp::~RivoletApp() {
+  // Dialogs first, the main window last, the reverse of their creation.
+  information_form_.reset();
+  main_form_.reset();
+}
+
+void RivoletApp::CreateWindows() {
+  main_form_ = std::make_unique<TMainForm>(*this);
+  information_form_ = std::make_unique<TInformationForm>(http_settings_);
+}
+
+void RivoletApp::ShowModal(QDialog& dialog) {
+  if (modal_runner) {
+    modal_runner(dialog);
+  } else {
+    dialog.exec();
+  }
+}
+
+}  // namespace rivolet

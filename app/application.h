@@ -1,0 +1,67 @@
+// The application object: owns the windows, created once in their fixed
+// order, and the state they share.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "feeds/feed_list.h"
+#include "feeds/feed_store.h"
+#include "feeds/feed_stream.h"
+#include "reader/http_client.h"
+
+class QDialog;
+
+namespace rivolet {
+
+class TMainForm;
+class TInformationForm;
+
+class RivoletApp {
+ public:
+  // `exe_folder` is where the program keeps its files; `executable` is the
+  // program's own file (for the file-type registration); `arguments` are the
+  // command-line arguments after the program name.
+  RivoletApp(std::filesystem::path exe_folder, std::filesystem::path executable,
+             std::vector<std::string> arguments,
+             HttpClientSettings http_settings = {});
+  ~RivoletApp();
+  RivoletApp(const RivoletApp&) = delete;
+  RivoletApp& operator=(const RivoletApp&) = delete;
+
+  // Creates the windows in their fixed order; the main window's creation
+  // steps run inside.
+  void CreateWindows();
+
+  TMainForm& MainForm() { return *main_form_; }
+  TInformationForm& InformationForm() { return *information_form_; }
+
+  // Shows a dialog modally. Tests replace `modal_runner` so that no test
+  // blocks in a dialog's own event loop.
+  void ShowModal(QDialog& dialog);
+  std::function<void(QDialog&)> modal_runner;
+
+  const std::filesystem::path& exe_folder() const { return exe_folder_; }
+  const std::filesystem::path& executable() const { return executable_; }
+  const std::vector<std::string>& arguments() const { return arguments_; }
+  const HttpClientSettings& http_settings() const { return http_settings_; }
+
+  // Shared state.
+  FeedList feed_list;
+  FeedListControl feed_list_control;
+  FeedStore feed_store;
+  std::string current_feed_url;
+
+ private:
+  std::filesystem::path exe_folder_;
+  std::filesystem::path executable_;
+  std::vector<std::string> arguments_;
+  HttpClientSettings http_settings_;
+  std::unique_ptr<TMainForm> main_form_;
+  std::unique_ptr<TInformationForm> information_form_;
+};
+
+}  // namespace rivolet

@@ -1,0 +1,130 @@
+// The main window: menus, toolbar, the feed menu and item list on the
+// "Feeds" page, the item view on the second page, and the window's life from
+// creation to close.
+#pragma once
+
+#include <QMainWindow>
+#include <cstddef>
+#include <string>
+
+#include "reader/feed_reader.h"
+#include "reader/http_client.h"
+
+class QAction;
+class QFrame;
+class QLabel;
+class QMenu;
+class QTabWidget;
+class QToolBar;
+class QToolButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace rivolet {
+
+class ClickLabel;
+class RivoletApp;
+
+// The maker's site shown by `tarvelsite`.
+inline constexpr char kMakerSiteName[] = "rivolet.example.org";
+inline constexpr char kMakerSiteUrl[] = "https://rivolet.example.org/";
+
+class TMainForm : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  explicit TMainForm(RivoletApp& app);
+  ~TMainForm() override;
+
+  // Components, named as the language files know them.
+  QMenu* File1;
+  QAction* Newchannel1;
+  QAction* N2;
+  QAction* ChannelsManagement1;
+  QAction* Catalogue1;
+  QAction* Exit1;
+  QMenu* Languages1;
+  QMenu* Help1;
+  QAction* Help3;
+  QAction* HelpEN1;
+  QAction* AboutRivolet1;
+  QToolBar* ToolBar1;
+  QToolButton* ChooseButton;
+  QToolButton* AddButton;
+  QToolButton* ManagementButton;
+  QToolButton* CatalogueButton;
+  QMenu* FeedMenu;
+  QTabWidget* Zakladki;
+  QWidget* ChannelsTab;
+  QWidget* ViewTab;
+  QTreeWidget* main_channels;
+  QMenu* MainChannelsListPopup;
+  QAction* Shortdescription1;
+  QAction* Openinbrowser1;
+  QLabel* lNewsNoLabel;
+  QLabel* lNewsNo;
+  QLabel* lUnread;
+  QLabel* lUnreadNo;
+  QFrame* Panel3;
+  ClickLabel* item_title;
+  QLabel* item_desc;
+  QLabel* item_date;
+  QLabel* item_man;
+  ClickLabel* img_readmore;
+  ClickLabel* labelWiecej;
+  ClickLabel* img_inf;
+  ClickLabel* about_feed_l;
+  ClickLabel* tarvelsite;
+
+  // State of the window.
+  ItemTable item_table;
+  std::string channel_title;
+  int current_item_index = 0;
+  std::string temp;  // what is left of the last feed document read
+  HttpClient http;
+
+  // Creation, first showing and close.
+  void FormCreate();
+  void FormShow();
+  // The close sequence; false when it stopped and the window stays open.
+  bool FormCloseQuery();
+
+  // Feed menu and item list.
+  void ChooseButtonClick();
+  void BuildFeedMenu();
+  void FeedMenuItemClick(std::size_t feed_index);
+  void ApplyFeedRead(const FeedReadResult& result);
+  void main_channelsDblClick();
+  void Shortdescription1Click() { main_channelsDblClick(); }
+  void Openinbrowser1Click() { OpenItemLink(); }
+  int RowMark(int row) const;
+  int UnreadCount() const;
+
+  // Item view and links.
+  void ShowItem(int index);
+  void FillItemView();
+  void OpenItemLink();
+  void AboutFeedClick();
+  void tarvelsiteClick();
+  void Help3Click();
+  void HelpEN1Click();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void CreateMenus();
+  void CreateToolBar(QWidget* client);
+  void CreateFeedsPage();
+  void CreateViewPage();
+  void SetMark(QTreeWidgetItem* row, int mark);
+  void LayOutCountLabels();
+  void CentreOnDesktop();
+  bool NameTaken(std::string_view name) const;
+
+  RivoletApp& app_;
+  bool shown_once_ = false;
+};
+
+}  // namespace rivolet

@@ -1,0 +1,46 @@
+// Keeps the feed list's file on disk: loads it, saves it whole or not at all,
+// and never lets a save destroy a file that could not be read.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string_view>
+
+#include "feeds/feed_list.h"
+#include "feeds/feed_stream.h"
+
+namespace rivolet {
+
+class FeedStore {
+ public:
+  using NameTaken = std::function<bool(std::string_view)>;
+
+  // `file` is the feed list file the program saves to (feeds.che).
+  explicit FeedStore(std::filesystem::path file);
+
+  const std::filesystem::path& file() const { return file_; }
+  std::filesystem::path BackupFile() const;
+
+  // Loads the stored file when it exists. Errors are not reported: the list
+  // keeps whatever the load had reached. Returns false when the load failed.
+  bool LoadStored(FeedList& list, FeedListControl& control, const NameTaken& name_taken);
+
+  // Loads another feed list file (named on the command line). Errors are
+  // thrown; the list keeps whatever the load had reached.
+  void LoadFrom(const std::filesystem::path& path, FeedList& list,
+                FeedListControl& control, const NameTaken& name_taken);
+
+  // Writes the list. Before the first save after a failed load, the stored
+  // file is kept as feeds.che.bak, since the list in memory may be missing
+  // what the file held. Fails with "Cannot create file <path>"; the stored
+  // file is then unchanged.
+  void Save(const FeedList& list, const FeedListControl& control);
+
+  bool backup_pending() const { return backup_pending_; }
+
+ private:
+  std::filesystem::path file_;
+  bool backup_pending_ = false;
+};
+
+}  // namespace rivolet

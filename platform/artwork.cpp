@@ -1,0 +1,166 @@
+// Simple vector drawings: a feed-like orange, plain shapes, no text.
+#include "platform/artwork.h"
+
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+
+namespace rivolet {
+namespace {
+
+const QColor kOrange(236, 120, 30);
+const QColor kBlue(40, 100, 180);
+const QColor kGrey(150, 150, 150);
+
+QPixmap Blank(int width, int height) {
+  QPixmap pixmap(width, height);
+  pixmap.fill(Qt::transparent);
+  return pixmap;
+}
+
+// The feed symbol: a dot and two arcs in the lower-left corner of a square.
+void DrawFeedSymbol(QPainter& p, const QRectF& box, const QColor& back) {
+  p.setPen(Qt::NoPen);
+  p.setBrush(back);
+  p.drawRoundedRect(box, box.width() / 6, box.width() / 6);
+  const double s = box.width();
+  const QPointF origin(box.left() + s * 0.22, box.bottom() - s * 0.22);
+  p.setBrush(Qt::white);
+  p.drawEllipse(origin, s * 0.1, s * 0.1);
+  QPen pen(Qt::white, s * 0.12, Qt::SolidLine, Qt::FlatCap);
+  p.setPen(pen);
+  p.setBrush(Qt::NoBrush);
+  for (double r : {0.38, 0.62}) {
+    QRectF arc(origin.x() - s * r, origin.y() - s * r, 2 * s * r, 2 * s * r);
+    p.drawArc(arc, 0, 90 * 16);
+  }
+}
+
+}  // namespace
+
+QFont WindowFont(int pixel_size, bool bold) {
+  QFont font;
+  font.setFamilies({"Tahoma", "DejaVu Sans", "Noto Sans", "Sans Serif"});
+  font.setPixelSize(pixel_size);
+  font.setBold(bold);
+  return font;
+}
+
+QPixmap UnreadMark() {
+  QPixmap pixmap = Blank(16, 16);
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(QPen(kOrange.darker(130), 1));
+  p.setBrush(kOrange);
+  p.drawEllipse(QRectF(4, 4, 8, 8));
+  return pixmap;
+}
+
+QPixmap ReadMark() {
+  QPixmap pixmap = Blank(16, 16);
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(QPen(kGrey, 1));
+  p.setBrush(Qt::NoBrush);
+  p.drawEllipse(QRectF(5, 5, 6, 6));
+  return pixmap;
+}
+
+QPixmap ChooseFeedImage() {
+  QPixmap pixmap = Blank(16, 16);
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing);
+  DrawFeedSymbol(p, QRectF(0.5, 0.5, 15, 15), kOrange);
+  return pixmap;
+}
+
+QPixmap AddFeedImage() {
+  QPixmap pixmap = Blank(16, 16);
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(Qt::NoPen);
+  p.setBrush(QColor(40, 150, 60));
+  p.drawEllipse(QRectF(0.5, 0.5, 15, 15));
+  p.setBrush(Qt::white);
+  p.drawRect(QRectF(7, 3.5, 2, 9));
+  p.drawRect(QRectF(3.5, 7, 9, 2));
+  return pixmap;
+}
+
+QPixmap FeedsImage() {
+  QPixmap pixmap = Blank(16, 16);
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(Qt::NoPen);
+  for (int i = 0; i < 3; ++i) {
+    p.setBrush(kOrange);
+    p.drawEllipse(QRectF(1, 2 + i * 5, 3, 3));
+    p.setBrush(kBlue);
+    p.drawRect(QRectF(6, 2.5 + i * 5, 9, 2));
+  }
+  return pixmap;
+}
+
+QPixmap CatalogueImage() {
+  QPixmap pixmap = Blank(16, 16);
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(QPen(kBlue.darker(120), 1));
+  p.setBrush(kBlue);
+  p.drawRect(QRectF(2.5, 1.5, 11, 13));
+  p.setPen(QPen(Qt::white, 1));
+  for (int y : {5, 8, 11}) p.drawLine(QPointF(5, y), QPointF(11, y));
+  return pixmap;
+}
+
+QPixmap ReadMoreImage() {
+  QPixmap pixmap = Blank(32, 32);
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(Qt::NoPen);
+  p.setBrush(kOrange);
+  p.drawEllipse(QRectF(1, 1, 30, 30));
+  QPainterPath arrow;
+  arrow.moveTo(11, 8);
+  arrow.lineTo(23, 16);
+  arrow.lineTo(11, 24);
+  arrow.closeSubpath();
+  p.setBrush(Qt::white);
+  p.drawPath(arrow);
+  return pixmap;
+}
+
+QPixmap InformationImage() {
+  QPixmap pixmap = Blank(32, 32);
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(Qt::NoPen);
+  p.setBrush(kBlue);
+  p.drawEllipse(QRectF(1, 1, 30, 30));
+  p.setBrush(Qt::white);
+  p.drawEllipse(QRectF(14, 6.5, 4, 4));
+  p.drawRoundedRect(QRectF(14, 13, 4, 13), 1.5, 1.5);
+  return pixmap;
+}
+
+QPixmap SidePicture(int height) {
+  QPixmap pixmap(120, height);
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing);
+  QLinearGradient gradient(0, 0, 0, height);
+  gradient.setColorAt(0, QColor(250, 170, 80));
+  gradient.setColorAt(1, QColor(200, 80, 20));
+  p.fillRect(pixmap.rect(), gradient);
+  DrawFeedSymbol(p, QRectF(28, 24, 64, 64), QColor(255, 255, 255, 60));
+  return pixmap;
+}
+
+QPixmap ProgramIcon() {
+  QPixmap pixmap = Blank(48, 48);
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing);
+  DrawFeedSymbol(p, QRectF(1, 1, 46, 46), kOrange);
+  return pixmap;
+}
+
+}  // namespace rivolet

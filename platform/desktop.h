@@ -1,0 +1,68 @@
+// Everything the program asks of the desktop, behind one interface: message
+// boxes, opening URLs and files, file-type and start-up registration, screen
+// metrics. Windows call it through CurrentDesktop(); tests install a
+// recording implementation so no test ever blocks on a modal box.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+class QWidget;
+
+namespace rivolet {
+
+enum class MessageKind { kError, kInformation, kWarning, kQuestion, kPlain };
+enum class MessageAnswer { kOk, kYes, kNo };
+
+struct ScreenRect {
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+};
+
+class Desktop {
+ public:
+  virtual ~Desktop() = default;
+
+  // Shows a modal message box; texts are Windows-1250. A question box has Yes
+  // and No buttons, every other box an OK button.
+  virtual MessageAnswer ShowMessage(MessageKind kind, const std::string& text,
+                                    const std::string& caption,
+                                    QWidget* owner) = 0;
+
+  // Hands a web address or a local file to the desktop's default handler.
+  // Returns false when nothing could be opened; callers ignore it.
+  virtual bool OpenUrl(const std::string& target) = 0;
+
+  // Declares the ".che" file type and the "Open in Rivolet" action for the
+  // given executable. Fails with an Error whose text the user sees.
+  virtual void RegisterFileType(const std::filesystem::path& executable) = 0;
+
+  // Adds or removes the entry that starts the program with the session.
+  virtual void SetStartupEntry(bool enabled,
+                               const std::filesystem::path& executable) = 0;
+  virtual bool HasStartupEntry() = 0;
+
+  // The primary screen: its whole size and the part not taken by panels.
+  virtual ScreenRect ScreenSize() = 0;
+  virtual ScreenRect WorkArea() = 0;
+};
+
+// The desktop in use. Until one is installed it is the real Qt desktop.
+Desktop& CurrentDesktop();
+
+// Installs `desktop` for the lifetime of the object and puts the previous one
+// back afterwards (tests).
+class ScopedDesktop {
+ public:
+  explicit ScopedDesktop(Desktop* desktop);
+  ~ScopedDesktop();
+  ScopedDesktop(const ScopedDesktop&) = delete;
+  ScopedDesktop& operator=(const ScopedDesktop&) = delete;
+
+ private:
+  Desktop* previous_;
+};
+
+}  // namespace rivolet

@@ -1,0 +1,186 @@
+// The real desktop on Linux: Qt message boxes, the default URL handler, and
+// the XDG files that stand for the file-type and start-up registrations.
+#include "platform/qt_desktop.h"
+
+#include <QDesktopServices>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QUrl>
+#include <cstdio>
+#include <fstream>
+#include <system_error>
+
+#include "common/error.h"
+#include "platform/text_bridge.h"
+
+namespace rivolet {
+namespace {
+
+constexpr char kMimeType[] = "application/x-rivolet-file";
+
+// Quotes an argument of a desktop entry's Exec key.
+std::string QuoteExecArgument(const std::string& argument) {
+  std::string quoted = "\"";
+  for (char c : argument) {
+    if (c == '"' || c == '`' || c == '$' || c == '\\') quoted += '\\';
+    quoted += c;
+  }
+  quoted += '"';
+  // The desktop file format escapes backslashes once more.
+  std::string escaped;
+  for (char c : quoted) {
+    if (c == '\\') escaped += '\\';
+    escaped += c;
+  }
+  return escaped;
+}
+
+// Writes a whole file or leaves the old one: temporary file, then rename.
+bool WriteWhole(const std::filesystem::path& path, const std::string& text) {
+  std::error_code ec;
+  std::filesystem::create_directories(path.parent_path(), ec);
+  if (ec) return false;
+  std::filesystem::path temp = path;
+  temp += ".tmp";
+  {
+    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+    if (!out) return false;
+    out << text;
+    out.flush();
+    if (!out) return false;
+  }
+  std::filesystem::rename(temp, path, ec);
+  if (ec) {
+    std::filesystem::remove(temp, ec);
+    return false;
+  }
+  return true;
+}
+
+ScreenRect ToScreenRect(const QRect& rect) {
+  return {rect.left(), rect.top(), rect.width(), rect.height()};
+}
+
+}  // namespace
+
+QtDesktop::QtDesktop(std::filesystem::path data_home,
+                     std::filesystem::path config_home)
+    : data_home_(std::move(data_home)), config_home_(std::move(config_home)) {}
+
+std::filesystem::path QtDesktop::DataHome() const {
+  if (!data_home_.empty()) return data_home_;
+  return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+      .toStdString();
+}
+
+std::filesystem::path QtDesktop::ConfigHome() const {
+  if (!config_home_.empty()) return config_home_;
+  return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+      .toStdString();
+}
+
+MessageAnswer QtDesktop::ShowMessage(MessageKind kind, const std::string& text,
+                                     const std::string& caption,
+                                     QWidget* owner) {
+  QMessageBox box(owner);
+  box.setWindowTitle(ToQt(caption));
+  box.setText(ToQt(text));
+  switch (kind) {
+    case MessageKind::kError:
+      box.setIcon(QMessageBox::Critical);
+      break;
+    case MessageKind::kInformation:
+      box.setIcon(QMessageBox::Information);
+      break;
+    case MessageKind::kWarning:
+      box.setIcon(QMessageBox::Warning);
+      break;
+    case MessageKind::kQuestion:
+      box.setIcon(QMessageBox::Question);
+      break;
+    case MessageKind::kPlain:
+      box.setIcon(QMessageBox::NoIcon);
+      break;
+  }
+  if (kind == MessageKind::kQuestion) {
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    return box.exec() == QMessageBox::Yes ? MessageAnswer::kYes
+                                          : MessageAnswer::kNo;
+  }
+  box.setStandardButtons(QMessageBox::Ok);
+  box.exec();
+  return MessageAnswer::kOk;
+}
+
+bool QtDesktop::OpenUrl(const std::string& target) {
+  QString text = ToQt(target);
+  std::error_code ec;
+  QUrl url = std::filesystem::exists(std::filesystem::path(target), ec)
+                 ? QUrl::fromLocalFile(text)
+                 : QUrl(text, QUrl::StrictMode);
+  if (!url.isValid()) return false;
+  return QDesktopServices::openUrl(url);
+}
+
+void QtDesktop::RegisterFileType(const std::filesystem::path& executable) {
+  const std::string mime =
+      std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n") +
+      "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
+      "  <mime-type type=\"" + kMimeType + "\">\n"
+      "    <comment>Rivolet File</comment>\n"
+      "    <glob pattern=\"*.che\"/>\n"
+      "  </mime-type>\n"
+      "</mime-info>\n";
+  const std::string entry =
+      std::string("[Desktop Entry]\n") +
+      "Type=Application\n"
+      "Name=Open in Rivolet\n"
+      "Comment=Rivolet File\n"
+      "Exec=" + QuoteExecArgument(executable.string()) + " %f\n"
+      "Icon=" + (executable.parent_path() / "rivolet.png").string() + "\n"
+      "MimeType=" + kMimeType + ";\n"
+      "NoDisplay=true\n"
+      "Terminal=false\n";
+  const std::filesystem::path data = DataHome();
+  if (data.empty() || !WriteWhole(data / "mime" / "packages" / "rivolet.xml", mime) ||
+      !WriteWhole(data / "applications" / "rivolet.desktop", entry)) {
+    // The registration has no named values; the message names the default one.
+    throw Error("Failed to set data for ''");
+  }
+}
+
+void QtDesktop::SetStartupEntry(bool enabled,
+                                const std::filesystem::path& executable) {
+  const std::filesystem::path file = ConfigHome() / "autostart" / "rivolet.desktop";
+  if (!enabled) {
+    std::error_code ec;
+    std::filesystem::remove(file, ec);
+    return;
+  }
+  const std::string entry = std::string("[Desktop Entry]\n") +
+                            "Type=Application\n"
+                            "Name=Rivolet\n"
+                            "Exec=" + QuoteExecArgument(executable.string()) + "\n"
+                            "Terminal=false\n";
+  if (!WriteWhole(file, entry)) throw Error("Failed to set data for 'Rivolet'");
+}
+
+bool QtDesktop::HasStartupEntry() {
+  std::error_code ec;
+  return std::filesystem::exists(ConfigHome() / "autostart" / "rivolet.desktop", ec);
+}
+
+ScreenRect QtDesktop::ScreenSize() {
+  QScreen* screen = QGuiApplication::primaryScreen();
+  return screen ? ToScreenRect(screen->geometry()) : ScreenRect{0, 0, 1024, 768};
+}
+
+ScreenRect QtDesktop::WorkArea() {
+  QScreen* screen = QGuiApplication::primaryScreen();
+  return screen ? ToScreenRect(screen->availableGeometry())
+                : ScreenRect{0, 0, 1024, 768};
+}
+
+}  // namespace rivolet

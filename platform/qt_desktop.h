@@ -1,0 +1,37 @@
+// The real desktop: Qt message boxes and URL opening, XDG file-type and
+// autostart entries, the primary screen's metrics.
+#pragma once
+
+#include <filesystem>
+
+#include "platform/desktop.h"
+
+namespace rivolet {
+
+class QtDesktop : public Desktop {
+ public:
+  // `data_home` is the XDG data folder (mime/ and applications/ go there) and
+  // `config_home` the XDG config folder (autostart/); empty means the user's.
+  explicit QtDesktop(std::filesystem::path data_home = {},
+                     std::filesystem::path config_home = {});
+
+  MessageAnswer ShowMessage(MessageKind kind, const std::string& text,
+                            const std::string& caption,
+                            QWidget* owner) override;
+  bool OpenUrl(const std::string& target) override;
+  void RegisterFileType(const std::filesystem::path& executable) override;
+  void SetStartupEntry(bool enabled,
+                       const std::filesystem::path& executable) override;
+  bool HasStartupEntry() override;
+  ScreenRect ScreenSize() override;
+  ScreenRect WorkArea() override;
+
+ private:
+  std::filesystem::path DataHome() const;
+  std::filesystem::path ConfigHome() const;
+
+  std::filesystem::path data_home_;
+  std::filesystem::path config_home_;
+};
+
+}  // namespace rivolet

@@ -1,0 +1,48 @@
+// A desktop for tests: records every message box, URL and registration
+// instead of showing or doing anything, and answers questions from a queue
+// filled in advance.
+#pragma once
+
+#include <deque>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/desktop.h"
+
+namespace rivolet {
+
+class RecordingDesktop : public Desktop {
+ public:
+  struct Message {
+    MessageKind kind;
+    std::string text;
+    std::string caption;
+  };
+
+  MessageAnswer ShowMessage(MessageKind kind, const std::string& text,
+                            const std::string& caption,
+                            QWidget* owner) override;
+  bool OpenUrl(const std::string& target) override;
+  void RegisterFileType(const std::filesystem::path& executable) override;
+  void SetStartupEntry(bool enabled,
+                       const std::filesystem::path& executable) override;
+  bool HasStartupEntry() override { return startup_entry; }
+  ScreenRect ScreenSize() override { return screen; }
+  ScreenRect WorkArea() override { return work_area; }
+
+  // The answer the next question box gives; kNo when the queue is empty.
+  void SetNextAnswer(MessageAnswer answer) { answers.push_back(answer); }
+
+  std::vector<Message> messages;
+  std::vector<std::string> opened;
+  std::vector<std::filesystem::path> registrations;
+  std::deque<MessageAnswer> answers;
+  bool startup_entry = false;
+  // When set, RegisterFileType fails with this text.
+  std::string registration_error;
+  ScreenRect screen{0, 0, 1024, 768};
+  ScreenRect work_area{0, 0, 1024, 738};
+};
+
+}  // namespace rivolet

@@ -1,0 +1,16 @@
+// Windows-1250 bytes to Qt text and back, through our own code page tables.
+#include "platform/text_bridge.h"
+
+#include "common/codepage.h"
+
+namespace rivolet {
+
+QString ToQt(std::string_view cp1250) {
+  return QString::fromStdU16String(Cp1250ToUtf16(cp1250));
+}
+
+std::string FromQt(const QString& text) {
+  return Utf16ToCp1250(text.toStdU16String());
+}
+
+}  // namespace rivolet
