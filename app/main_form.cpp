@@ -290,10 +290,16 @@ void TMainForm::CreateViewPage() {
   });
 }
 
-bool TMainForm::NameTaken(std::string_view name) const {
-  const QString qname = ToQt(name);
-  if (qname == objectName()) return true;
-  return findChild<QObject*>(qname) != nullptr;
+bool TMainForm::WindowNameTaken(std::string_view name) {
+  for (const char* window : {"MainForm", "NewForm", "ManagementForm", "AktualizacjaForm",
+                             "AboutForm", "OptionsForm", "CatalogueForm", "InformationForm"}) {
+    if (name == window) return true;
+  }
+  return false;
+}
+
+bool TMainForm::ComponentExists(std::string_view name) const {
+  return findChild<QObject*>(ToQt(name)) != nullptr;
 }
 
 void TMainForm::CentreOnDesktop() {
@@ -308,8 +314,8 @@ void TMainForm::FormCreate() {
   // A failed registration is reported, and the start goes on: skipping the
   // rest would start with an empty list and save it over the stored one.
   Guarded([this] { CurrentDesktop().RegisterFileType(app_.executable()); });
-  app_.feed_store.LoadStored(app_.feed_list, app_.feed_list_control,
-                             [this](std::string_view name) { return NameTaken(name); });
+  app_.feed_store.LoadStored(app_.feed_list, app_.feed_list_control, WindowNameTaken,
+                             [this](std::string_view name) { return ComponentExists(name); });
   Zakladki->setCurrentWidget(ChannelsTab);
 }
 
@@ -318,8 +324,8 @@ void TMainForm::FormShow() {
   const std::filesystem::path file(app_.arguments().front());
   std::error_code ec;
   if (!std::filesystem::is_regular_file(file, ec)) return;
-  app_.feed_store.LoadFrom(file, app_.feed_list, app_.feed_list_control,
-                           [this](std::string_view name) { return NameTaken(name); });
+  app_.feed_store.LoadFrom(file, app_.feed_list, app_.feed_list_control, WindowNameTaken,
+                           [this](std::string_view name) { return ComponentExists(name); });
 }
 
 void TMainForm::showEvent(QShowEvent* event) {

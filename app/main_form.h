@@ -121,7 +121,8 @@ class TMainForm : public QMainWindow {
   void SetMark(QTreeWidgetItem* row, int mark);
   void LayOutCountLabels();
   void CentreOnDesktop();
-  bool NameTaken(std::string_view name) const;
+  static bool WindowNameTaken(std::string_view name);
+  bool ComponentExists(std::string_view name) const;
 
   RivoletApp& app_;
   bool shown_once_ = false;

@@ -17,11 +17,12 @@ std::filesystem::path FeedStore::BackupFile() const {
 }
 
 bool FeedStore::LoadStored(FeedList& list, FeedListControl& control,
-                           const NameTaken& name_taken) {
+                           const NameTaken& name_taken,
+                           const NameTaken& component_exists) {
   std::error_code ec;
   if (!std::filesystem::exists(file_, ec)) return true;
   try {
-    ReadFeedFile(ReadWholeFile(file_), list, control, name_taken);
+    ReadFeedFile(ReadWholeFile(file_), list, control, name_taken, component_exists);
     return true;
   } catch (const std::exception&) {
     backup_pending_ = true;
@@ -30,9 +31,10 @@ bool FeedStore::LoadStored(FeedList& list, FeedListControl& control,
 }
 
 void FeedStore::LoadFrom(const std::filesystem::path& path, FeedList& list,
-                         FeedListControl& control, const NameTaken& name_taken) {
+                         FeedListControl& control, const NameTaken& name_taken,
+                         const NameTaken& component_exists) {
   try {
-    ReadFeedFile(ReadWholeFile(path), list, control, name_taken);
+    ReadFeedFile(ReadWholeFile(path), list, control, name_taken, component_exists);
   } catch (...) {
     // The list may now hold part of the other file in place of the stored
     // one: keep the stored file before it is overwritten.

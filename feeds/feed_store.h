@@ -13,6 +13,8 @@ namespace rivolet {
 
 class FeedStore {
  public:
+  // Answers whether a name is taken: by one of the program's windows, or by
+  // another component of the main window (see ReadFeedFile).
   using NameTaken = std::function<bool(std::string_view)>;
 
   // `file` is the feed list file the program saves to (feeds.che).
@@ -23,12 +25,14 @@ class FeedStore {
 
   // Loads the stored file when it exists. Errors are not reported: the list
   // keeps whatever the load had reached. Returns false when the load failed.
-  bool LoadStored(FeedList& list, FeedListControl& control, const NameTaken& name_taken);
+  bool LoadStored(FeedList& list, FeedListControl& control, const NameTaken& name_taken,
+                  const NameTaken& component_exists);
 
   // Loads another feed list file (named on the command line). Errors are
   // thrown; the list keeps whatever the load had reached.
   void LoadFrom(const std::filesystem::path& path, FeedList& list,
-                FeedListControl& control, const NameTaken& name_taken);
+                FeedListControl& control, const NameTaken& name_taken,
+                const NameTaken& component_exists);
 
   // Writes the list. Before the first save after a failed load, the stored
   // file is kept as feeds.che.bak, since the list in memory may be missing
