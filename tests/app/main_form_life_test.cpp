@@ -1,0 +1,159 @@
+// The main window's life: what it loads when made and first shown, and what
+// it saves when it closes.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "feeds/feed_stream.h"
+#include "tests/app/app_harness.h"
+
+namespace rivolet {
+namespace {
+
+using testing::AppHarness;
+using testing::ReadFileBytes;
+using testing::WriteFileBytes;
+
+FeedList ThreeFeeds() {
+  FeedList list;
+  list.Append("News", "General", "60", "http://example.com/news.xml");
+  list.Append("Za\xBF\xF3\xB3\xE6", "Polska", "15", "http://example.com/pl.xml");
+  list.Append("Tech", "tech", "", "https://example.com/tech.rss?x=1");
+  return list;
+}
+
+TEST(MainFormLife, FirstStartInEmptyFolderSavesAnEmptyListAndIsCentred) {
+  AppHarness h;
+  h.Start();
+  EXPECT_EQ(h.Main().windowTitle().toStdString(), "Rivolet");
+  EXPECT_EQ(h.app->feed_list.Count(), 0u);
+  const QSize size = h.Main().sizeHint();
+  EXPECT_EQ(h.Main().pos(), QPoint((1024 - size.width()) / 2, (768 - size.height()) / 2));
+  EXPECT_EQ(h.Main().centralWidget()->size(), QSize(312, 430));
+  ASSERT_EQ(h.desktop.registrations.size(), 1u);
+  EXPECT_EQ(h.desktop.registrations[0], h.dir.path() / "rivolet");
+
+  WriteFileBytes(h.dir / "temp.xml", "left over");
+  ASSERT_TRUE(h.Close());
+  const std::string saved = ReadFileBytes(h.dir / "feeds.che");
+  EXPECT_EQ(saved, WriteFeedFile(FeedList(), FeedListControl()));
+  EXPECT_EQ(saved.find("Items.Data"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(h.dir / "temp.xml"));
+  EXPECT_FALSE(std::filesystem::exists(h.dir / "feeds.che.tmp"));
+  EXPECT_TRUE(h.desktop.messages.empty());
+}
+
+TEST(MainFormLife, StoredListIsLoadedAndWrittenBackByteForByte) {
+  AppHarness h;
+  const std::string stored = WriteFeedFile(ThreeFeeds(), FeedListControl());
+  WriteFileBytes(h.dir / "feeds.che", stored);
+  h.Start();
+  ASSERT_EQ(h.app->feed_list.Count(), 3u);
+  EXPECT_EQ(h.app->feed_list.Entry(1).name, "Za\xBF\xF3\xB3\xE6");
+  ASSERT_TRUE(h.Close());
+  EXPECT_EQ(ReadFileBytes(h.dir / "feeds.che"), stored);
+  EXPECT_FALSE(std::filesystem::exists(h.dir / "feeds.che.bak"));
+}
+
+TEST(MainFormLife, CommandLineFileReplacesTheStoredList) {
+  AppHarness h;
+  WriteFileBytes(h.dir / "feeds.che", WriteFeedFile(ThreeFeeds(), FeedListControl()));
+  FeedList other;
+  other.Append("Other", "Misc", "5", "http://other.example/rss");
+  WriteFileBytes(h.dir / "other.che", WriteFeedFile(other, FeedListControl()));
+
+  h.Start({(h.dir / "other.che").string()});
+  ASSERT_EQ(h.app->feed_list.Count(), 1u);
+  EXPECT_EQ(h.app->feed_list.Entry(0).name, "Other");
+  ASSERT_TRUE(h.Close());
+  EXPECT_EQ(ReadFileBytes(h.dir / "feeds.che"), WriteFeedFile(other, FeedListControl()));
+}
+
+TEST(MainFormLife, CommandLineArgumentThatIsNoFileChangesNothing) {
+  AppHarness h;
+  WriteFileBytes(h.dir / "feeds.che", WriteFeedFile(ThreeFeeds(), FeedListControl()));
+  h.Start({(h.dir / "missing.che").string()});
+  EXPECT_EQ(h.app->feed_list.Count(), 3u);
+  EXPECT_TRUE(h.desktop.messages.empty());
+}
+
+TEST(MainFormLife, BrokenCommandLineFileIsReportedAndTheStoredListKept) {
+  AppHarness h;
+  const std::string stored = WriteFeedFile(ThreeFeeds(), FeedListControl());
+  WriteFileBytes(h.dir / "feeds.che", stored);
+  WriteFileBytes(h.dir / "bad.che", "not an object stream");
+  h.Start({(h.dir / "bad.che").string()});
+  EXPECT_EQ(h.ErrorTexts(), std::vector<std::string>{"Invalid stream format."});
+  ASSERT_TRUE(h.Close());
+  // Whatever the list holds now, the stored list survives in the backup.
+  EXPECT_EQ(ReadFileBytes(h.dir / "feeds.che.bak"), stored);
+}
+
+TEST(MainFormLife, UnreadableStoredFileStartsEmptyAndSurvivesAsBackup) {
+  AppHarness h;
+  std::string garbage;
+  for (int i = 0; i < 4096; ++i) garbage += static_cast<char>((i * 7919 + 13) % 256);
+  WriteFileBytes(h.dir / "feeds.che", garbage);
+  h.Start();
+  EXPECT_EQ(h.app->feed_list.Count(), 0u);
+  EXPECT_TRUE(h.desktop.messages.empty());
+  ASSERT_TRUE(h.Close());
+  EXPECT_EQ(ReadFileBytes(h.dir / "feeds.che.bak"), garbage);
+  EXPECT_EQ(ReadFileBytes(h.dir / "feeds.che"), WriteFeedFile(FeedList(), FeedListControl()));
+}
+
+TEST(MainFormLife, FailedSaveIsReportedAndKeepsTheOldFile) {
+  AppHarness h;
+  const std::string stored = WriteFeedFile(ThreeFeeds(), FeedListControl());
+  WriteFileBytes(h.dir / "feeds.che", stored);
+  h.Start();
+  h.app->feed_list.Append("New", "c", "1", "http://new.example/");
+  // A folder where the temporary file must go: not even root can write it.
+  std::filesystem::create_directory(h.dir / "feeds.che.tmp");
+  EXPECT_TRUE(h.Close());
+  EXPECT_EQ(h.ErrorTexts(), std::vector<std::string>{"Cannot create file " +
+                                                     (h.dir / "feeds.che").string() + "."});
+  EXPECT_EQ(ReadFileBytes(h.dir / "feeds.che"), stored);
+}
+
+TEST(MainFormLife, FailedRegistrationIsReportedAndTheListStillLoads) {
+  AppHarness h;
+  WriteFileBytes(h.dir / "feeds.che", WriteFeedFile(ThreeFeeds(), FeedListControl()));
+  h.desktop.registration_error = "Failed to set data for ''";
+  h.Start();
+  EXPECT_EQ(h.ErrorTexts(), std::vector<std::string>{"Failed to set data for ''."});
+  EXPECT_EQ(h.app->feed_list.Count(), 3u);
+}
+
+TEST(MainFormLife, MenusAndToolbarCarryTheirNamesAndCaptions) {
+  AppHarness h;
+  h.Start();
+  TMainForm& f = h.Main();
+  const std::vector<std::pair<QAction*, const char*>> actions = {
+      {f.Newchannel1, "&New feed"}, {f.N2, "&Options"},
+      {f.ChannelsManagement1, "&Feeds' Management"}, {f.Catalogue1, "Catalogue"},
+      {f.Exit1, "&Exit"}, {f.Help3, "Pomoc (PL)"}, {f.HelpEN1, "Help (EN)"},
+      {f.AboutRivolet1, "&About Rivolet"}, {f.Shortdescription1, "Short description"},
+      {f.Openinbrowser1, "Open in browser"}};
+  for (const auto& [action, caption] : actions) {
+    EXPECT_EQ(action->text().toStdString(), caption);
+    EXPECT_EQ(f.findChild<QAction*>(action->objectName()), action);
+  }
+  EXPECT_EQ(f.Newchannel1->shortcut(), QKeySequence("Ctrl+N"));
+  EXPECT_EQ(f.ChannelsManagement1->shortcut(), QKeySequence("Ctrl+M"));
+  EXPECT_EQ(f.Shortdescription1->shortcut(), QKeySequence("Ctrl+D"));
+  EXPECT_EQ(f.Openinbrowser1->shortcut(), QKeySequence("Ctrl+B"));
+  EXPECT_EQ(f.File1->title().toStdString(), "&File");
+  EXPECT_EQ(f.Languages1->title().toStdString(), "&Languages");
+  EXPECT_EQ(f.Help1->title().toStdString(), "&Help");
+  EXPECT_EQ(f.ChooseButton->text().toStdString(), "Choose feed");
+  EXPECT_EQ(f.AddButton->text().toStdString(), "Add feed");
+  EXPECT_EQ(f.ManagementButton->text().toStdString(), "Feeds");
+  EXPECT_EQ(f.CatalogueButton->text().toStdString(), "Catalogue");
+  EXPECT_EQ(f.Zakladki->currentWidget(), f.ChannelsTab);
+  EXPECT_FALSE(f.Zakladki->isTabVisible(1));
+  EXPECT_FALSE(f.lNewsNoLabel->isVisible());
+}
+
+}  // namespace
+}  // namespace rivolet
