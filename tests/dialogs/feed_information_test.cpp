@@ -1,0 +1,161 @@
+// Tests of what the Feed information dialog reads out of a feed document.
+#include "dialogs/feed_information.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "common/file_io.h"
+
+namespace rivolet {
+namespace {
+
+std::vector<std::string> Fields(const FeedInformation& info) {
+  return {info.title,     info.link,     info.description,
+          info.copyright, info.language, info.last_build_date};
+}
+
+TEST(ReadFeedInformationTest, Rss2ChannelFillsAllSixFromTheChannel) {
+  const FeedInformation info = ReadFeedInformation(
+      "<?xml version=\"1.0\" encoding=\"windows-1250\"?>\n"
+      "<rss version=\"2.0\"><channel>\n"
+      "<title>Kronika &amp; Co</title>\n"
+      "<link>https://kronika.example/</link>\n"
+      "<description>News from <b>the</b> town</description>\n"
+      "<copyright>&#169; 2024 Kronika</copyright>\n"
+      "<language>pl</language>\n"
+      "<lastBuildDate>Tue, 02 Jan 2024 10:00:00 +0100</lastBuildDate>\n"
+      "<item><title>First</title><link>https://kronika.example/1</link>"
+      "<description>One</description><language>en</language></item>\n"
+      "</channel></rss>\n");
+  EXPECT_EQ(Fields(info),
+            (std::vector<std::string>{
+                "Kronika & Co", "https://kronika.example/",
+                // No tag stripping in this dialog.
+                "News from <b>the</b> town", "\xA9 2024 Kronika", "pl",
+                // Shown as written, not rewritten like item dates.
+                "Tue, 02 Jan 2024 10:00:00 +0100"}));
+}
+
+TEST(ReadFeedInformationTest, RdfDocumentUsesDublinCoreRightsAndDate) {
+  const FeedInformation info = ReadFeedInformation(
+      "<rdf:RDF><channel rdf:about=\"x\"><title>Blog</title>"
+      "<link>http://blog.example/</link><description>d</description>"
+      "<dc:rights>&#169; Blog &#169;</dc:rights>"
+      "<dc:date>2024-01-02T10:00:00+01:00</dc:date></channel>"
+      "<item rdf:about=\"y\"><dc:date>2023-12-31T00:00:00Z</dc:date></item>"
+      "</rdf:RDF>");
+  EXPECT_EQ(info.copyright, "\xA9 Blog \xA9");
+  EXPECT_EQ(info.last_build_date, "2024-01-02T10:00:00+01:00");
+  EXPECT_EQ(info.language, "");
+}
+
+TEST(ReadFeedInformationTest, TagFallbacksAndOddPairs) {
+  struct Case {
+    const char* name;
+    std::string document;
+    std::string FeedInformation::*field;
+    std::string expected;
+  };
+  const std::vector<Case> cases = {
+      // The opening length follows the closing tag found: 9 for </dc:date>,
+      // even when the opening came from <lastBuildDate>.
+      {"lastBuildDate closed by dc:date", "<lastBuildDate>Mon, 1 Jan</dc:date>",
+       &FeedInformation::last_build_date, "dDate>Mon, 1 Jan"},
+      {"dc:date opened, lastBuildDate closed",
+       "<dc:date>2024-01-01</dc:date><x>0123456</lastBuildDate>",
+       &FeedInformation::last_build_date, "1-01</dc:date><x>0123456"},
+      {"copyright opened, dc:rights closed", "<copyright>(c) me</dc:rights>",
+       &FeedInformation::copyright, "(c) me"},
+      {"dc:rights opened, copyright closed", "<dc:rights>(c) me</copyright>",
+       &FeedInformation::copyright, "(c) me"},
+      // Titles with attributes do not match; the text runs from position 7.
+      {"title with attributes only", "<rss><title type=\"text\">T</title>",
+       &FeedInformation::title, "title type=\"text\">T"},
+      {"missing closing tag", "<title>T", &FeedInformation::title, ""},
+      {"closing before opening", "</link><link>x", &FeedInformation::link, ""},
+      {"first occurrence wins",
+       "<language>pl</language><language>en</language>",
+       &FeedInformation::language, "pl"},
+      {"channel lacks it, first item has it",
+       "<channel><title>C</title><item><link>http://i/</link></item>",
+       &FeedInformation::link, "http://i/"},
+      {"CDATA kept", "<description><![CDATA[a]]></description>",
+       &FeedInformation::description, "<![CDATA[a]]>"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ReadFeedInformation(c.document).*c.field, c.expected) << c.name;
+  }
+}
+
+TEST(ReadFeedInformationTest, LeftSingleQuoteStaysRightOneBecomesApostrophe) {
+  const FeedInformation info = ReadFeedInformation(
+      "<title>&#8216;Quoted&#8217;</title>"
+      "<description>It&#8217;s &#8216;here&#8217; &#8222;now&#8221;"
+      "</description>");
+  EXPECT_EQ(info.title, "&#8216;Quoted'");
+  EXPECT_EQ(info.description, "It's &#8216;here' \"now\"");
+}
+
+TEST(ReadFeedInformationTest, Utf8DocumentComesOutInWindows1250) {
+  // á is C3 A1 and ż is C5 BC: their second bytes are among the bytes the
+  // clean-up rewrites in single-byte text, and &#261; must not become a lone
+  // Windows-1250 byte inside UTF-8 text.
+  const FeedInformation info = ReadFeedInformation(
+      "<?xml version=\"1.0\" encoding=\"utf-8\"?><rss><channel>"
+      "<title>Gaz\xC3\xA9ta</title><link>http://g.example/</link>"
+      "<description>\xC3\xA1 \xC5\xBC &#261;x &#8217;</description>"
+      "<copyright>\xC2\xA9 &#169; G</copyright>"
+      "<language>pl</language>"
+      "<lastBuildDate>Tue, 02 Jan 2024</lastBuildDate></channel></rss>");
+  EXPECT_EQ(Fields(info),
+            (std::vector<std::string>{"Gaz\xE9ta", "http://g.example/",
+                                      "\xE1 \xBF \xB9x '", "\xA9 \xA9 G", "pl",
+                                      "Tue, 02 Jan 2024"}));
+}
+
+TEST(ReadFeedInformationTest, EncodingIsDecidedOnTheDocumentAsReceived) {
+  // Upper case counts too; a single-byte document keeps its byte steps
+  // (ISO-8859-2 ± becomes Windows-1250 ą).
+  EXPECT_EQ(
+      ReadFeedInformation("<?xml encoding=\"UTF-8\"?><title>\xC5\xBC</title>")
+          .title,
+      "\xBF");
+  EXPECT_EQ(
+      ReadFeedInformation("<?xml encoding=\"iso-8859-2\"?><title>\xB1</title>")
+          .title,
+      "\xB9");
+  // Text that breaks the UTF-8 decoding leaves every field empty.
+  const FeedInformation broken = ReadFeedInformation(
+      "<?xml encoding=\"utf-8\"?><title>caf\xE9</title><link>http://x/</link>");
+  EXPECT_EQ(Fields(broken), std::vector<std::string>(6));
+}
+
+TEST(ReadFeedInformationTest, RealRdfFeedWithDublinCoreFields) {
+  const std::string document = ReadWholeFile(
+      RIVOLET_CORPUS_DIR "/rdf_craigslist_dcdate_dcrights_hexrefs.xml",
+      64u * 1024 * 1024);
+  const FeedInformation info = ReadFeedInformation(document);
+  // Inner blanks are kept: only the whole document is trimmed.
+  EXPECT_EQ(info.title,
+            "craigslist SF bay area | apts/housing for rent search ");
+  EXPECT_EQ(info.link, "https://sfbay.craigslist.org/search/apa");
+  EXPECT_EQ(info.description, "");
+  EXPECT_EQ(info.copyright, "copyright 2017 craiglist");
+  EXPECT_EQ(info.language, "");  // <dc:language> is not looked for
+  EXPECT_EQ(info.last_build_date, "2017-06-21T10:33:10-07:00");
+}
+
+TEST(ShouldOpenTitleLinkTest, OnlyAbsoluteWebLinks) {
+  EXPECT_TRUE(ShouldOpenTitleLink("https://example.org/a?b=c"));
+  EXPECT_TRUE(ShouldOpenTitleLink("http://example.org"));
+  for (const char* link :
+       {"", "http:", "http://", "https://", "file:///etc/passwd", "/etc/passwd",
+        "javascript:alert(1)", "example.org/page", "ftp://example.org/"}) {
+    EXPECT_FALSE(ShouldOpenTitleLink(link)) << link;
+  }
+}
+
+}  // namespace
+}  // namespace rivolet
