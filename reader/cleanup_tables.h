@@ -1,0 +1,14 @@
+// The step tables of the clean-up passes, for the passes themselves and for
+// tests that check the engine against the plain one.
+#pragma once
+
+#include "reader/cleanup.h"
+#include "reader/step_table.h"
+
+namespace rivolet {
+
+const StepTable& TagSteps();
+const StepTable& EntitySteps(EntityTable table, TextForm form);
+const StepTable& MonthSteps();
+
+}  // namespace rivolet
