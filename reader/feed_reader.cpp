@@ -1,0 +1,374 @@
+// The two feed readers. Items are cut out of the cleaned document one by one;
+// the cuts are kept as a list of surviving ranges over the unchanged bytes, so
+// reading 100 items never copies the whole document 100 times.
+#include "reader/feed_reader.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "common/codepage.h"
+#include "common/text.h"
+#include "reader/cleanup.h"
+
+namespace rivolet {
+
+namespace {
+
+constexpr std::size_t kNone = std::string_view::npos;
+constexpr std::string_view kItemOpen = "<item>";
+// With the blank: finds items with attributes, never the plural "<items>".
+constexpr std::string_view kItemOpenWithAttributes = "<item ";
+constexpr std::string_view kItemClose = "</item>";
+// Both date tags are nine bytes long, which the date arithmetic relies on.
+constexpr std::int64_t kDateTagLength = 9;
+
+// A text that only ever loses ranges. It behaves exactly like a std::string on
+// which Delete is called repeatedly, but keeps the original bytes in place and
+// remembers which ranges of them are still there.
+class CutText {
+ public:
+  explicit CutText(std::string text) : text_(std::move(text)) {
+    size_ = text_.size();
+    if (size_ > 0) segments_.push_back({0, size_});
+  }
+
+  std::size_t size() const { return size_; }
+
+  // 0-based position of the first occurrence of `needle` at or after `from`.
+  std::size_t Find(std::string_view needle, std::size_t from) const {
+    const std::size_t k = needle.size();
+    if (k == 0 || from >= size_ || size_ - from < k) return kNone;
+    std::size_t start = 0;  // text position where the segment begins
+    for (std::size_t i = 0; i < segments_.size(); ++i) {
+      const Segment& seg = segments_[i];
+      const std::size_t end = start + (seg.end - seg.begin);
+      if (end > from) {
+        const std::string_view bytes(text_.data() + seg.begin,
+                                     seg.end - seg.begin);
+        const std::size_t at =
+            bytes.find(needle, std::max(from, start) - start);
+        if (at != kNone) return start + at;
+        // An occurrence that runs over the join with the next segment.
+        if (i + 1 < segments_.size()) {
+          const std::size_t hit = FindAcross(needle, end, from);
+          if (hit != kNone) return hit;
+        }
+      }
+      start = end;
+    }
+    return kNone;
+  }
+
+  // First occurrence at or after `from` that begins before the join at `join`
+  // and ends after it; kNone when there is none.
+  std::size_t FindAcross(std::string_view needle, std::size_t join,
+                         std::size_t from) const {
+    const std::size_t k = needle.size();
+    std::size_t lo = join >= k - 1 ? join - (k - 1) : 0;
+    lo = std::max(lo, from);
+    const std::size_t hi = std::min(size_, join + k - 1);
+    if (hi <= lo || hi - lo < k) return kNone;
+    char window[64];
+    const std::size_t n = std::min(hi - lo, sizeof window);
+    CopyTo(lo, n, window);
+    const std::size_t at = std::string_view(window, n).find(needle);
+    return at == kNone ? kNone : lo + at;
+  }
+
+  // Up to `count` bytes from 0-based `pos`.
+  std::string Copy(std::size_t pos, std::size_t count) const {
+    if (pos >= size_) return {};
+    count = std::min(count, size_ - pos);
+    std::string out(count, '\0');
+    CopyTo(pos, count, out.data());
+    return out;
+  }
+
+  // Removes up to `count` bytes from 0-based `pos`.
+  void Erase(std::size_t pos, std::size_t count) {
+    if (pos >= size_ || count == 0) return;
+    count = std::min(count, size_ - pos);
+    const std::size_t cut_end = pos + count;
+    std::vector<Segment> kept;
+    kept.reserve(segments_.size() + 1);
+    std::size_t start = 0;
+    for (const Segment& seg : segments_) {
+      const std::size_t end = start + (seg.end - seg.begin);
+      if (start < pos) {
+        kept.push_back({seg.begin, seg.begin + (std::min(end, pos) - start)});
+      }
+      if (end > cut_end) {
+        kept.push_back(
+            {seg.begin + (std::max(start, cut_end) - start), seg.end});
+      }
+      start = end;
+    }
+    segments_ = std::move(kept);
+    size_ -= count;
+  }
+
+  std::string ToString() && {
+    if (segments_.size() == 1 && segments_[0].begin == 0 &&
+        segments_[0].end == text_.size()) {
+      return std::move(text_);
+    }
+    return Copy(0, size_);
+  }
+
+ private:
+  struct Segment {
+    std::size_t begin, end;  // byte range of text_
+  };
+
+  void CopyTo(std::size_t pos, std::size_t count, char* out) const {
+    std::size_t start = 0;
+    for (const Segment& seg : segments_) {
+      if (count == 0) return;
+      const std::size_t length = seg.end - seg.begin;
+      const std::size_t end = start + length;
+      if (end > pos) {
+        const std::size_t skip = pos > start ? pos - start : 0;
+        const std::size_t take = std::min(length - skip, count);
+        std::copy_n(text_.data() + seg.begin + skip, take, out);
+        out += take;
+        count -= take;
+        pos += take;
+      }
+      start = end;
+    }
+  }
+
+  std::string text_;
+  std::vector<Segment> segments_;
+  std::size_t size_ = 0;
+};
+
+// The first occurrence of one needle in a CutText, kept up to date across cuts
+// so that the item loop does not search the whole document for every item.
+class FirstOccurrence {
+ public:
+  explicit FirstOccurrence(std::string_view needle) : needle_(needle) {}
+
+  // 1-based position, 0 when absent.
+  std::int64_t Pos(const CutText& text) {
+    if (!known_) {
+      at_ = text.Find(needle_, 0);
+      known_ = true;
+    }
+    return at_ == kNone ? 0 : static_cast<std::int64_t>(at_) + 1;
+  }
+
+  // Brings the answer up to date after text.Erase(pos, count).
+  void AfterErase(const CutText& text, std::size_t pos, std::size_t count) {
+    if (!known_) return;
+    const std::size_t k = needle_.size();
+    // Untouched, and everything before it is unchanged.
+    if (at_ != kNone && at_ + k <= pos) return;
+    // Nothing can start before the join but an occurrence that crosses it.
+    const std::size_t join_from = pos >= k - 1 ? pos - (k - 1) : 0;
+    if (at_ == kNone || at_ >= pos + count) {
+      const std::size_t across = text.FindAcross(needle_, pos, join_from);
+      if (across != kNone) {
+        at_ = across;
+      } else if (at_ != kNone) {
+        at_ -= count;
+      }
+      return;
+    }
+    // The occurrence was cut: look again from the join.
+    at_ = text.Find(needle_, join_from);
+  }
+
+ private:
+  std::string_view needle_;
+  bool known_ = false;
+  std::size_t at_ = kNone;
+};
+
+// The item-cutting state shared by both readers: the cleaned document and the
+// three tag searches of the item loop.
+class ItemCutter {
+ public:
+  explicit ItemCutter(std::string document)
+      : text_(std::move(document)),
+        open_(kItemOpen),
+        open_with_attributes_(kItemOpenWithAttributes),
+        close_(kItemClose) {}
+
+  // Cuts the next item out: p is the first "<item>", else the first
+  // "<item ", e the first "</item>"; the item is Substring(p, e - p + 7),
+  // removed with Delete(p, e - p + 7). Returns whether anything was removed.
+  bool CutNext(std::string& item) {
+    std::int64_t p = open_.Pos(text_);
+    if (p == 0) p = open_with_attributes_.Pos(text_);
+    const std::int64_t e = close_.Pos(text_);
+    const std::int64_t len = e - p + 7;
+    const auto size = static_cast<std::int64_t>(text_.size());
+
+    const std::int64_t start = std::max<std::int64_t>(p, 1);
+    if (len < 1 || start > size) {
+      item.clear();
+    } else {
+      item = text_.Copy(static_cast<std::size_t>(start - 1),
+                        static_cast<std::size_t>(len));
+    }
+
+    if (p < 1 || p > size || len < 1) return false;
+    const auto pos = static_cast<std::size_t>(p - 1);
+    const auto count = static_cast<std::size_t>(std::min(len, size - p + 1));
+    text_.Erase(pos, count);
+    open_.AfterErase(text_, pos, count);
+    open_with_attributes_.AfterErase(text_, pos, count);
+    close_.AfterErase(text_, pos, count);
+    return true;
+  }
+
+  std::string Rest() && { return std::move(text_).ToString(); }
+
+ private:
+  CutText text_;
+  FirstOccurrence open_;
+  FirstOccurrence open_with_attributes_;
+  FirstOccurrence close_;
+};
+
+// The raw item date: "<pubDate>" else "<dc:date>" as the opening tag, and
+// "</pubDate>" else "</dc:date>" as the closing one, each chosen by itself.
+std::string RawItemDate(std::string_view item) {
+  std::int64_t o = static_cast<std::int64_t>(Pos("<pubDate>", item));
+  if (o == 0) o = static_cast<std::int64_t>(Pos("<dc:date>", item));
+  std::int64_t c = static_cast<std::int64_t>(Pos("</pubDate>", item));
+  if (c == 0) c = static_cast<std::int64_t>(Pos("</dc:date>", item));
+  return Substring(item, o + kDateTagLength, c - o - kDateTagLength);
+}
+
+// Fills one record in the order the fields are read, so that a failure leaves
+// the fields already set.
+void ReadItemFields(const std::string& item, ItemRecord& record) {
+  record.title = DecodeEntities(ExtractField(item, "<title>", "</title>"));
+  record.description =
+      DecodeEntities(ExtractField(item, "<description>", "</description>"));
+  record.date = FormatItemDate(RawItemDate(item));
+  record.link = DecodeEntities(ExtractField(item, "<link>", "</link>"));
+}
+
+}  // namespace
+
+std::string ExtractField(std::string_view text, std::string_view open_tag,
+                         std::string_view close_tag) {
+  const auto o = static_cast<std::int64_t>(Pos(open_tag, text));
+  const auto c = static_cast<std::int64_t>(Pos(close_tag, text));
+  const auto l = static_cast<std::int64_t>(open_tag.size());
+  return Substring(text, o + l, c - o - l);
+}
+
+int CountItems(std::string_view text) {
+  // Deleting "</item" leaves its ">" behind, which can complete another
+  // "</item>" with the bytes before it. Such a new occurrence always ends at
+  // that ">", so a stack of the bytes kept so far finds them all in one pass.
+  int count = 0;
+  std::string kept;
+  std::size_t done = 0;
+  for (std::size_t at = text.find(kItemClose); at != kNone;
+       at = text.find(kItemClose, done)) {
+    kept.append(text, done, at - done);
+    kept.push_back('>');
+    ++count;
+    done = at + kItemClose.size();
+    while (kept.size() >= kItemClose.size() && kept.ends_with(kItemClose)) {
+      kept.resize(kept.size() - kItemClose.size());
+      kept.push_back('>');
+      ++count;
+    }
+  }
+  return count;
+}
+
+FeedReadResult ReadFeed(std::string document) {
+  FeedReadResult result;
+  std::string item;
+  // Outside the guard, so that what is left of the document survives a failure.
+  std::optional<ItemCutter> cutter;
+  try {
+    // One decision for the whole document, taken on the bytes as received.
+    const bool utf8 = IsUtf8Document(document);
+    const TextForm form = utf8 ? TextForm::kUtf8 : TextForm::kSingleByte;
+
+    std::string cleaned =
+        DecodeEntities(StripTags(document), EntityTable::kReader, form);
+    std::string().swap(document);
+
+    result.channel_title = ExtractField(cleaned, "<title>", "</title>");
+    const std::string title =
+        DecodeEntities(result.channel_title, EntityTable::kReader, form);
+    result.window_title = "Rivolet - " + (utf8 ? Utf8ToCp1250(title) : title);
+
+    const int n = CountItems(cleaned);
+    result.total = n;
+
+    cutter.emplace(std::move(cleaned));
+    const int to_read = std::min(n, kItemTableSize);
+    while (result.items.count < to_read) {
+      const int k = result.items.count;
+      const bool cut = cutter->CutNext(item);
+      if (utf8) item = Utf8ToCp1250(item);
+      ReadItemFields(item, result.items.records[k]);
+      ++result.items.count;
+      if (!cut) {
+        // Nothing was removed, so every further round reads the same text.
+        while (result.items.count < to_read) {
+          result.items.records[result.items.count] = result.items.records[k];
+          ++result.items.count;
+        }
+      }
+    }
+  } catch (...) {
+    // The reader reports nothing; what was read so far stays.
+  }
+  if (cutter) {
+    try {
+      result.rest = std::move(*cutter).Rest();
+    } catch (...) {
+    }
+  }
+  return result;
+}
+
+FirstItemResult ReadFirstItem(std::string document) {
+  FirstItemResult result;
+  result.has_row = false;
+  try {
+    const bool utf8 = IsUtf8Document(document);
+    const TextForm form = utf8 ? TextForm::kUtf8 : TextForm::kSingleByte;
+
+    std::string cleaned =
+        DecodeEntities(StripTags(document), EntityTable::kReader, form);
+    std::string().swap(document);
+
+    std::string title =
+        DecodeEntities(ExtractField(cleaned, "<title>", "</title>"),
+                       EntityTable::kReader, form);
+    result.channel_title = utf8 ? Utf8ToCp1250(title) : std::move(title);
+
+    ItemCutter cutter(std::move(cleaned));
+    std::string item;
+    cutter.CutNext(item);
+    result.rest = std::move(cutter).Rest();
+    if (utf8) item = Utf8ToCp1250(item);
+
+    result.caption = result.channel_title;
+    result.has_row = true;
+    result.title = DecodeEntities(ExtractField(item, "<title>", "</title>"));
+    result.date = DecodeEntities(FormatItemDate(RawItemDate(item)));
+  } catch (...) {
+    // The reader reports nothing; the row stays as far as it was filled.
+  }
+  return result;
+}
+
+}  // namespace rivolet

@@ -1,0 +1,97 @@
+// A literal, slow rendering of the two readers on one std::string with Pos,
+// Substring and Delete, searching the whole text every time. The fast readers
+// must give the same bytes; tests and the fuzz target compare them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "common/codepage.h"
+#include "common/text.h"
+#include "reader/cleanup.h"
+#include "reader/feed_reader.h"
+
+namespace rivolet::testing {
+
+inline std::string ReferenceField(const std::string& text, const char* open,
+                                  const char* close) {
+  const auto o = static_cast<std::int64_t>(Pos(open, text));
+  const auto c = static_cast<std::int64_t>(Pos(close, text));
+  const auto l = static_cast<std::int64_t>(std::string(open).size());
+  return Substring(text, o + l, c - o - l);
+}
+
+inline int ReferenceCountItems(std::string text) {
+  int n = 0;
+  while (const auto at = Pos("</item>", text)) {
+    Delete(text, static_cast<std::int64_t>(at), 6);
+    ++n;
+  }
+  return n;
+}
+
+inline std::string ReferenceRawDate(const std::string& item) {
+  auto o = static_cast<std::int64_t>(Pos("<pubDate>", item));
+  if (o == 0) o = static_cast<std::int64_t>(Pos("<dc:date>", item));
+  auto c = static_cast<std::int64_t>(Pos("</pubDate>", item));
+  if (c == 0) c = static_cast<std::int64_t>(Pos("</dc:date>", item));
+  return Substring(item, o + 9, c - o - 9);
+}
+
+// Cuts the next item out of `temp` the way both readers do.
+inline std::string ReferenceCutItem(std::string& temp) {
+  auto p = static_cast<std::int64_t>(Pos("<item>", temp));
+  if (p == 0) p = static_cast<std::int64_t>(Pos("<item ", temp));
+  const auto e = static_cast<std::int64_t>(Pos("</item>", temp));
+  const std::int64_t len = e - p + 7;
+  std::string item = Substring(temp, p, len);
+  Delete(temp, p, len);
+  return item;
+}
+
+inline FeedReadResult ReferenceReadFeed(std::string temp) {
+  FeedReadResult r;
+  const bool utf8 = IsUtf8Document(temp);
+  const TextForm form = utf8 ? TextForm::kUtf8 : TextForm::kSingleByte;
+  temp = StripTags(temp);
+  temp = DecodeEntities(temp, EntityTable::kReader, form);
+  r.channel_title = ReferenceField(temp, "<title>", "</title>");
+  const std::string title =
+      DecodeEntities(r.channel_title, EntityTable::kReader, form);
+  r.window_title = "Rivolet - " + (utf8 ? Utf8ToCp1250(title) : title);
+  int n = ReferenceCountItems(temp);
+  r.total = n;
+  while (n > 0 && r.items.count < kItemTableSize) {
+    std::string item = ReferenceCutItem(temp);
+    if (utf8) item = Utf8ToCp1250(item);
+    ItemRecord& rec = r.items.records[r.items.count];
+    rec.title = DecodeEntities(ReferenceField(item, "<title>", "</title>"));
+    rec.description =
+        DecodeEntities(ReferenceField(item, "<description>", "</description>"));
+    rec.date = FormatItemDate(ReferenceRawDate(item));
+    rec.link = DecodeEntities(ReferenceField(item, "<link>", "</link>"));
+    ++r.items.count;
+    --n;
+  }
+  r.rest = temp;
+  return r;
+}
+
+inline FirstItemResult ReferenceReadFirstItem(std::string temp) {
+  FirstItemResult r;
+  const bool utf8 = IsUtf8Document(temp);
+  const TextForm form = utf8 ? TextForm::kUtf8 : TextForm::kSingleByte;
+  temp = DecodeEntities(StripTags(temp), EntityTable::kReader, form);
+  const std::string title = DecodeEntities(
+      ReferenceField(temp, "<title>", "</title>"), EntityTable::kReader, form);
+  r.channel_title = utf8 ? Utf8ToCp1250(title) : title;
+  std::string item = ReferenceCutItem(temp);
+  if (utf8) item = Utf8ToCp1250(item);
+  r.caption = r.channel_title;
+  r.title = DecodeEntities(ReferenceField(item, "<title>", "</title>"));
+  r.date = DecodeEntities(FormatItemDate(ReferenceRawDate(item)));
+  r.rest = temp;
+  return r;
+}
+
+}  // namespace rivolet::testing
