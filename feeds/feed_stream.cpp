@@ -224,8 +224,12 @@ class Cursor {
   std::uint8_t Peek() const {
     return pos_ < bytes_.size() ? static_cast<std::uint8_t>(bytes_[pos_]) : 0;
   }
-  // Narrows the readable range to its first `size` bytes.
-  void Limit(std::size_t size) { bytes_ = bytes_.substr(0, size); }
+  // Narrows the readable range to its first `size` bytes, which must not
+  // end before what has already been read.
+  void Limit(std::size_t size) {
+    if (size < pos_) Fail(kStreamReadError);
+    bytes_ = bytes_.substr(0, size);
+  }
 
   std::string_view Bytes(std::uint64_t n) {
     if (n > remaining()) Fail(kStreamReadError);
