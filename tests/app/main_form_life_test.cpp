@@ -4,6 +4,12 @@
 
 #include <filesystem>
 
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QTabWidget>
+#include <QToolButton>
+
 #include "feeds/feed_stream.h"
 #include "tests/app/app_harness.h"
 
@@ -121,7 +127,8 @@ TEST(MainFormLife, FailedRegistrationIsReportedAndTheListStillLoads) {
   WriteFileBytes(h.dir / "feeds.che", WriteFeedFile(ThreeFeeds(), FeedListControl()));
   h.desktop.registration_error = "Failed to set data for ''";
   h.Start();
-  EXPECT_EQ(h.ErrorTexts(), std::vector<std::string>{"Failed to set data for ''."});
+  // The closing quote is below the full stop: no full stop is added.
+  EXPECT_EQ(h.ErrorTexts(), std::vector<std::string>{"Failed to set data for ''"});
   EXPECT_EQ(h.app->feed_list.Count(), 3u);
 }
 
