@@ -331,6 +331,7 @@ void HttpResponseParser::EndOfHead() {
     state_ = chunked ? State::kChunkSize : State::kBodyUntilClose;
   } else if (has_length) {
     if (length > max_body_) {
+      state_ = State::kBodyLength;  // the head is complete all the same
       throw HttpProtocolError(Kind::kTooLarge, "body too large");
     }
     if (length == 0) {
@@ -390,7 +391,17 @@ std::size_t HttpResponseParser::Feed(std::string_view bytes) {
         const char* start = p;
         bool complete = TakeLine(p, end, HeadRoom() + before, line);
         head_bytes_ += static_cast<std::size_t>(p - start);
-        if (!complete) break;
+        if (!complete) {
+          // Something other than HTTP need not be waited for to the end of
+          // its first line, which may never come.
+          std::string_view partial = line_;
+          if (state_ == State::kStatusLine && partial != "\r" &&
+              std::string_view("HTTP/").substr(0, partial.size()) !=
+                  partial.substr(0, 5)) {
+            Malformed("no status line");
+          }
+          break;
+        }
         std::string_view l = line;
         if (state_ == State::kStatusLine) {
           // Empty lines before a status line are tolerated.

@@ -1,0 +1,106 @@
+// The HTTP/1.1 client: one connection per GET, the response read by
+// HttpResponseParser, cookies kept per host.
+#include "reader/http_client.h"
+
+#include <memory>
+
+#include "reader/http_message.h"
+#include "reader/http_transport.h"
+
+namespace rivolet {
+namespace {
+
+constexpr std::size_t kReceiveBuffer = 256 * 1024;
+
+std::string SizeText(std::size_t bytes) {
+  constexpr std::size_t kMiB = 1024 * 1024;
+  if (bytes >= kMiB && bytes % kMiB == 0) {
+    return std::to_string(bytes / kMiB) + " MiB";
+  }
+  return std::to_string(bytes) + " bytes";
+}
+
+}  // namespace
+
+HttpClient::HttpClient(HttpClientSettings settings)
+    : settings_(std::move(settings)) {}
+HttpClient::~HttpClient() = default;
+HttpClient::HttpClient(HttpClient&&) noexcept = default;
+HttpClient& HttpClient::operator=(HttpClient&&) noexcept = default;
+
+std::string HttpClient::Get(std::string_view url_text) {
+  const HttpUrl url = ParseHttpUrl(url_text);
+  const std::string where = url.Where();
+
+  HttpTimeouts timeouts;
+  timeouts.connect = settings_.connect_timeout;
+  timeouts.idle = settings_.idle_timeout;
+  if (settings_.total_timeout.count() > 0) {
+    timeouts.deadline =
+        std::chrono::steady_clock::now() + settings_.total_timeout;
+  }
+  if (url.secure && !tls_) {
+    tls_ = std::make_unique<TlsContext>(settings_.extra_ca_file);
+  }
+
+  const std::string request = BuildHttpRequest(
+      url, cookies_.HeaderFor(url.host, url.secure, CookieJar::Clock::now()));
+  HttpConnection connection(url, timeouts, tls_.get());
+  connection.SendAll(request);
+
+  HttpResponseParser parser(settings_.max_body);
+  bool cookies_taken = false;
+  auto take_cookies = [&] {
+    if (cookies_taken || !parser.HeadDone()) return;
+    cookies_taken = true;
+    auto now = CookieJar::Clock::now();
+    for (const HttpHeader& header : parser.headers()) {
+      if (EqualsIgnoreCase(header.name, "Set-Cookie")) {
+        cookies_.Store(url.host, header.value, false, now);
+      } else if (EqualsIgnoreCase(header.name, "Set-Cookie2")) {
+        cookies_.Store(url.host, header.value, true, now);
+      }
+    }
+  };
+
+  auto buffer = std::make_unique_for_overwrite<char[]>(kReceiveBuffer);
+  try {
+    while (!parser.Done()) {
+      std::size_t n = connection.Receive(buffer.get(), kReceiveBuffer);
+      if (n == 0) {
+        parser.FinishAtEof();
+        break;
+      }
+      parser.Feed(std::string_view(buffer.get(), n));
+      take_cookies();
+    }
+  } catch (const Error& error) {
+    // A refused response fails with its status line whatever became of the
+    // body we were only reading to drop.
+    if (parser.HeadDone() && parser.refused()) {
+      take_cookies();
+      throw Error(parser.status_line());
+    }
+    const auto* protocol = dynamic_cast<const HttpProtocolError*>(&error);
+    if (protocol == nullptr) throw;
+    switch (protocol->kind()) {
+      case HttpProtocolError::Kind::kTooLarge:
+        throw Error("The response from " + where + " is larger than " +
+                    SizeText(settings_.max_body));
+      case HttpProtocolError::Kind::kClosedEarly:
+        throw Error(where + " closed the connection early");
+      case HttpProtocolError::Kind::kMalformed:
+        break;
+    }
+    throw Error("Bad response from " + where + " (" + error.what() + ")");
+  }
+  take_cookies();
+  if (parser.refused()) throw Error(parser.status_line());
+  return parser.TakeBody();
+}
+
+std::string HttpGetText(HttpClient& client, std::string_view url) {
+  return client.Get(url);
+}
+
+}  // namespace rivolet

@@ -1,0 +1,61 @@
+// The program's HTTP/1.1 client: one synchronous GET of a feed or page, over
+// http or https, whose body comes back as bytes. Each window that downloads
+// owns one client, and with it a cookie store kept for the client's life.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "common/error.h"
+#include "reader/http_cookies.h"
+
+namespace rivolet {
+
+class TlsContext;
+
+struct HttpClientSettings {
+  // Giving up on a host that does not accept the connection.
+  std::chrono::milliseconds connect_timeout{15000};
+  // Nothing received for this long: the download is abandoned.
+  std::chrono::milliseconds idle_timeout{30000};
+  // A larger body is an error, so a server cannot exhaust our memory.
+  std::size_t max_body = 64u * 1024 * 1024;
+  // PEM file of an extra trusted certificate authority (tests); the system's
+  // trust store is always used.
+  std::string extra_ca_file;
+  // The whole exchange may not take longer, so a server trickling bytes
+  // cannot hold the program forever. Zero means no limit.
+  std::chrono::milliseconds total_timeout{300000};
+};
+
+// Not thread-safe: one client serves one window, one download at a time.
+class HttpClient {
+ public:
+  explicit HttpClient(HttpClientSettings settings = {});
+  ~HttpClient();
+  HttpClient(HttpClient&&) noexcept;
+  HttpClient& operator=(HttpClient&&) noexcept;
+
+  // Sends exactly one GET for an absolute http:// or https:// URL (no
+  // redirects followed, no decompression) and returns the body of a 2xx
+  // response byte for byte. Throws Error on any failure, never returning part
+  // of a body: the text names the host and what went wrong, or, for a refused
+  // status (not 2xx, or a "Location" header), is the status line as received,
+  // e.g. "HTTP/1.1 404 Not Found".
+  std::string Get(std::string_view url);
+
+  const HttpClientSettings& settings() const { return settings_; }
+
+ private:
+  HttpClientSettings settings_;
+  CookieJar cookies_;
+  std::unique_ptr<TlsContext> tls_;  // made at the first https request
+};
+
+// The program's one way to download: the body of `url` as text.
+std::string HttpGetText(HttpClient& client, std::string_view url);
+
+}  // namespace rivolet

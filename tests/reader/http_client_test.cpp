@@ -1,0 +1,297 @@
+// Tests of the HTTP client against the loopback server: the bytes it sends,
+// the bodies it returns, and how each kind of failure ends, quickly.
+#include "reader/http_client.h"
+
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <string>
+
+#include "tests/support/loopback_server.h"
+
+namespace rivolet {
+namespace {
+
+using std::chrono::milliseconds;
+using testing::LoopbackServer;
+using testing::Response;
+
+std::string ErrorOf(HttpClient& client, const std::string& url) {
+  try {
+    client.Get(url);
+  } catch (const Error& e) {
+    return e.what();
+  }
+  return "(no error)";
+}
+
+HttpClientSettings Quick() {
+  HttpClientSettings settings;
+  settings.connect_timeout = milliseconds(2000);
+  settings.idle_timeout = milliseconds(300);
+  return settings;
+}
+
+TEST(HttpClientTest, SendsExactlyTheRequest) {
+  LoopbackServer server;
+  server.Serve("/news/rss.php", Response::Ok("x"));
+  server.Serve("/", Response::Ok("home"));
+  HttpClient client;
+  EXPECT_EQ(client.Get(server.Url("/news/rss.php?cat=2&lang=cs#latest")), "x");
+  EXPECT_EQ(client.Get("http://127.0.0.1:" + std::to_string(server.port())),
+            "home");
+  const std::string host =
+      "Host: 127.0.0.1:" + std::to_string(server.port()) + "\r\n";
+  ASSERT_EQ(
+      server.Requests(),
+      (std::vector<std::string>{
+          "GET /news/rss.php?cat=2&lang=cs HTTP/1.1\r\n" + host +
+              "Accept: text/html, */*\r\n"
+              "User-Agent: Mozilla/3.0 (compatible; Indy Library)\r\n\r\n",
+          "GET / HTTP/1.1\r\n" + host +
+              "Accept: text/html, */*\r\n"
+              "User-Agent: Mozilla/3.0 (compatible; Indy Library)\r\n\r\n"}));
+}
+
+TEST(HttpClientTest, ReturnsBodiesByteForByte) {
+  std::string every_byte;
+  for (int i = 0; i < 256; ++i) every_byte += static_cast<char>(i);
+  const std::string utf8 =
+      "<title>\xc5\xbelu\xc5\xa5ou\xc4\x8dk\xc3\xbd k\xc5\xaf\xc5\x88</title>";
+  std::string big(3 * 1024 * 1024 + 7, 'a');
+  for (std::size_t i = 0; i < big.size(); i += 4096)
+    big[i] = static_cast<char>(i / 4096);
+
+  struct Case {
+    const char* name;
+    Response response;
+    std::string body;
+  };
+  const Case cases[] = {
+      {"empty", Response::Ok(""), ""},
+      {"utf-8 unchanged", Response::Ok(utf8), utf8},
+      {"every byte", Response::Ok(every_byte), every_byte},
+      {"gzip is not undone",
+       Response::Ok("\x1f\x8b\x08").Header("Content-Encoding", "gzip"),
+       "\x1f\x8b\x08"},
+      {"chunked",
+       Response::Ok(utf8).Chunked(3, ";ext=\"a b\"", {{"X-Sum", "1"}}), utf8},
+      {"until close", Response::Ok(every_byte).UntilClose(), every_byte},
+      {"100 continue first", Response::Ok("after").ContinueFirst(), "after"},
+      {"large", Response::Ok(big), big},
+      {"large chunked", Response::Ok(big).Chunked(100000), big},
+      {"slow but steady", Response::Ok("trickle").Slow(2, milliseconds(20)),
+       "trickle"},
+      {"201 is success too", Response::Status("HTTP/1.1 201 Created", "made"),
+       "made"},
+  };
+  LoopbackServer server;
+  HttpClient client(Quick());
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    server.Serve("/feed", c.response);
+    EXPECT_EQ(client.Get(server.Url("/feed")), c.body);
+  }
+}
+
+TEST(HttpClientTest, RefusedStatusesFailWithTheStatusLine) {
+  struct Case {
+    Response response;
+    std::string error;
+  };
+  const Case cases[] = {
+      {Response::Status("HTTP/1.1 301 Moved Permanently", "<a>moved</a>")
+           .Header("Location", "/elsewhere"),
+       "HTTP/1.1 301 Moved Permanently"},
+      {Response::Status("HTTP/1.1 302 Found")
+           .Header("Location", "/x")
+           .UntilClose(),
+       "HTTP/1.1 302 Found"},
+      {Response::Status("HTTP/1.1 404 Not Found", "no such feed"),
+       "HTTP/1.1 404 Not Found"},
+      {Response::Status("HTTP/1.0 500 Internal Server Error", "oops")
+           .Chunked(1),
+       "HTTP/1.0 500 Internal Server Error"},
+      {Response::Status("HTTP/1.1 401 Unauthorized")
+           .Header("WWW-Authenticate", "Basic"),
+       "HTTP/1.1 401 Unauthorized"},
+      {Response::Ok("body").Header("Location", "http://elsewhere/"),
+       "HTTP/1.1 200 OK"},
+      // The status decides even when the body we only meant to drop breaks.
+      {Response::Status("HTTP/1.1 503 Busy", std::string(500, 'x'))
+           .CutAfter(60),
+       "HTTP/1.1 503 Busy"},
+  };
+  LoopbackServer server;
+  HttpClient client(Quick());
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.error);
+    server.Serve("/feed", c.response);
+    EXPECT_EQ(ErrorOf(client, server.Url("/feed")), c.error);
+  }
+  // The redirect was not followed.
+  EXPECT_EQ(server.RequestCount(), std::size(cases));
+}
+
+TEST(HttpClientTest, CookiesGoBackOnlyFromTheClientThatReceivedThem) {
+  LoopbackServer server;
+  server.ServeSequence("/feed",
+                       {Response::Ok("first")
+                            .Header("Set-Cookie", "visitor=42; Path=/")
+                            .Header("Set-Cookie2", "pref=\"dark\"; Version=1"),
+                        Response::Ok("again")});
+  HttpClient window;
+  HttpClient other_window;
+  EXPECT_EQ(window.Get(server.Url("/feed")), "first");
+  EXPECT_EQ(window.Get(server.Url("/feed?page=2")), "again");
+  EXPECT_EQ(other_window.Get(server.Url("/feed")), "again");
+  // Cookies set with a refused status are kept too.
+  server.Serve("/gone", Response::Status("HTTP/1.1 404 Not Found")
+                            .Header("Set-Cookie", "seen=1"));
+  EXPECT_EQ(ErrorOf(window, server.Url("/gone")), "HTTP/1.1 404 Not Found");
+  EXPECT_EQ(window.Get(server.Url("/feed")), "again");
+
+  std::vector<std::string> requests = server.Requests();
+  ASSERT_EQ(requests.size(), 5u);
+  EXPECT_EQ(requests[0].find("Cookie"), std::string::npos);
+  EXPECT_NE(requests[1].find("\r\nCookie: visitor=42; pref=\"dark\"\r\n\r\n"),
+            std::string::npos)
+      << requests[1];
+  EXPECT_EQ(requests[2].find("Cookie"), std::string::npos);
+  EXPECT_NE(
+      requests[4].find("\r\nCookie: visitor=42; pref=\"dark\"; seen=1\r\n\r\n"),
+      std::string::npos)
+      << requests[4];
+}
+
+TEST(HttpClientTest, BrokenTransfersFailQuicklyWithAClearText) {
+  HttpClientSettings settings = Quick();
+  settings.max_body = 1000;
+  const std::string huge(1500, 'x');
+  struct Case {
+    const char* name;
+    Response response;
+    std::string before;  // the text around the host and port
+    std::string after;
+  };
+  const Case cases[] = {
+      {"cut before its length",
+       Response::Ok(std::string(100, 'x')).CutAfter(60), "",
+       " closed the connection early"},
+      {"cut in a chunk",
+       Response::Ok(std::string(100, 'x')).Chunked(10).CutAfter(90), "",
+       " closed the connection early"},
+      {"cut in the head", Response::Ok("x").CutAfter(10), "",
+       " closed the connection early"},
+      {"hung up without a word", Response::Raw(""), "",
+       " closed the connection early"},
+      {"bad chunk size",
+       Response::Raw(
+           "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nfg\r\n"),
+       "Bad response from ", " (bad chunk size)"},
+      {"not http", Response::Raw("<rss>no head</rss>"), "Bad response from ",
+       " (no status line)"},
+      {"silent", Response::Silent(), "Waiting for ", " timed out"},
+      {"stalls mid-body", Response::Ok("abcdef").Slow(3, milliseconds(600)),
+       "Waiting for ", " timed out"},
+      {"length over the cap", Response::Ok(huge), "The response from ",
+       " is larger than 1000 bytes"},
+      {"chunks over the cap", Response::Ok(huge).Chunked(100),
+       "The response from ", " is larger than 1000 bytes"},
+      {"until close over the cap", Response::Ok(huge).UntilClose(),
+       "The response from ", " is larger than 1000 bytes"},
+  };
+  LoopbackServer server;
+  const std::string where = "127.0.0.1:" + std::to_string(server.port());
+  HttpClient client(settings);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    server.Serve("/feed", c.response);
+    std::string expected = c.before + where + c.after;
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(ErrorOf(client, server.Url("/feed")), expected);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, milliseconds(1500));
+  }
+}
+
+TEST(HttpClientTest, GivesUpOnATricklingServer) {
+  LoopbackServer server;
+  server.Serve("/feed",
+               Response::Ok(std::string(100, 'x')).Slow(1, milliseconds(50)));
+  HttpClientSettings settings = Quick();
+  settings.total_timeout = milliseconds(400);
+  HttpClient client(settings);
+  EXPECT_EQ(ErrorOf(client, server.Url("/feed")),
+            "Downloading from 127.0.0.1:" + std::to_string(server.port()) +
+                " took too long");
+}
+
+TEST(HttpClientTest, FailsBeforeSendingOrConnecting) {
+  LoopbackServer server;
+  HttpClient client(Quick());
+  const std::string port = std::to_string(server.port());
+  EXPECT_EQ(ErrorOf(client, "127.0.0.1:" + port + "/feed"),
+            "Not an absolute web address: 127.0.0.1:" + port + "/feed");
+  EXPECT_EQ(
+      ErrorOf(client, "ftp://127.0.0.1:" + port + "/feed"),
+      "Only http:// and https:// addresses can be read: ftp://127.0.0.1:" +
+          port + "/feed");
+  EXPECT_EQ(server.ConnectionCount(), 0u);
+
+  // A port nobody listens on: take one from a server that has gone.
+  std::uint16_t closed_port;
+  { closed_port = LoopbackServer().port(); }
+  EXPECT_EQ(
+      ErrorOf(client, "http://127.0.0.1:" + std::to_string(closed_port) + "/"),
+      "Connection to 127.0.0.1:" + std::to_string(closed_port) + " refused");
+  EXPECT_EQ(ErrorOf(client, "http://feeds.invalid/rss"),
+            "Host not found: feeds.invalid");
+}
+
+TEST(HttpClientTest, ConnectTimesOut) {
+  // A listener that never accepts, with its queue full: the kernel drops
+  // further connection attempts, as from a host that does not answer.
+  int listener = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  ASSERT_EQ(
+      bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(listen(listener, 0), 0);
+  ASSERT_EQ(
+      getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+  std::vector<int> fillers;
+  bool queue_full = false;
+  while (!queue_full && fillers.size() < 32) {
+    int fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+    fillers.push_back(fd);
+    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
+      continue;
+    pollfd p{fd, POLLOUT, 0};
+    queue_full = poll(&p, 1, 100) == 0;
+  }
+  const std::string where =
+      "127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+
+  HttpClientSettings settings = Quick();
+  settings.connect_timeout = milliseconds(300);
+  HttpClient client(settings);
+  auto start = std::chrono::steady_clock::now();
+  std::string error = ErrorOf(client, "http://" + where + "/");
+  auto elapsed = std::chrono::steady_clock::now() - start;
+  for (int fd : fillers) close(fd);
+  close(listener);
+  if (!queue_full) GTEST_SKIP() << "the connection queue never filled up";
+  EXPECT_EQ(error, "Connecting to " + where + " timed out");
+  EXPECT_GE(elapsed, milliseconds(250));
+  EXPECT_LT(elapsed, milliseconds(1500));
+}
+
+}  // namespace
+}  // namespace rivolet
