@@ -1,0 +1,269 @@
+// The feed menu, the item list and the item view, driven through the main
+// window's handlers against feeds served on the loopback.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTreeWidget>
+
+#include "dialogs/information_form.h"
+#include "platform/link_label.h"
+#include "tests/app/app_harness.h"
+#include "tests/support/loopback_server.h"
+
+namespace rivolet {
+namespace {
+
+using testing::AppHarness;
+using testing::LoopbackServer;
+using testing::Response;
+
+std::string Item(const std::string& title, const std::string& description,
+                 const std::string& link = "https://example.com/a",
+                 const std::string& date = "Tue, 01 Mar 2005 12:00:00 GMT") {
+  std::string item = "<item><title>" + title + "</title><link>" + link + "</link>";
+  if (!description.empty()) item += "<description>" + description + "</description>";
+  return item + "<pubDate>" + date + "</pubDate></item>\n";
+}
+
+std::string Feed(const std::string& title, const std::string& items) {
+  return "<?xml version=\"1.0\" encoding=\"windows-1250\"?>\n<rss><channel><title>" + title +
+         "</title><link>https://example.com/</link>\n" + items + "</channel></rss>\n";
+}
+
+std::string FiveItems() {
+  std::string items;
+  for (int i = 1; i <= 5; ++i) {
+    items += Item("Item " + std::to_string(i), "Text " + std::to_string(i),
+                  "https://example.com/" + std::to_string(i));
+  }
+  return Feed("Five", items);
+}
+
+// Headings of the feed menu and, for each, the captions of its entries.
+std::vector<std::pair<std::string, std::vector<std::string>>> MenuOf(TMainForm& form) {
+  std::vector<std::pair<std::string, std::vector<std::string>>> menu;
+  for (QAction* heading : form.FeedMenu->actions()) {
+    std::vector<std::string> entries;
+    if (heading->menu() != nullptr) {
+      for (QAction* entry : heading->menu()->actions()) {
+        entries.push_back(entry->text().toStdString());
+      }
+    }
+    menu.emplace_back(heading->text().toStdString(), entries);
+  }
+  return menu;
+}
+
+// Triggers the menu entry whose caption is `caption`.
+void Choose(TMainForm& form, const std::string& heading, const std::string& caption) {
+  form.BuildFeedMenu();
+  for (QAction* h : form.FeedMenu->actions()) {
+    if (h->text().toStdString() != heading || h->menu() == nullptr) continue;
+    for (QAction* entry : h->menu()->actions()) {
+      if (entry->text().toStdString() == caption) {
+        entry->trigger();
+        return;
+      }
+    }
+  }
+  ADD_FAILURE() << "no menu entry " << heading << " / " << caption;
+}
+
+void OpenRow(TMainForm& form, int row) {
+  form.main_channels->setCurrentItem(form.main_channels->topLevelItem(row));
+  form.main_channelsDblClick();
+}
+
+class FeedMenuTest : public ::testing::Test {
+ protected:
+  RivoletApp& Start() { return h.Start(); }
+  TMainForm& Main() { return h.Main(); }
+  AppHarness h;
+  LoopbackServer server;
+};
+
+TEST_F(FeedMenuTest, HeadingsInFirstOccurrenceOrderHoldEveryFeedWhateverItsCase) {
+  RivoletApp& app = Start();
+  app.feed_list.Append("A", "Tech", "60", "http://a");
+  app.feed_list.Append("B", "News", "60", "http://b");
+  app.feed_list.Append("C", "tech", "60", "http://c");
+  app.feed_list.Append("D & E", "-", "60", "http://d");
+  app.feed_list.Append("", "", "60", "http://e");
+  Main().BuildFeedMenu();
+  using Menu = std::vector<std::pair<std::string, std::vector<std::string>>>;
+  EXPECT_EQ(MenuOf(Main()), (Menu{{"Tech", {"A", "C"}},
+                                  {"News", {"B"}},
+                                  {"-", {"D && E"}},
+                                  {"", {""}}}));
+  // Rebuilt at every opening: an empty list gives an empty menu.
+  app.feed_list.ReplaceAll({});
+  Main().BuildFeedMenu();
+  EXPECT_TRUE(Main().FeedMenu->actions().isEmpty());
+}
+
+TEST_F(FeedMenuTest, ReadingAFeedFillsTheListAndOpeningItemsMarksThemRead) {
+  RivoletApp& app = Start();
+  server.Serve("/five.xml", Response::Ok(FiveItems()));
+  app.feed_list.Append("Five", "Tests", "60", server.Url("/five.xml"));
+  Choose(Main(), "Tests", "Five");
+
+  TMainForm& f = Main();
+  EXPECT_TRUE(h.desktop.messages.empty());
+  EXPECT_EQ(app.current_feed_url, server.Url("/five.xml"));
+  ASSERT_EQ(f.main_channels->topLevelItemCount(), 5);
+  EXPECT_EQ(f.main_channels->topLevelItem(2)->text(1).toStdString(), "Item 3");
+  for (int row = 0; row < 5; ++row) EXPECT_EQ(f.RowMark(row), 0);
+  EXPECT_EQ(f.windowTitle().toStdString(), "Rivolet - Five");
+  EXPECT_EQ(f.lNewsNo->text().toStdString(), "5");
+  EXPECT_EQ(f.lUnreadNo->text().toStdString(), "5");
+  EXPECT_FALSE(f.lNewsNoLabel->isHidden());
+  EXPECT_FALSE(f.lUnread->isHidden());
+  // One row from the left edge of "Total:", with gaps of 1, 5 and 10 pixels.
+  const int a = f.lNewsNoLabel->x() + f.lNewsNoLabel->width();
+  EXPECT_EQ(f.lNewsNo->x(), a + 1);
+  EXPECT_EQ(f.lUnread->x(), a + f.lNewsNo->width() + 5);
+  EXPECT_EQ(f.lUnreadNo->x(), a + f.lNewsNo->width() + f.lUnread->width() + 10);
+
+  OpenRow(f, 2);
+  EXPECT_EQ(f.RowMark(2), 1);
+  EXPECT_EQ(f.lUnreadNo->text().toStdString(), "4");
+  EXPECT_EQ(f.current_item_index, 2);
+  EXPECT_EQ(f.Zakladki->currentWidget(), f.ViewTab);
+  EXPECT_TRUE(f.Zakladki->isTabVisible(1));
+  EXPECT_EQ(f.item_title->text().toStdString(), "Item 3");
+  EXPECT_EQ(f.item_desc->text().toStdString(), "Text 3");
+  EXPECT_EQ(f.item_date->text().toStdString(), "01.03.2005 12:00:00 GMT");
+  EXPECT_EQ(f.item_man->text().toStdString(), "Five");
+  OpenRow(f, 2);
+  EXPECT_EQ(f.lUnreadNo->text().toStdString(), "4");
+
+  f.Openinbrowser1Click();
+  EXPECT_EQ(h.desktop.opened, std::vector<std::string>{"https://example.com/3"});
+
+  Choose(f, "Tests", "Five");
+  ASSERT_EQ(f.main_channels->topLevelItemCount(), 5);
+  for (int row = 0; row < 5; ++row) EXPECT_EQ(f.RowMark(row), 0);
+  EXPECT_EQ(f.lUnreadNo->text().toStdString(), "5");
+}
+
+TEST_F(FeedMenuTest, AMenuEntryOpensExactlyItsOwnFeed) {
+  RivoletApp& app = Start();
+  server.Serve("/news.xml", Response::Ok(Feed("News", Item("n", "d"))));
+  server.Serve("/world.xml", Response::Ok(Feed("World News", Item("w", "d"))));
+  app.feed_list.Append("News", "All", "60", server.Url("/news.xml"));
+  app.feed_list.Append("World News", "All", "60", server.Url("/world.xml"));
+  Choose(Main(), "All", "News");
+  EXPECT_EQ(Main().windowTitle().toStdString(), "Rivolet - News");
+  EXPECT_EQ(server.RequestCount(), 1u);
+}
+
+TEST_F(FeedMenuTest, ADownloadErrorReachesTheErrorBoxAndLeavesTheListEmpty) {
+  RivoletApp& app = Start();
+  server.Serve("/five.xml", Response::Ok(FiveItems()));
+  app.feed_list.Append("Five", "T", "60", server.Url("/five.xml"));
+  app.feed_list.Append("Gone", "T", "60", server.Url("/gone.xml"));
+  Choose(Main(), "T", "Five");
+  ASSERT_EQ(Main().main_channels->topLevelItemCount(), 5);
+  Choose(Main(), "T", "Gone");
+  EXPECT_EQ(h.ErrorTexts(), std::vector<std::string>{"HTTP/1.1 404 Not Found."});
+  EXPECT_EQ(h.desktop.messages.at(0).caption, "Rivolet");
+  EXPECT_EQ(Main().main_channels->topLevelItemCount(), 0);
+  EXPECT_EQ(app.current_feed_url, server.Url("/gone.xml"));
+}
+
+TEST_F(FeedMenuTest, TabCaptionIsCutAfter43CharactersAndAnEmptyDescriptionTakesNoRoom) {
+  RivoletApp& app = Start();
+  const std::string t43(43, 'a'), t44(44, 'b'), t300(300, 'c');
+  server.Serve("/t.xml", Response::Ok(Feed("T", Item(t43, "desc") + Item(t44, "") +
+                                                    Item(t300, "x") + Item("A & B", ""))));
+  app.feed_list.Append("T", "T", "60", server.Url("/t.xml"));
+  Choose(Main(), "T", "T");
+  TMainForm& f = Main();
+  f.ShowItem(0);
+  EXPECT_EQ(f.Zakladki->tabText(1).toStdString(), t43);
+  const int title_height = f.item_title->height();
+  EXPECT_GT(title_height, 0);
+  EXPECT_EQ(f.item_desc->y(), title_height + 5);
+  EXPECT_EQ(f.item_date->y(), title_height + f.item_desc->height() + 15);
+  EXPECT_EQ(f.item_man->y(), f.item_date->y() + 10);
+  EXPECT_EQ(f.item_title->width(), 280);
+
+  f.ShowItem(1);
+  EXPECT_EQ(f.Zakladki->tabText(1).toStdString(), std::string(43, 'b') + "...");
+  EXPECT_EQ(f.item_desc->text().toStdString(), "");
+  EXPECT_EQ(f.item_date->y(), f.item_title->height() + 15);
+
+  f.ShowItem(2);
+  EXPECT_EQ(f.Zakladki->tabText(1).toStdString(), std::string(43, 'c') + "...");
+  f.ShowItem(3);
+  EXPECT_EQ(f.Zakladki->tabText(1).toStdString(), "A && B");
+
+  // Coming back to the item view fills it again.
+  f.Zakladki->setCurrentWidget(f.ChannelsTab);
+  f.item_title->setText("stale");
+  f.Zakladki->setCurrentWidget(f.ViewTab);
+  EXPECT_EQ(f.item_title->text().toStdString(), "A & B");
+}
+
+TEST_F(FeedMenuTest, OnlyWebLinksAreHandedToTheDesktop) {
+  RivoletApp& app = Start();
+  server.Serve("/l.xml", Response::Ok(Feed("L", Item("file", "", "file:///etc/passwd") +
+                                                    Item("js", "", "javascript:alert(1)") +
+                                                    Item("web", "", "https://example.com/x?a=1&b=2"))));
+  app.feed_list.Append("L", "L", "60", server.Url("/l.xml"));
+  Choose(Main(), "L", "L");
+  TMainForm& f = Main();
+  // Before any item was shown, "Open in browser" opens item 0.
+  f.Openinbrowser1Click();
+  f.ShowItem(1);
+  f.OpenItemLink();
+  EXPECT_TRUE(h.desktop.opened.empty());
+  f.ShowItem(2);
+  f.OpenItemLink();
+  EXPECT_EQ(h.desktop.opened, std::vector<std::string>{"https://example.com/x?a=1&b=2"});
+}
+
+TEST_F(FeedMenuTest, AboutFeedDescribesTheFeedFetchedLast) {
+  RivoletApp& app = Start();
+  server.Serve("/five.xml", Response::Ok(FiveItems()));
+  app.feed_list.Append("Five", "T", "60", server.Url("/five.xml"));
+  Choose(Main(), "T", "Five");
+  Main().AboutFeedClick();
+  ASSERT_EQ(h.shown_dialogs.size(), 1u);
+  EXPECT_EQ(h.shown_dialogs[0], &app.InformationForm());
+  EXPECT_EQ(app.InformationForm().feed_url, server.Url("/five.xml"));
+}
+
+TEST_F(FeedMenuTest, HelpAndSiteOpenThroughTheDesktop) {
+  RivoletApp& app = Start();
+  Main().Help3Click();
+  Main().HelpEN1Click();
+  Main().tarvelsiteClick();
+  EXPECT_EQ(h.desktop.opened,
+            (std::vector<std::string>{(app.exe_folder() / "pomoc.html").string(),
+                                      (app.exe_folder() / "help.html").string(),
+                                      kMakerSiteUrl}));
+}
+
+TEST_F(FeedMenuTest, LinkLabelsUnderlineWhileTheMouseIsOverThem) {
+  Start();
+  TMainForm& f = Main();
+  for (ClickLabel* label : {f.item_title, f.labelWiecej, f.about_feed_l, f.tarvelsite}) {
+    const bool bold = label->font().bold();
+    QMouseEvent move(QEvent::MouseMove, QPointF(2, 2), QPointF(2, 2), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(label, &move);
+    EXPECT_TRUE(label->font().underline()) << label->objectName().toStdString();
+    EXPECT_EQ(label->font().bold(), bold);
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(label, &leave);
+    EXPECT_FALSE(label->font().underline());
+  }
+}
+
+}  // namespace
+}  // namespace rivolet
