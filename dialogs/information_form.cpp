@@ -1,0 +1,156 @@
+// The About Feed dialog.
+#include "dialogs/information_form.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QShowEvent>
+#include <utility>
+
+#include "dialogs/feed_information.h"
+#include "platform/artwork.h"
+#include "platform/desktop.h"
+#include "platform/guard.h"
+#include "platform/link_label.h"
+#include "platform/text_bridge.h"
+
+namespace rivolet {
+namespace {
+
+constexpr int kClientWidth = 398;
+constexpr int kClientHeight = 388;
+constexpr int kPictureWidth = 120;
+constexpr int kColumnLeft = 128;
+constexpr int kFieldWidth = 265;
+constexpr int kEditHeight = 21;
+// The title may not run past the right edge, nor over the "URL" caption.
+constexpr int kTitleMaxWidth = kClientWidth - kColumnLeft - 4;
+constexpr int kTitleMaxHeight = 32;
+
+QLabel* MakeCaption(QWidget* parent, const char* name, const char* text,
+                    int left, int top) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(name);
+  label->setTextFormat(Qt::PlainText);
+  label->move(left, top);
+  label->adjustSize();
+  return label;
+}
+
+QLineEdit* MakeEdit(QWidget* parent, const char* name, int top) {
+  auto* edit = new QLineEdit(parent);
+  edit->setObjectName(name);
+  edit->setReadOnly(true);
+  edit->setGeometry(kColumnLeft, top, kFieldWidth, kEditHeight);
+  return edit;
+}
+
+}  // namespace
+
+TInformationForm::TInformationForm(HttpClientSettings settings, QWidget* parent)
+    : QDialog(parent), http(std::move(settings)) {
+  setObjectName("InformationForm");
+  setWindowTitle("About Feed");
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowCloseButtonHint);
+  setFont(WindowFont(11));
+  setFixedSize(kClientWidth, kClientHeight);
+
+  picture_ = new QLabel(this);
+  picture_->setObjectName("picture");
+  picture_->setGeometry(0, 0, kPictureWidth, kClientHeight);
+  picture_->setPixmap(SidePicture(kClientHeight));
+
+  infTitle = new ClickLabel(this);
+  infTitle->setObjectName("infTitle");
+  infTitle->setTextFormat(Qt::PlainText);
+  infTitle->setFont(WindowFont(13, true));
+  infTitle->setMaximumSize(kTitleMaxWidth, kTitleMaxHeight);
+  infTitle->move(kColumnLeft, 8);
+  infTitle->setText("infTitle");
+  infTitle->adjustSize();
+  connect(infTitle, &ClickLabel::clicked, this,
+          [this] { Guarded([this] { infTitleClick(); }); });
+
+  infLink = MakeCaption(this, "infLink", "URL", kColumnLeft, 40);
+  LinkEdit = MakeEdit(this, "LinkEdit", 56);
+  infUR = MakeCaption(this, "infUR", "Feed URL", kColumnLeft, 88);
+  URLEdit = MakeEdit(this, "URLEdit", 104);
+  infDesc = MakeCaption(this, "infDesc", "Description", kColumnLeft, 136);
+  DescBox = new QPlainTextEdit(this);
+  DescBox->setObjectName("DescBox");
+  DescBox->setReadOnly(true);
+  DescBox->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  DescBox->setGeometry(kColumnLeft, 152, kFieldWidth, 49);
+  infCops = MakeCaption(this, "infCops", "Copyright", kColumnLeft, 210);
+  cops = MakeEdit(this, "cops", 226);
+  infLang = MakeCaption(this, "infLang", "Language", kColumnLeft, 256);
+  EditLang = MakeEdit(this, "EditLang", 272);
+  inf_last = MakeCaption(this, "inf_last", "Last build date", kColumnLeft, 304);
+  edit_last = MakeEdit(this, "edit_last", 320);
+
+  CloseInf = new QPushButton("Close", this);
+  CloseInf->setObjectName("CloseInf");
+  CloseInf->setGeometry(312, 357, 80, 25);
+  CloseInf->setDefault(true);
+  CloseInf->setCursor(Qt::PointingHandCursor);
+  connect(CloseInf, &QPushButton::clicked, this,
+          [this] { Guarded([this] { CloseInfClick(); }); });
+}
+
+TInformationForm::~TInformationForm() = default;
+
+void TInformationForm::ApplyLanguage() {
+  // The chosen language file is applied here, before the download, once the
+  // program has language files; a file that cannot be read will end the
+  // showing here with the error box.
+}
+
+void TInformationForm::FormShow() {
+  Guarded([this] {
+    ApplyLanguage();
+    const FeedInformation info =
+        ReadFeedInformation(HttpGetText(http, feed_url));
+    URLEdit->setText(ToQt(feed_url));
+    infTitle->setText(ToQt(info.title));
+    infTitle->adjustSize();
+    link_ = info.link;
+    LinkEdit->setText(ToQt(info.link));
+    DescBox->setPlainText(ToQt(info.description));
+    cops->setText(ToQt(info.copyright));
+    EditLang->setText(ToQt(info.language));
+    edit_last->setText(ToQt(info.last_build_date));
+    for (QLineEdit* edit : {LinkEdit, URLEdit, cops, EditLang, edit_last}) {
+      edit->setCursorPosition(0);
+    }
+  });
+}
+
+void TInformationForm::infTitleClick() {
+  if (ShouldOpenTitleLink(link_)) CurrentDesktop().OpenUrl(link_);
+}
+
+void TInformationForm::CloseInfClick() { close(); }
+
+void TInformationForm::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  // A window coming back from the task bar is not a new opening.
+  if (event->spontaneous()) return;
+  const ScreenRect screen = CurrentDesktop().ScreenSize();
+  move(screen.left + (screen.width - width()) / 2,
+       screen.top + (screen.height - height()) / 2);
+  FormShow();
+}
+
+void TInformationForm::keyPressEvent(QKeyEvent* event) {
+  // Only the close box and the Close button close this dialog.
+  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+    event->ignore();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+}  // namespace rivolet

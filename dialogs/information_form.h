@@ -1,0 +1,69 @@
+// The About Feed dialog: downloads the current feed again each time it opens
+// and shows the channel's title, link, feed URL, description, copyright,
+// language and last build date.
+#pragma once
+
+#include <QDialog>
+#include <string>
+
+#include "reader/http_client.h"
+
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace rivolet {
+
+class ClickLabel;
+
+class TInformationForm : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit TInformationForm(HttpClientSettings settings,
+                            QWidget* parent = nullptr);
+  ~TInformationForm() override;
+
+  // Components, named as the language files know them.
+  ClickLabel* infTitle;
+  QLabel* infLink;
+  QLineEdit* LinkEdit;
+  QLabel* infUR;
+  QLineEdit* URLEdit;
+  QLabel* infDesc;
+  QPlainTextEdit* DescBox;
+  QLabel* infCops;
+  QLineEdit* cops;
+  QLabel* infLang;
+  QLineEdit* EditLang;
+  QLabel* inf_last;
+  QLineEdit* edit_last;
+  QPushButton* CloseInf;
+
+  // The feed to describe; the main window sets it before each showing.
+  std::string feed_url;
+  // The dialog's own client, with its own cookies.
+  HttpClient http;
+
+  // The channel link last read; what a click on the title opens.
+  const std::string& link() const { return link_; }
+
+  // Handlers. FormShow downloads and fills the fields; a failure goes to the
+  // error box and leaves every field as the previous showing left it.
+  void FormShow();
+  void infTitleClick();
+  void CloseInfClick();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  void ApplyLanguage();
+
+  QLabel* picture_;
+  std::string link_;
+};
+
+}  // namespace rivolet
