@@ -1,0 +1,46 @@
+// The first road in the real program: press "Choose feed", pick the feed from
+// the menu with the keyboard, and see the feed's title in the window title.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <thread>
+
+#include "feeds/feed_list.h"
+#include "feeds/feed_stream.h"
+#include "tests/e2e/e2e_fixture.h"
+#include "tests/support/loopback_server.h"
+
+namespace rivolet::testing {
+namespace {
+
+TEST_F(ProgramTest, ChoosingAFeedFromTheMenuReadsIt) {
+  LoopbackServer server;
+  server.Serve("/feed.xml",
+               Response::Ok("<?xml version=\"1.0\" encoding=\"UTF-8\"?><rss><channel>"
+                            "<title>Loopback News</title><item><title>First</title>"
+                            "<link>https://example.com/1</link></item></channel></rss>"));
+  FeedList list;
+  list.Append("Loopback", "Local", "60", server.Url("/feed.xml"));
+  WriteFileBytes(folder / "feeds.che", WriteFeedFile(list, FeedListControl()));
+
+  StartProgram();
+  const std::string window = FindWindow("^Rivolet$");
+  ASSERT_FALSE(window.empty()) << Log();
+  // "Choose feed" is the first toolbar button, below the menu bar.
+  Xdotool({"mousemove", "--window", window, "40", "40"});
+  Xdotool({"click", "1"});
+  std::this_thread::sleep_for(std::chrono::milliseconds(700));
+  for (const char* key : {"Down", "Right", "Return"}) {
+    Xdotool({"key", key});
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  }
+  EXPECT_FALSE(FindWindow("^Rivolet - Loopback News$", std::chrono::seconds(15)).empty())
+      << Log();
+  EXPECT_EQ(server.RequestCount(), 1u);
+
+  program->Signal(SIGTERM);
+  EXPECT_EQ(program->Wait(std::chrono::seconds(20)), std::optional<int>(0));
+}
+
+}  // namespace
+}  // namespace rivolet::testing
