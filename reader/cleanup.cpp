@@ -148,19 +148,30 @@ const StepTable& MonthSteps() {
   return table;
 }
 
-std::string StripTags(std::string_view text) { return TagSteps().Apply(text); }
+std::string StripTags(std::string_view text) {
+  return StripTagsOwned(std::string(text));
+}
+
+std::string StripTagsOwned(std::string text) {
+  TagSteps().ApplyInPlace(text);
+  return text;
+}
 
 std::string DecodeEntities(std::string_view text, EntityTable table,
                            TextForm form) {
-  std::string result = EntitySteps(table, form).Apply(text);
-  // Trim in place: the whole feed document passes through here.
-  std::size_t end = result.size();
-  while (end > 0 && static_cast<unsigned char>(result[end - 1]) <= 32) --end;
-  result.resize(end);
+  return DecodeEntitiesOwned(std::string(text), table, form);
+}
+
+std::string DecodeEntitiesOwned(std::string text, EntityTable table,
+                                TextForm form) {
+  EntitySteps(table, form).ApplyInPlace(text);
+  std::size_t end = text.size();
+  while (end > 0 && static_cast<unsigned char>(text[end - 1]) <= 32) --end;
+  text.resize(end);
   std::size_t begin = 0;
-  while (begin < end && static_cast<unsigned char>(result[begin]) <= 32) ++begin;
-  result.erase(0, begin);
-  return result;
+  while (begin < end && static_cast<unsigned char>(text[begin]) <= 32) ++begin;
+  text.erase(0, begin);
+  return text;
 }
 
 std::string FormatItemDate(std::string_view date) {

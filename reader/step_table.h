@@ -30,25 +30,29 @@ class StepTable {
   explicit StepTable(std::vector<Step> steps);
 
   std::string Apply(std::string_view text) const;
+  // The same, in the text's own buffer (the text never grows).
+  void ApplyInPlace(std::string& text) const;
 
   const std::vector<Step>& steps() const { return steps_; }
 
  private:
   std::uint64_t OccurringSteps(const unsigned char* s, std::size_t n) const;
-  std::size_t FindStarter(const unsigned char* s, std::size_t from,
-                          std::size_t n) const;
-  void RunSteps(std::string& stretch, std::uint64_t pending) const;
+  // Runs the pending steps (and the later ones they give rise to) over one
+  // stretch in place; returns its new length.
+  std::size_t RunSteps(char* data, std::size_t size,
+                       std::uint64_t pending) const;
 
   std::vector<Step> steps_;
-  std::array<bool, 256> in_some_step_{};
   std::array<bool, 256> starts_a_step_{};
   std::vector<unsigned char> starter_bytes_;
-  // Steps whose searched text is exactly this one byte.
-  std::array<std::uint64_t, 256> single_byte_steps_{};
-  // Longer steps by first byte, in table order.
-  std::array<std::vector<std::uint8_t>, 256> longer_steps_;
-  // Bit (first byte << 8 | second byte) is set when a longer step begins so.
-  std::vector<std::uint64_t> two_byte_prefixes_;
+  // A matching automaton over all searched texts: bytes are mapped to
+  // classes (class 0: a byte no searched text contains, which leads back to
+  // the start state), and each state knows which steps have just matched.
+  std::array<std::uint8_t, 256> class_of_{};
+  std::size_t class_count_ = 1;
+  // By row (state * class_count_) + class: the next state << 16 | its row.
+  std::vector<std::uint32_t> moves_;
+  std::vector<std::uint64_t> matched_;  // per state
 };
 
 // The plain engine: each step over the whole text in turn. Kept as the

@@ -119,6 +119,19 @@ TEST(DecodeEntitiesTest, Utf8FormThenConversion) {
             "&#8216;\xC5\xBC");
 }
 
+TEST(DecodeEntitiesTest, HandedOverTextGivesTheSameResult) {
+  // A temporary string is cleaned in its own buffer.
+  const std::string text = " <p>&amp;quot;\xB1</p>&#8222;x&#8221; \n";
+  const std::string expected =
+      DecodeEntities(StripTags(std::string_view(text)));
+  EXPECT_EQ(expected, "\"\xB9\"x\"");
+  EXPECT_EQ(DecodeEntities(StripTags(std::string(text))), expected);
+  std::string moved = text;
+  EXPECT_EQ(DecodeEntities(StripTags(std::move(moved)), EntityTable::kReader,
+                           TextForm::kSingleByte),
+            expected);
+}
+
 TEST(CleanupTablesTest, LetterStepsAgreeWithTheCodePage) {
   // The UTF-8 form's letters must decode to the single-byte form's bytes.
   const auto& single =
