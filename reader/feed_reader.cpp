@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,6 +15,10 @@
 #include "common/codepage.h"
 #include "common/text.h"
 #include "reader/cleanup.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace rivolet {
 
@@ -26,6 +31,38 @@ constexpr std::string_view kItemOpenWithAttributes = "<item ";
 constexpr std::string_view kItemClose = "</item>";
 // Both date tags are nine bytes long, which the date arithmetic relies on.
 constexpr std::int64_t kDateTagLength = 9;
+
+// First occurrence of `needle` (at least two bytes) in `text` at or after
+// `from`. Feed text is full of "<", so a search that stops at every first
+// byte is slow; this one tests the first and the last byte of the needle
+// sixteen positions at a time and compares the rest only where both match.
+std::size_t FindBytes(std::string_view text, std::string_view needle,
+                      std::size_t from) {
+  const std::size_t k = needle.size();
+  if (k < 2 || from > text.size() || text.size() - from < k) {
+    return text.find(needle, from);
+  }
+  std::size_t i = from;
+#if defined(__SSE2__)
+  const char* s = text.data();
+  const std::size_t starts = text.size() - k + 1;  // valid starts: [0, starts)
+  const __m128i first = _mm_set1_epi8(needle.front());
+  const __m128i last = _mm_set1_epi8(needle.back());
+  for (; i + 16 <= starts; i += 16) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+    const __m128i b =
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + k - 1));
+    auto mask = static_cast<unsigned>(_mm_movemask_epi8(
+        _mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, last))));
+    while (mask != 0) {
+      const std::size_t at = i + static_cast<std::size_t>(__builtin_ctz(mask));
+      if (std::memcmp(s + at + 1, needle.data() + 1, k - 2) == 0) return at;
+      mask &= mask - 1;
+    }
+  }
+#endif
+  return text.find(needle, i);
+}
 
 // A text that only ever loses ranges. It behaves exactly like a std::string on
 // which Delete is called repeatedly, but keeps the original bytes in place and
@@ -51,7 +88,7 @@ class CutText {
         const std::string_view bytes(text_.data() + seg.begin,
                                      seg.end - seg.begin);
         const std::size_t at =
-            bytes.find(needle, std::max(from, start) - start);
+            FindBytes(bytes, needle, std::max(from, start) - start);
         if (at != kNone) return start + at;
         // An occurrence that runs over the join with the next segment.
         if (i + 1 < segments_.size()) {
@@ -112,12 +149,21 @@ class CutText {
     size_ -= count;
   }
 
+  // The text as one string. The kept ranges are in byte order, so they are
+  // moved down in place rather than copied into a new buffer.
   std::string ToString() && {
-    if (segments_.size() == 1 && segments_[0].begin == 0 &&
-        segments_[0].end == text_.size()) {
-      return std::move(text_);
+    std::size_t out = 0;
+    for (const Segment& seg : segments_) {
+      if (seg.begin != out) {
+        std::memmove(text_.data() + out, text_.data() + seg.begin,
+                     seg.end - seg.begin);
+      }
+      out += seg.end - seg.begin;
     }
-    return Copy(0, size_);
+    text_.resize(out);
+    segments_.clear();
+    if (out > 0) segments_.push_back({0, out});
+    return std::move(text_);
   }
 
  private:
@@ -269,22 +315,23 @@ std::string ExtractField(std::string_view text, std::string_view open_tag,
 
 int CountItems(std::string_view text) {
   // Deleting "</item" leaves its ">" behind, which can complete another
-  // "</item>" with the bytes before it. Such a new occurrence always ends at
-  // that ">", so a stack of the bytes kept so far finds them all in one pass.
+  // "</item>" with the bytes before it; such a new occurrence always ends at
+  // that ">". No deletion removes a ">", so only the bytes after the last
+  // ">" before an occurrence can take part, and they are all original bytes.
+  constexpr std::string_view kDeleted = kItemClose.substr(0, 6);  // "</item"
   int count = 0;
-  std::string kept;
   std::size_t done = 0;
-  for (std::size_t at = text.find(kItemClose); at != kNone;
-       at = text.find(kItemClose, done)) {
-    kept.append(text, done, at - done);
-    kept.push_back('>');
+  for (std::size_t at = FindBytes(text, kItemClose, 0); at != kNone;
+       at = FindBytes(text, kItemClose, done)) {
+    std::string_view before = text.substr(done, at - done);
+    const std::size_t last_close = before.rfind('>');
+    if (last_close != kNone) before.remove_prefix(last_close + 1);
     ++count;
-    done = at + kItemClose.size();
-    while (kept.size() >= kItemClose.size() && kept.ends_with(kItemClose)) {
-      kept.resize(kept.size() - kItemClose.size());
-      kept.push_back('>');
+    while (before.ends_with(kDeleted)) {
+      before.remove_suffix(kDeleted.size());
       ++count;
     }
+    done = at + kItemClose.size();
   }
   return count;
 }
