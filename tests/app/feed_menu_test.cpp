@@ -8,6 +8,8 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTreeWidget>
+#include <QCoreApplication>
+#include <QMouseEvent>
 
 #include "dialogs/information_form.h"
 #include "platform/link_label.h"
