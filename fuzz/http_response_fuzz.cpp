@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -41,6 +43,17 @@ Outcome Read(std::string_view input, std::uint32_t seed, bool split,
       if (split) {
         seed = seed * 1103515245u + 12345u;
         n = std::min<std::size_t>(n, 1 + (seed >> 16) % 7);
+      }
+      if (split) {
+        // The in-place path must agree with Feed as well.
+        std::span<char> window = parser.BodyWindow(n);
+        if (!window.empty()) {
+          if (window.size() > n) std::abort();
+          std::memcpy(window.data(), input.data() + pos, window.size());
+          parser.BodyWindowFilled(window.size());
+          pos += window.size();
+          continue;
+        }
       }
       std::size_t used = parser.Feed(input.substr(pos, n));
       if (used > n) std::abort();

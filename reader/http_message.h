@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -73,6 +74,13 @@ class HttpResponseParser {
   // otherwise throws HttpProtocolError (kClosedEarly).
   void FinishAtEof();
 
+  // Lets the body be received in place instead of copied out of a buffer,
+  // while the parser is inside body bytes it keeps: the room for up to `max`
+  // next bytes of the body (empty when the next bytes must go through Feed).
+  // BodyWindowFilled() then says how many were written there.
+  std::span<char> BodyWindow(std::size_t max);
+  void BodyWindowFilled(std::size_t used);
+
   bool HeadDone() const { return state_ > State::kHeaders; }
   bool Done() const { return state_ == State::kDone; }
 
@@ -121,6 +129,7 @@ class HttpResponseParser {
   std::uint64_t remaining_ = 0;  // of the Content-Length body or the chunk
   std::uint64_t body_size_ = 0;  // counted also while dropping
   std::string body_;
+  std::size_t window_start_ = 0;  // where the open BodyWindow begins
 };
 
 // Case-insensitive comparison of ASCII header names and tokens.
