@@ -17,9 +17,10 @@ int main(int argc, char** argv) {
   int result = 0;
   try {
     std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
-    rivolet::RivoletApp app(QCoreApplication::applicationDirPath().toStdString(),
-                            QCoreApplication::applicationFilePath().toStdString(),
-                            std::move(arguments));
+    rivolet::RivoletApp app(
+        QCoreApplication::applicationDirPath().toStdString(),
+        QCoreApplication::applicationFilePath().toStdString(),
+        std::move(arguments));
     app.CreateWindows();
     rivolet::CloseOnTerminationSignals(&app.MainForm());
     app.MainForm().show();

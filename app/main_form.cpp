@@ -78,8 +78,7 @@ QString FirstLine(const std::string& text) {
 
 }  // namespace
 
-TMainForm::TMainForm(RivoletApp& app)
-    : http(app.http_settings()), app_(app) {
+TMainForm::TMainForm(RivoletApp& app) : http(app.http_settings()), app_(app) {
   setObjectName("MainForm");
   setWindowTitle("Rivolet");
   setWindowIcon(QIcon(ProgramIcon()));
@@ -104,7 +103,8 @@ TMainForm::TMainForm(RivoletApp& app)
   tarvelsite = MakeLinkLabel(client, "tarvelsite", 4, 414, 11);
   tarvelsite->setText(kMakerSiteName);
   tarvelsite->adjustSize();
-  connect(tarvelsite, &ClickLabel::clicked, this, [this] { Guarded([this] { tarvelsiteClick(); }); });
+  connect(tarvelsite, &ClickLabel::clicked, this,
+          [this] { Guarded([this] { tarvelsiteClick(); }); });
 
   layout()->setSizeConstraint(QLayout::SetFixedSize);
   Guarded([this] { FormCreate(); });
@@ -122,10 +122,12 @@ void TMainForm::CreateMenus() {
   };
   File1 = menuBar()->addMenu("&File");
   File1->setObjectName("File1");
-  Newchannel1 = add_action(File1, "Newchannel1", "&New feed", QKeySequence("Ctrl+N"));
+  Newchannel1 =
+      add_action(File1, "Newchannel1", "&New feed", QKeySequence("Ctrl+N"));
   N2 = add_action(File1, "N2", "&Options");
-  ChannelsManagement1 = add_action(File1, "ChannelsManagement1", "&Feeds' Management",
-                                   QKeySequence("Ctrl+M"));
+  ChannelsManagement1 =
+      add_action(File1, "ChannelsManagement1", "&Feeds' Management",
+                 QKeySequence("Ctrl+M"));
   Catalogue1 = add_action(File1, "Catalogue1", "Catalogue");
   File1->addSeparator();
   Exit1 = add_action(File1, "Exit1", "&Exit");
@@ -140,8 +142,10 @@ void TMainForm::CreateMenus() {
   HelpEN1 = add_action(Help1, "HelpEN1", "Help (EN)");
   Help1->addSeparator();
   AboutRivolet1 = add_action(Help1, "AboutRivolet1", "&About Rivolet");
-  connect(Help3, &QAction::triggered, this, [this] { Guarded([this] { Help3Click(); }); });
-  connect(HelpEN1, &QAction::triggered, this, [this] { Guarded([this] { HelpEN1Click(); }); });
+  connect(Help3, &QAction::triggered, this,
+          [this] { Guarded([this] { Help3Click(); }); });
+  connect(HelpEN1, &QAction::triggered, this,
+          [this] { Guarded([this] { HelpEN1Click(); }); });
 }
 
 void TMainForm::CreateToolBar(QWidget* client) {
@@ -151,7 +155,8 @@ void TMainForm::CreateToolBar(QWidget* client) {
   ToolBar1->setMovable(false);
   ToolBar1->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
   ToolBar1->setIconSize(QSize(16, 16));
-  auto add_button = [this](const char* name, const char* caption, const QPixmap& image) {
+  auto add_button = [this](const char* name, const char* caption,
+                           const QPixmap& image) {
     auto* button = new QToolButton(ToolBar1);
     button->setObjectName(name);
     button->setText(caption);
@@ -165,7 +170,8 @@ void TMainForm::CreateToolBar(QWidget* client) {
   ChooseButton = add_button("ChooseButton", "Choose feed", ChooseFeedImage());
   AddButton = add_button("AddButton", "Add feed", AddFeedImage());
   ManagementButton = add_button("ManagementButton", "Feeds", FeedsImage());
-  CatalogueButton = add_button("CatalogueButton", "Catalogue", CatalogueImage());
+  CatalogueButton =
+      add_button("CatalogueButton", "Catalogue", CatalogueImage());
   connect(ChooseButton, &QToolButton::clicked, this,
           [this] { Guarded([this] { ChooseButtonClick(); }); });
 
@@ -222,10 +228,12 @@ void TMainForm::CreateFeedsPage() {
           [this] { Guarded([this] { Openinbrowser1Click(); }); });
   connect(main_channels, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& at) {
-            MainChannelsListPopup->popup(main_channels->viewport()->mapToGlobal(at));
+            MainChannelsListPopup->popup(
+                main_channels->viewport()->mapToGlobal(at));
           });
 
-  auto count_label = [this](const char* name, int left, int top, const char* text) {
+  auto count_label = [this](const char* name, int left, int top,
+                            const char* text) {
     QLabel* label = MakeLabel(ChannelsTab, name, left, top, 11);
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, kCountColour);
@@ -281,10 +289,12 @@ void TMainForm::CreateViewPage() {
   about_feed_l->adjustSize();
 
   for (ClickLabel* link : {item_title, img_readmore, labelWiecej}) {
-    connect(link, &ClickLabel::clicked, this, [this] { Guarded([this] { OpenItemLink(); }); });
+    connect(link, &ClickLabel::clicked, this,
+            [this] { Guarded([this] { OpenItemLink(); }); });
   }
   for (ClickLabel* link : {img_inf, about_feed_l}) {
-    connect(link, &ClickLabel::clicked, this, [this] { Guarded([this] { AboutFeedClick(); }); });
+    connect(link, &ClickLabel::clicked, this,
+            [this] { Guarded([this] { AboutFeedClick(); }); });
   }
   connect(Zakladki, &QTabWidget::currentChanged, this, [this](int index) {
     if (Zakladki->widget(index) == ViewTab) Guarded([this] { FillItemView(); });
@@ -292,8 +302,9 @@ void TMainForm::CreateViewPage() {
 }
 
 bool TMainForm::WindowNameTaken(std::string_view name) {
-  for (const char* window : {"MainForm", "NewForm", "ManagementForm", "AktualizacjaForm",
-                             "AboutForm", "OptionsForm", "CatalogueForm", "InformationForm"}) {
+  for (const char* window :
+       {"MainForm", "NewForm", "ManagementForm", "AktualizacjaForm",
+        "AboutForm", "OptionsForm", "CatalogueForm", "InformationForm"}) {
     if (name == window) return true;
   }
   return false;
@@ -315,8 +326,9 @@ void TMainForm::FormCreate() {
   // A failed registration is reported, and the start goes on: skipping the
   // rest would start with an empty list and save it over the stored one.
   Guarded([this] { CurrentDesktop().RegisterFileType(app_.executable()); });
-  app_.feed_store.LoadStored(app_.feed_list, app_.feed_list_control, WindowNameTaken,
-                             [this](std::string_view name) { return ComponentExists(name); });
+  app_.feed_store.LoadStored(
+      app_.feed_list, app_.feed_list_control, WindowNameTaken,
+      [this](std::string_view name) { return ComponentExists(name); });
   Zakladki->setCurrentWidget(ChannelsTab);
 }
 
@@ -325,8 +337,9 @@ void TMainForm::FormShow() {
   const std::filesystem::path file(app_.arguments().front());
   std::error_code ec;
   if (!std::filesystem::is_regular_file(file, ec)) return;
-  app_.feed_store.LoadFrom(file, app_.feed_list, app_.feed_list_control, WindowNameTaken,
-                           [this](std::string_view name) { return ComponentExists(name); });
+  app_.feed_store.LoadFrom(
+      file, app_.feed_list, app_.feed_list_control, WindowNameTaken,
+      [this](std::string_view name) { return ComponentExists(name); });
 }
 
 void TMainForm::showEvent(QShowEvent* event) {
@@ -339,7 +352,8 @@ void TMainForm::showEvent(QShowEvent* event) {
 bool TMainForm::FormCloseQuery() {
   // The feed list is saved first; a failed save is reported, keeps the old
   // file, and does not stop the close.
-  Guarded([this] { app_.feed_store.Save(app_.feed_list, app_.feed_list_control); });
+  Guarded(
+      [this] { app_.feed_store.Save(app_.feed_list, app_.feed_list_control); });
   std::error_code ec;
   std::filesystem::remove(app_.exe_folder() / "temp.xml", ec);
   return true;
@@ -367,10 +381,12 @@ void TMainForm::BuildFeedMenu() {
   for (const MenuHeading& heading : GroupByCategory(app_.feed_list)) {
     QMenu* sub = FeedMenu->addMenu(LiteralCaption(heading.caption));
     for (std::size_t index : heading.entries) {
-      QAction* action = sub->addAction(LiteralCaption(app_.feed_list.Entry(index).name));
+      QAction* action =
+          sub->addAction(LiteralCaption(app_.feed_list.Entry(index).name));
       action->setData(QVariant::fromValue<qulonglong>(index));
-      connect(action, &QAction::triggered, this,
-              [this, index] { Guarded([this, index] { FeedMenuItemClick(index); }); });
+      connect(action, &QAction::triggered, this, [this, index] {
+        Guarded([this, index] { FeedMenuItemClick(index); });
+      });
     }
   }
 }
@@ -409,7 +425,8 @@ void TMainForm::ApplyFeedRead(const FeedReadResult& result) {
 }
 
 void TMainForm::LayOutCountLabels() {
-  for (QLabel* label : {lNewsNoLabel, lNewsNo, lUnread, lUnreadNo}) label->adjustSize();
+  for (QLabel* label : {lNewsNoLabel, lNewsNo, lUnread, lUnreadNo})
+    label->adjustSize();
   const int a = lNewsNoLabel->x() + lNewsNoLabel->width();
   lNewsNo->move(a + 1, lNewsNo->y());
   lUnread->move(a + lNewsNo->width() + 5, lUnread->y());
@@ -456,7 +473,8 @@ void TMainForm::ShowItem(int index) {
   }
   Zakladki->tabBar()->setTabVisible(1, true);
   std::string caption = item_table.records.at(index).title;
-  if (caption.size() > kTabCaptionLimit) caption = caption.substr(0, kTabCaptionLimit) + "...";
+  if (caption.size() > kTabCaptionLimit)
+    caption = caption.substr(0, kTabCaptionLimit) + "...";
   Zakladki->setTabText(1, LiteralCaption(caption));
 }
 

@@ -21,11 +21,13 @@ void Startup(benchmark::State& state) {
   FeedList list;
   for (int i = 0; i < feeds; ++i) {
     const std::string n = std::to_string(i);
-    list.Append("Feed number " + n + " of the test list", "Category " + std::to_string(i % 40),
-                std::to_string(15 + i % 120),
-                "https://news.example.com/section/" + n + "/rss.xml?format=full");
+    list.Append(
+        "Feed number " + n + " of the test list",
+        "Category " + std::to_string(i % 40), std::to_string(15 + i % 120),
+        "https://news.example.com/section/" + n + "/rss.xml?format=full");
   }
-  testing::WriteFileBytes(dir / "feeds.che", WriteFeedFile(list, FeedListControl()));
+  testing::WriteFileBytes(dir / "feeds.che",
+                          WriteFeedFile(list, FeedListControl()));
   RecordingDesktop desktop;
   ScopedDesktop scoped(&desktop);
   for (auto _ : state) {

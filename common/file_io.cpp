@@ -45,7 +45,8 @@ bool WriteAll(int fd, std::string_view bytes) {
 
 }  // namespace
 
-std::string ReadWholeFile(const std::filesystem::path& path, std::size_t max_size) {
+std::string ReadWholeFile(const std::filesystem::path& path,
+                          std::size_t max_size) {
   Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   struct stat info {};
   if (fd.get() < 0 || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
@@ -72,7 +73,8 @@ std::string ReadWholeFile(const std::filesystem::path& path, std::size_t max_siz
   return bytes;
 }
 
-void WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
+void WriteFileAtomically(const std::filesystem::path& path,
+                         std::string_view bytes) {
   std::filesystem::path temp = path;
   temp += ".tmp";
   const Error failure("Cannot create file " + path.string());

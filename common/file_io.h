@@ -17,6 +17,7 @@ std::string ReadWholeFile(const std::filesystem::path& path,
 // flushes it to disk and renames it over `path`, so `path` always holds
 // either its old content or the new one. Fails with
 // "Cannot create file <path>" and leaves `path` untouched.
-void WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+void WriteFileAtomically(const std::filesystem::path& path,
+                         std::string_view bytes);
 
 }  // namespace rivolet

@@ -21,7 +21,8 @@ bool IsWebLink(std::string_view link) {
   }
   if (link.size() <= host_start) return false;
   const char first = link[host_start];
-  if (first == '/' || first == ':' || first == '?' || first == '#') return false;
+  if (first == '/' || first == ':' || first == '?' || first == '#')
+    return false;
   for (unsigned char c : link) {
     if (c <= ' ' || c == 0x7F) return false;
   }

@@ -22,7 +22,8 @@ bool FeedStore::LoadStored(FeedList& list, FeedListControl& control,
   std::error_code ec;
   if (!std::filesystem::exists(file_, ec)) return true;
   try {
-    ReadFeedFile(ReadWholeFile(file_), list, control, name_taken, component_exists);
+    ReadFeedFile(ReadWholeFile(file_), list, control, name_taken,
+                 component_exists);
     return true;
   } catch (const std::exception&) {
     backup_pending_ = true;
@@ -34,7 +35,8 @@ void FeedStore::LoadFrom(const std::filesystem::path& path, FeedList& list,
                          FeedListControl& control, const NameTaken& name_taken,
                          const NameTaken& component_exists) {
   try {
-    ReadFeedFile(ReadWholeFile(path), list, control, name_taken, component_exists);
+    ReadFeedFile(ReadWholeFile(path), list, control, name_taken,
+                 component_exists);
   } catch (...) {
     // The list may now hold part of the other file in place of the stored
     // one: keep the stored file before it is overwritten.

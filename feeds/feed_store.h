@@ -25,7 +25,8 @@ class FeedStore {
 
   // Loads the stored file when it exists. Errors are not reported: the list
   // keeps whatever the load had reached. Returns false when the load failed.
-  bool LoadStored(FeedList& list, FeedListControl& control, const NameTaken& name_taken,
+  bool LoadStored(FeedList& list, FeedListControl& control,
+                  const NameTaken& name_taken,
                   const NameTaken& component_exists);
 
   // Loads another feed list file (named on the command line). Errors are

@@ -17,9 +17,9 @@ QPixmap ChooseFeedImage();  // 16 x 16 toolbar images
 QPixmap AddFeedImage();
 QPixmap FeedsImage();
 QPixmap CatalogueImage();
-QPixmap ReadMoreImage();    // 32 x 32
-QPixmap InformationImage(); // 32 x 32
+QPixmap ReadMoreImage();          // 32 x 32
+QPixmap InformationImage();       // 32 x 32
 QPixmap SidePicture(int height);  // 120 pixels wide, the dialogs' left edge
-QPixmap ProgramIcon();      // 48 x 48
+QPixmap ProgramIcon();            // 48 x 48
 
 }  // namespace rivolet

@@ -41,13 +41,14 @@ bool RecordingDesktop::OpenUrl(const std::string& target) {
   return true;
 }
 
-void RecordingDesktop::RegisterFileType(const std::filesystem::path& executable) {
+void RecordingDesktop::RegisterFileType(
+    const std::filesystem::path& executable) {
   if (!registration_error.empty()) throw Error(registration_error);
   registrations.push_back(executable);
 }
 
-void RecordingDesktop::SetStartupEntry(bool enabled,
-                                       const std::filesystem::path& /*executable*/) {
+void RecordingDesktop::SetStartupEntry(
+    bool enabled, const std::filesystem::path& /*executable*/) {
   startup_entry = enabled;
 }
 

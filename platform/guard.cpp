@@ -9,7 +9,8 @@ namespace rivolet {
 
 std::string ErrorBoxText(const std::string& message) {
   std::string text = message;
-  if (!text.empty() && static_cast<unsigned char>(text.back()) > '.') text += '.';
+  if (!text.empty() && static_cast<unsigned char>(text.back()) > '.')
+    text += '.';
   return text;
 }
 

@@ -19,7 +19,8 @@ void ClickLabel::Underline(bool on) {
 
 void ClickLabel::mouseReleaseEvent(QMouseEvent* event) {
   QLabel::mouseReleaseEvent(event);
-  if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
+  if (event->button() == Qt::LeftButton &&
+      rect().contains(event->position().toPoint())) {
     emit clicked();
   }
 }

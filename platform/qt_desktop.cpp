@@ -127,8 +127,11 @@ bool QtDesktop::OpenUrl(const std::string& target) {
 void QtDesktop::RegisterFileType(const std::filesystem::path& executable) {
   const std::string mime =
       std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n") +
-      "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
-      "  <mime-type type=\"" + kMimeType + "\">\n"
+      "<mime-info "
+      "xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
+      "  <mime-type type=\"" +
+      kMimeType +
+      "\">\n"
       "    <comment>Rivolet File</comment>\n"
       "    <glob pattern=\"*.che\"/>\n"
       "  </mime-type>\n"
@@ -138,13 +141,20 @@ void QtDesktop::RegisterFileType(const std::filesystem::path& executable) {
       "Type=Application\n"
       "Name=Open in Rivolet\n"
       "Comment=Rivolet File\n"
-      "Exec=" + QuoteExecArgument(executable.string()) + " %f\n"
-      "Icon=" + (executable.parent_path() / "rivolet.png").string() + "\n"
-      "MimeType=" + kMimeType + ";\n"
+      "Exec=" +
+      QuoteExecArgument(executable.string()) +
+      " %f\n"
+      "Icon=" +
+      (executable.parent_path() / "rivolet.png").string() +
+      "\n"
+      "MimeType=" +
+      kMimeType +
+      ";\n"
       "NoDisplay=true\n"
       "Terminal=false\n";
   const std::filesystem::path data = DataHome();
-  if (data.empty() || !WriteWhole(data / "mime" / "packages" / "rivolet.xml", mime) ||
+  if (data.empty() ||
+      !WriteWhole(data / "mime" / "packages" / "rivolet.xml", mime) ||
       !WriteWhole(data / "applications" / "rivolet.desktop", entry)) {
     // The registration has no named values; the message names the default one.
     throw Error("Failed to set data for ''");
@@ -153,7 +163,8 @@ void QtDesktop::RegisterFileType(const std::filesystem::path& executable) {
 
 void QtDesktop::SetStartupEntry(bool enabled,
                                 const std::filesystem::path& executable) {
-  const std::filesystem::path file = ConfigHome() / "autostart" / "rivolet.desktop";
+  const std::filesystem::path file =
+      ConfigHome() / "autostart" / "rivolet.desktop";
   if (!enabled) {
     std::error_code ec;
     std::filesystem::remove(file, ec);
@@ -162,19 +173,23 @@ void QtDesktop::SetStartupEntry(bool enabled,
   const std::string entry = std::string("[Desktop Entry]\n") +
                             "Type=Application\n"
                             "Name=Rivolet\n"
-                            "Exec=" + QuoteExecArgument(executable.string()) + "\n"
+                            "Exec=" +
+                            QuoteExecArgument(executable.string()) +
+                            "\n"
                             "Terminal=false\n";
   if (!WriteWhole(file, entry)) throw Error("Failed to set data for 'Rivolet'");
 }
 
 bool QtDesktop::HasStartupEntry() {
   std::error_code ec;
-  return std::filesystem::exists(ConfigHome() / "autostart" / "rivolet.desktop", ec);
+  return std::filesystem::exists(ConfigHome() / "autostart" / "rivolet.desktop",
+                                 ec);
 }
 
 ScreenRect QtDesktop::ScreenSize() {
   QScreen* screen = QGuiApplication::primaryScreen();
-  return screen ? ToScreenRect(screen->geometry()) : ScreenRect{0, 0, 1024, 768};
+  return screen ? ToScreenRect(screen->geometry())
+                : ScreenRect{0, 0, 1024, 768};
 }
 
 ScreenRect QtDesktop::WorkArea() {

@@ -30,7 +30,8 @@ void CloseOnTerminationSignals(QWidget* window) {
     return;
   }
   ::fcntl(signal_fds[0], F_SETFL, O_NONBLOCK);
-  auto* notifier = new QSocketNotifier(signal_fds[1], QSocketNotifier::Read, window);
+  auto* notifier =
+      new QSocketNotifier(signal_fds[1], QSocketNotifier::Read, window);
   QPointer<QWidget> target(window);
   QObject::connect(notifier, &QSocketNotifier::activated, window, [target]() {
     char buffer[16];

@@ -24,7 +24,9 @@ class AppHarness {
                     HttpClientSettings settings = FastHttp()) {
     app = std::make_unique<RivoletApp>(dir.path(), dir.path() / "rivolet",
                                        std::move(arguments), settings);
-    app->modal_runner = [this](QDialog& dialog) { shown_dialogs.push_back(&dialog); };
+    app->modal_runner = [this](QDialog& dialog) {
+      shown_dialogs.push_back(&dialog);
+    };
     app->CreateWindows();
     app->MainForm().show();
     return *app;

@@ -3,13 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTreeWidget>
-#include <QCoreApplication>
-#include <QMouseEvent>
 
 #include "dialogs/information_form.h"
 #include "platform/link_label.h"
@@ -26,14 +26,18 @@ using testing::Response;
 std::string Item(const std::string& title, const std::string& description,
                  const std::string& link = "https://example.com/a",
                  const std::string& date = "Tue, 01 Mar 2005 12:00:00 GMT") {
-  std::string item = "<item><title>" + title + "</title><link>" + link + "</link>";
-  if (!description.empty()) item += "<description>" + description + "</description>";
+  std::string item =
+      "<item><title>" + title + "</title><link>" + link + "</link>";
+  if (!description.empty())
+    item += "<description>" + description + "</description>";
   return item + "<pubDate>" + date + "</pubDate></item>\n";
 }
 
 std::string Feed(const std::string& title, const std::string& items) {
-  return "<?xml version=\"1.0\" encoding=\"windows-1250\"?>\n<rss><channel><title>" + title +
-         "</title><link>https://example.com/</link>\n" + items + "</channel></rss>\n";
+  return "<?xml version=\"1.0\" "
+         "encoding=\"windows-1250\"?>\n<rss><channel><title>" +
+         title + "</title><link>https://example.com/</link>\n" + items +
+         "</channel></rss>\n";
 }
 
 std::string FiveItems() {
@@ -46,7 +50,8 @@ std::string FiveItems() {
 }
 
 // Headings of the feed menu and, for each, the captions of its entries.
-std::vector<std::pair<std::string, std::vector<std::string>>> MenuOf(TMainForm& form) {
+std::vector<std::pair<std::string, std::vector<std::string>>> MenuOf(
+    TMainForm& form) {
   std::vector<std::pair<std::string, std::vector<std::string>>> menu;
   for (QAction* heading : form.FeedMenu->actions()) {
     std::vector<std::string> entries;
@@ -61,7 +66,8 @@ std::vector<std::pair<std::string, std::vector<std::string>>> MenuOf(TMainForm& 
 }
 
 // Triggers the menu entry whose caption is `caption`.
-void Choose(TMainForm& form, const std::string& heading, const std::string& caption) {
+void Choose(TMainForm& form, const std::string& heading,
+            const std::string& caption) {
   form.BuildFeedMenu();
   for (QAction* h : form.FeedMenu->actions()) {
     if (h->text().toStdString() != heading || h->menu() == nullptr) continue;
@@ -88,7 +94,8 @@ class FeedMenuTest : public ::testing::Test {
   LoopbackServer server;
 };
 
-TEST_F(FeedMenuTest, HeadingsInFirstOccurrenceOrderHoldEveryFeedWhateverItsCase) {
+TEST_F(FeedMenuTest,
+       HeadingsInFirstOccurrenceOrderHoldEveryFeedWhateverItsCase) {
   RivoletApp& app = Start();
   app.feed_list.Append("A", "Tech", "60", "http://a");
   app.feed_list.Append("B", "News", "60", "http://b");
@@ -144,7 +151,8 @@ TEST_F(FeedMenuTest, ReadingAFeedFillsTheListAndOpeningItemsMarksThemRead) {
   EXPECT_EQ(f.lUnreadNo->text().toStdString(), "4");
 
   f.Openinbrowser1Click();
-  EXPECT_EQ(h.desktop.opened, std::vector<std::string>{"https://example.com/3"});
+  EXPECT_EQ(h.desktop.opened,
+            std::vector<std::string>{"https://example.com/3"});
 
   Choose(f, "Tests", "Five");
   ASSERT_EQ(f.main_channels->topLevelItemCount(), 5);
@@ -171,17 +179,20 @@ TEST_F(FeedMenuTest, ADownloadErrorReachesTheErrorBoxAndLeavesTheListEmpty) {
   Choose(Main(), "T", "Five");
   ASSERT_EQ(Main().main_channels->topLevelItemCount(), 5);
   Choose(Main(), "T", "Gone");
-  EXPECT_EQ(h.ErrorTexts(), std::vector<std::string>{"HTTP/1.1 404 Not Found."});
+  EXPECT_EQ(h.ErrorTexts(),
+            std::vector<std::string>{"HTTP/1.1 404 Not Found."});
   EXPECT_EQ(h.desktop.messages.at(0).caption, "Rivolet");
   EXPECT_EQ(Main().main_channels->topLevelItemCount(), 0);
   EXPECT_EQ(app.current_feed_url, server.Url("/gone.xml"));
 }
 
-TEST_F(FeedMenuTest, TabCaptionIsCutAfter43CharactersAndAnEmptyDescriptionTakesNoRoom) {
+TEST_F(FeedMenuTest,
+       TabCaptionIsCutAfter43CharactersAndAnEmptyDescriptionTakesNoRoom) {
   RivoletApp& app = Start();
   const std::string t43(43, 'a'), t44(44, 'b'), t300(300, 'c');
-  server.Serve("/t.xml", Response::Ok(Feed("T", Item(t43, "desc") + Item(t44, "") +
-                                                    Item(t300, "x") + Item("A & B", ""))));
+  server.Serve("/t.xml", Response::Ok(Feed(
+                             "T", Item(t43, "desc") + Item(t44, "") +
+                                      Item(t300, "x") + Item("A & B", ""))));
   app.feed_list.Append("T", "T", "60", server.Url("/t.xml"));
   Choose(Main(), "T", "T");
   TMainForm& f = Main();
@@ -213,9 +224,11 @@ TEST_F(FeedMenuTest, TabCaptionIsCutAfter43CharactersAndAnEmptyDescriptionTakesN
 
 TEST_F(FeedMenuTest, OnlyWebLinksAreHandedToTheDesktop) {
   RivoletApp& app = Start();
-  server.Serve("/l.xml", Response::Ok(Feed("L", Item("file", "", "file:///etc/passwd") +
-                                                    Item("js", "", "javascript:alert(1)") +
-                                                    Item("web", "", "https://example.com/x?a=1&b=2"))));
+  server.Serve("/l.xml",
+               Response::Ok(Feed(
+                   "L", Item("file", "", "file:///etc/passwd") +
+                            Item("js", "", "javascript:alert(1)") +
+                            Item("web", "", "https://example.com/x?a=1&b=2"))));
   app.feed_list.Append("L", "L", "60", server.Url("/l.xml"));
   Choose(Main(), "L", "L");
   TMainForm& f = Main();
@@ -226,7 +239,8 @@ TEST_F(FeedMenuTest, OnlyWebLinksAreHandedToTheDesktop) {
   EXPECT_TRUE(h.desktop.opened.empty());
   f.ShowItem(2);
   f.OpenItemLink();
-  EXPECT_EQ(h.desktop.opened, std::vector<std::string>{"https://example.com/x?a=1&b=2"});
+  EXPECT_EQ(h.desktop.opened,
+            std::vector<std::string>{"https://example.com/x?a=1&b=2"});
 }
 
 TEST_F(FeedMenuTest, AboutFeedDescribesTheFeedFetchedLast) {
@@ -246,18 +260,19 @@ TEST_F(FeedMenuTest, HelpAndSiteOpenThroughTheDesktop) {
   Main().HelpEN1Click();
   Main().tarvelsiteClick();
   EXPECT_EQ(h.desktop.opened,
-            (std::vector<std::string>{(app.exe_folder() / "pomoc.html").string(),
-                                      (app.exe_folder() / "help.html").string(),
-                                      kMakerSiteUrl}));
+            (std::vector<std::string>{
+                (app.exe_folder() / "pomoc.html").string(),
+                (app.exe_folder() / "help.html").string(), kMakerSiteUrl}));
 }
 
 TEST_F(FeedMenuTest, LinkLabelsUnderlineWhileTheMouseIsOverThem) {
   Start();
   TMainForm& f = Main();
-  for (ClickLabel* label : {f.item_title, f.labelWiecej, f.about_feed_l, f.tarvelsite}) {
+  for (ClickLabel* label :
+       {f.item_title, f.labelWiecej, f.about_feed_l, f.tarvelsite}) {
     const bool bold = label->font().bold();
-    QMouseEvent move(QEvent::MouseMove, QPointF(2, 2), QPointF(2, 2), Qt::NoButton,
-                     Qt::NoButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, QPointF(2, 2), QPointF(2, 2),
+                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
     QCoreApplication::sendEvent(label, &move);
     EXPECT_TRUE(label->font().underline()) << label->objectName().toStdString();
     EXPECT_EQ(label->font().bold(), bold);

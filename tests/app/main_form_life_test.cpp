@@ -2,13 +2,12 @@
 // it saves when it closes.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
 #include <QTabWidget>
 #include <QToolButton>
+#include <filesystem>
 
 #include "feeds/feed_stream.h"
 #include "tests/app/app_harness.h"
@@ -23,7 +22,8 @@ using testing::WriteFileBytes;
 FeedList ThreeFeeds() {
   FeedList list;
   list.Append("News", "General", "60", "http://example.com/news.xml");
-  list.Append("Za\xBF\xF3\xB3\xE6", "Polska", "15", "http://example.com/pl.xml");
+  list.Append("Za\xBF\xF3\xB3\xE6", "Polska", "15",
+              "http://example.com/pl.xml");
   list.Append("Tech", "tech", "", "https://example.com/tech.rss?x=1");
   return list;
 }
@@ -34,7 +34,8 @@ TEST(MainFormLife, FirstStartInEmptyFolderSavesAnEmptyListAndIsCentred) {
   EXPECT_EQ(h.Main().windowTitle().toStdString(), "Rivolet");
   EXPECT_EQ(h.app->feed_list.Count(), 0u);
   const QSize size = h.Main().sizeHint();
-  EXPECT_EQ(h.Main().pos(), QPoint((1024 - size.width()) / 2, (768 - size.height()) / 2));
+  EXPECT_EQ(h.Main().pos(),
+            QPoint((1024 - size.width()) / 2, (768 - size.height()) / 2));
   EXPECT_EQ(h.Main().centralWidget()->size(), QSize(312, 430));
   ASSERT_EQ(h.desktop.registrations.size(), 1u);
   EXPECT_EQ(h.desktop.registrations[0], h.dir.path() / "rivolet");
@@ -63,7 +64,8 @@ TEST(MainFormLife, StoredListIsLoadedAndWrittenBackByteForByte) {
 
 TEST(MainFormLife, CommandLineFileReplacesTheStoredList) {
   AppHarness h;
-  WriteFileBytes(h.dir / "feeds.che", WriteFeedFile(ThreeFeeds(), FeedListControl()));
+  WriteFileBytes(h.dir / "feeds.che",
+                 WriteFeedFile(ThreeFeeds(), FeedListControl()));
   FeedList other;
   other.Append("Other", "Misc", "5", "http://other.example/rss");
   WriteFileBytes(h.dir / "other.che", WriteFeedFile(other, FeedListControl()));
@@ -72,12 +74,14 @@ TEST(MainFormLife, CommandLineFileReplacesTheStoredList) {
   ASSERT_EQ(h.app->feed_list.Count(), 1u);
   EXPECT_EQ(h.app->feed_list.Entry(0).name, "Other");
   ASSERT_TRUE(h.Close());
-  EXPECT_EQ(ReadFileBytes(h.dir / "feeds.che"), WriteFeedFile(other, FeedListControl()));
+  EXPECT_EQ(ReadFileBytes(h.dir / "feeds.che"),
+            WriteFeedFile(other, FeedListControl()));
 }
 
 TEST(MainFormLife, CommandLineArgumentThatIsNoFileChangesNothing) {
   AppHarness h;
-  WriteFileBytes(h.dir / "feeds.che", WriteFeedFile(ThreeFeeds(), FeedListControl()));
+  WriteFileBytes(h.dir / "feeds.che",
+                 WriteFeedFile(ThreeFeeds(), FeedListControl()));
   h.Start({(h.dir / "missing.che").string()});
   EXPECT_EQ(h.app->feed_list.Count(), 3u);
   EXPECT_TRUE(h.desktop.messages.empty());
@@ -98,14 +102,16 @@ TEST(MainFormLife, BrokenCommandLineFileIsReportedAndTheStoredListKept) {
 TEST(MainFormLife, UnreadableStoredFileStartsEmptyAndSurvivesAsBackup) {
   AppHarness h;
   std::string garbage;
-  for (int i = 0; i < 4096; ++i) garbage += static_cast<char>((i * 7919 + 13) % 256);
+  for (int i = 0; i < 4096; ++i)
+    garbage += static_cast<char>((i * 7919 + 13) % 256);
   WriteFileBytes(h.dir / "feeds.che", garbage);
   h.Start();
   EXPECT_EQ(h.app->feed_list.Count(), 0u);
   EXPECT_TRUE(h.desktop.messages.empty());
   ASSERT_TRUE(h.Close());
   EXPECT_EQ(ReadFileBytes(h.dir / "feeds.che.bak"), garbage);
-  EXPECT_EQ(ReadFileBytes(h.dir / "feeds.che"), WriteFeedFile(FeedList(), FeedListControl()));
+  EXPECT_EQ(ReadFileBytes(h.dir / "feeds.che"),
+            WriteFeedFile(FeedList(), FeedListControl()));
 }
 
 TEST(MainFormLife, FailedSaveIsReportedAndKeepsTheOldFile) {
@@ -117,18 +123,21 @@ TEST(MainFormLife, FailedSaveIsReportedAndKeepsTheOldFile) {
   // A folder where the temporary file must go: not even root can write it.
   std::filesystem::create_directory(h.dir / "feeds.che.tmp");
   EXPECT_TRUE(h.Close());
-  EXPECT_EQ(h.ErrorTexts(), std::vector<std::string>{"Cannot create file " +
-                                                     (h.dir / "feeds.che").string() + "."});
+  EXPECT_EQ(h.ErrorTexts(),
+            std::vector<std::string>{"Cannot create file " +
+                                     (h.dir / "feeds.che").string() + "."});
   EXPECT_EQ(ReadFileBytes(h.dir / "feeds.che"), stored);
 }
 
 TEST(MainFormLife, FailedRegistrationIsReportedAndTheListStillLoads) {
   AppHarness h;
-  WriteFileBytes(h.dir / "feeds.che", WriteFeedFile(ThreeFeeds(), FeedListControl()));
+  WriteFileBytes(h.dir / "feeds.che",
+                 WriteFeedFile(ThreeFeeds(), FeedListControl()));
   h.desktop.registration_error = "Failed to set data for ''";
   h.Start();
   // The closing quote is below the full stop: no full stop is added.
-  EXPECT_EQ(h.ErrorTexts(), std::vector<std::string>{"Failed to set data for ''"});
+  EXPECT_EQ(h.ErrorTexts(),
+            std::vector<std::string>{"Failed to set data for ''"});
   EXPECT_EQ(h.app->feed_list.Count(), 3u);
 }
 
@@ -137,10 +146,15 @@ TEST(MainFormLife, MenusAndToolbarCarryTheirNamesAndCaptions) {
   h.Start();
   TMainForm& f = h.Main();
   const std::vector<std::pair<QAction*, const char*>> actions = {
-      {f.Newchannel1, "&New feed"}, {f.N2, "&Options"},
-      {f.ChannelsManagement1, "&Feeds' Management"}, {f.Catalogue1, "Catalogue"},
-      {f.Exit1, "&Exit"}, {f.Help3, "Pomoc (PL)"}, {f.HelpEN1, "Help (EN)"},
-      {f.AboutRivolet1, "&About Rivolet"}, {f.Shortdescription1, "Short description"},
+      {f.Newchannel1, "&New feed"},
+      {f.N2, "&Options"},
+      {f.ChannelsManagement1, "&Feeds' Management"},
+      {f.Catalogue1, "Catalogue"},
+      {f.Exit1, "&Exit"},
+      {f.Help3, "Pomoc (PL)"},
+      {f.HelpEN1, "Help (EN)"},
+      {f.AboutRivolet1, "&About Rivolet"},
+      {f.Shortdescription1, "Short description"},
       {f.Openinbrowser1, "Open in browser"}};
   for (const auto& [action, caption] : actions) {
     EXPECT_EQ(action->text().toStdString(), caption);

@@ -25,6 +25,7 @@ class QtEnvironment : public ::testing::Environment {
   std::unique_ptr<QApplication> app_;
 };
 
-const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+const auto* const kEnvironment =
+    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
 }  // namespace

@@ -15,10 +15,12 @@ namespace {
 
 TEST_F(ProgramTest, ChoosingAFeedFromTheMenuReadsIt) {
   LoopbackServer server;
-  server.Serve("/feed.xml",
-               Response::Ok("<?xml version=\"1.0\" encoding=\"UTF-8\"?><rss><channel>"
-                            "<title>Loopback News</title><item><title>First</title>"
-                            "<link>https://example.com/1</link></item></channel></rss>"));
+  server.Serve(
+      "/feed.xml",
+      Response::Ok(
+          "<?xml version=\"1.0\" encoding=\"UTF-8\"?><rss><channel>"
+          "<title>Loopback News</title><item><title>First</title>"
+          "<link>https://example.com/1</link></item></channel></rss>"));
   FeedList list;
   list.Append("Loopback", "Local", "60", server.Url("/feed.xml"));
   WriteFileBytes(folder / "feeds.che", WriteFeedFile(list, FeedListControl()));
@@ -34,7 +36,8 @@ TEST_F(ProgramTest, ChoosingAFeedFromTheMenuReadsIt) {
     Xdotool({"key", key});
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
   }
-  EXPECT_FALSE(FindWindow("^Rivolet - Loopback News$", std::chrono::seconds(15)).empty())
+  EXPECT_FALSE(
+      FindWindow("^Rivolet - Loopback News$", std::chrono::seconds(15)).empty())
       << Log();
   EXPECT_EQ(server.RequestCount(), 1u);
 

@@ -22,7 +22,8 @@ TEST_F(ProgramTest, ShowsItsWindowAndSavesTheFeedListOnSigterm) {
   EXPECT_EQ(*code, 0) << Log();
   EXPECT_TRUE(std::filesystem::exists(folder / "feeds.che"));
   // The file type was registered in the test's own data folder.
-  EXPECT_TRUE(std::filesystem::exists(folder / "xdg" / "applications" / "rivolet.desktop"));
+  EXPECT_TRUE(std::filesystem::exists(folder / "xdg" / "applications" /
+                                      "rivolet.desktop"));
 }
 
 }  // namespace

@@ -23,7 +23,8 @@ std::vector<char*> CStrings(std::vector<std::string>& strings) {
   return pointers;
 }
 
-std::vector<std::string> MergedEnvironment(const std::vector<std::string>& extra) {
+std::vector<std::string> MergedEnvironment(
+    const std::vector<std::string>& extra) {
   std::vector<std::string> merged;
   for (char** e = environ; *e != nullptr; ++e) {
     std::string entry(*e);
@@ -96,8 +97,9 @@ std::optional<int> ChildProcess::Wait(std::chrono::milliseconds limit) {
   return std::nullopt;
 }
 
-std::string RunCommand(const std::vector<std::string>& argv, const std::vector<std::string>& env,
-                       bool* ok, std::chrono::milliseconds limit) {
+std::string RunCommand(const std::vector<std::string>& argv,
+                       const std::vector<std::string>& env, bool* ok,
+                       std::chrono::milliseconds limit) {
   int pipe_fds[2];
   *ok = false;
   if (::pipe(pipe_fds) != 0) return {};
@@ -149,14 +151,15 @@ VirtualScreen::VirtualScreen() {
       ::dup2(null_fd, 2);
     }
     const std::string fd_text = std::to_string(fds[1]);
-    ::execlp("Xvfb", "Xvfb", "-displayfd", fd_text.c_str(), "-screen", "0", "1024x768x24",
-             "-nolisten", "tcp", static_cast<char*>(nullptr));
+    ::execlp("Xvfb", "Xvfb", "-displayfd", fd_text.c_str(), "-screen", "0",
+             "1024x768x24", "-nolisten", "tcp", static_cast<char*>(nullptr));
     ::_exit(127);
   }
   ::close(fds[1]);
   std::string number;
   pollfd p{fds[0], POLLIN, 0};
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::seconds(20);
   while (std::chrono::steady_clock::now() < deadline) {
     if (::poll(&p, 1, 200) <= 0) continue;
     char c;

@@ -17,7 +17,8 @@ class ChildProcess {
   // Starts `argv[0]` with `argv`, adding `env` ("NAME=value") to this
   // process's environment. Standard output and error go to `log_file` when
   // given.
-  ChildProcess(const std::vector<std::string>& argv, const std::vector<std::string>& env,
+  ChildProcess(const std::vector<std::string>& argv,
+               const std::vector<std::string>& env,
                const std::string& log_file = {});
   ~ChildProcess();
   ChildProcess(const ChildProcess&) = delete;
@@ -35,8 +36,9 @@ class ChildProcess {
 
 // Runs a command to completion and returns its standard output; `ok` tells
 // whether it exited 0 within the limit.
-std::string RunCommand(const std::vector<std::string>& argv, const std::vector<std::string>& env,
-                       bool* ok, std::chrono::milliseconds limit = std::chrono::seconds(20));
+std::string RunCommand(
+    const std::vector<std::string>& argv, const std::vector<std::string>& env,
+    bool* ok, std::chrono::milliseconds limit = std::chrono::seconds(20));
 
 // A private X server for one test.
 class VirtualScreen {

@@ -14,7 +14,8 @@ class TempDir {
  public:
   TempDir() {
     std::string pattern =
-        (std::filesystem::temp_directory_path() / "rivolet-test-XXXXXX").string();
+        (std::filesystem::temp_directory_path() / "rivolet-test-XXXXXX")
+            .string();
     if (mkdtemp(pattern.data()) == nullptr) {
       throw std::runtime_error("cannot create a temporary folder");
     }
@@ -28,7 +29,9 @@ class TempDir {
   TempDir& operator=(const TempDir&) = delete;
 
   const std::filesystem::path& path() const { return path_; }
-  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+  std::filesystem::path operator/(const std::string& name) const {
+    return path_ / name;
+  }
 
  private:
   std::filesystem::path path_;
@@ -41,7 +44,8 @@ inline std::string ReadFileBytes(const std::filesystem::path& path) {
                      std::istreambuf_iterator<char>());
 }
 
-inline void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes) {
+inline void WriteFileBytes(const std::filesystem::path& path,
+                           const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   if (!out) throw std::runtime_error("cannot write " + path.string());

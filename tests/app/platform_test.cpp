@@ -1,0 +1,104 @@
+// The platform layer: the error box's full-stop rule, the text bridge, and the
+// files that stand for the file-type and start-up registrations.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "common/error.h"
+#include "platform/guard.h"
+#include "platform/qt_desktop.h"
+#include "platform/recording_desktop.h"
+#include "platform/text_bridge.h"
+#include "tests/support/temp_dir.h"
+
+namespace rivolet {
+namespace {
+
+using testing::ReadFileBytes;
+using testing::TempDir;
+
+TEST(ErrorBox, AddsAFullStopOnlyAfterCharactersAboveIt) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"HTTP/1.1 404 Not Found", "HTTP/1.1 404 Not Found."},
+      {"Done.", "Done."},
+      {"Why?", "Why?."},  // '?' comes after '.'
+      {"Failed to set data for ''", "Failed to set data for ''"},
+      {"Stop!", "Stop!"},
+      {"Error 5", "Error 5."},
+      {"Za\xBF\xF3\xB3\xE6", "Za\xBF\xF3\xB3\xE6."},
+      {"", ""},
+  };
+  for (const auto& [message, shown] : cases)
+    EXPECT_EQ(ErrorBoxText(message), shown) << message;
+}
+
+TEST(ErrorBox, GuardShowsTheEscapedErrorAndGoesOn) {
+  RecordingDesktop desktop;
+  ScopedDesktop scoped(&desktop);
+  EXPECT_FALSE(
+      Guarded([] { throw Error("Connection refused by example.com"); }));
+  EXPECT_TRUE(Guarded([] {}));
+  ASSERT_EQ(desktop.messages.size(), 1u);
+  EXPECT_EQ(desktop.messages[0].kind, MessageKind::kError);
+  EXPECT_EQ(desktop.messages[0].text, "Connection refused by example.com.");
+  EXPECT_EQ(desktop.messages[0].caption, "Rivolet");
+}
+
+TEST(TextBridge, Windows1250RoundTripsThroughQt) {
+  const std::string polish =
+      "Za\xBF\xF3\xB3\xE6 g\xEA\x9Cl\xB9 ja\x9F\xF1 \x8C\x8F\xA5";
+  EXPECT_EQ(ToQt(polish), QString::fromUtf8("Zażółć gęślą jaźń ŚŹĄ"));
+  EXPECT_EQ(FromQt(ToQt(polish)), polish);
+  EXPECT_EQ(FromQt(QString::fromUtf8("Привет €")), "?????? \x80");
+}
+
+TEST(QtDesktopRegistration, WritesTheFileTypeAndTheOpenAction) {
+  TempDir dir;
+  QtDesktop desktop(dir / "data", dir / "config");
+  desktop.RegisterFileType("/opt/My \"Apps\"/rivolet");
+  const std::string mime =
+      ReadFileBytes(dir / "data/mime/packages/rivolet.xml");
+  EXPECT_NE(mime.find("<glob pattern=\"*.che\"/>"), std::string::npos);
+  EXPECT_NE(mime.find("<comment>Rivolet File</comment>"), std::string::npos);
+  const std::string entry =
+      ReadFileBytes(dir / "data/applications/rivolet.desktop");
+  EXPECT_NE(entry.find("Name=Open in Rivolet\n"), std::string::npos);
+  EXPECT_NE(entry.find("Exec=\"/opt/My \\\\\"Apps\\\\\"/rivolet\" %f\n"),
+            std::string::npos)
+      << entry;
+  EXPECT_NE(entry.find("MimeType=application/x-rivolet-file;\n"),
+            std::string::npos);
+  // Rewritten at every start.
+  desktop.RegisterFileType("/usr/bin/rivolet");
+  EXPECT_NE(ReadFileBytes(dir / "data/applications/rivolet.desktop")
+                .find("Exec=\"/usr/bin/rivolet\" %f"),
+            std::string::npos);
+}
+
+TEST(QtDesktopRegistration, AFailedWriteIsAnErrorWithTheRegistrationMessage) {
+  TempDir dir;
+  testing::WriteFileBytes(dir / "data", "a file where a folder must be");
+  QtDesktop desktop(dir / "data", dir / "config");
+  try {
+    desktop.RegisterFileType("/usr/bin/rivolet");
+    FAIL() << "no error";
+  } catch (const Error& e) {
+    EXPECT_STREQ(e.what(), "Failed to set data for ''");
+  }
+}
+
+TEST(QtDesktopRegistration, StartupEntryFollowsTheSwitch) {
+  TempDir dir;
+  QtDesktop desktop(dir / "data", dir / "config");
+  EXPECT_FALSE(desktop.HasStartupEntry());
+  desktop.SetStartupEntry(true, "/usr/bin/rivolet");
+  EXPECT_TRUE(desktop.HasStartupEntry());
+  EXPECT_NE(ReadFileBytes(dir / "config/autostart/rivolet.desktop")
+                .find("Exec=\"/usr/bin/rivolet\"\n"),
+            std::string::npos);
+  desktop.SetStartupEntry(false, "/usr/bin/rivolet");
+  EXPECT_FALSE(desktop.HasStartupEntry());
+}
+
+}  // namespace
+}  // namespace rivolet
