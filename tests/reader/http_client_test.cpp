@@ -10,7 +10,9 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <memory>
 #include <string>
+#include <thread>
 
 #include "tests/support/loopback_server.h"
 
@@ -291,6 +293,26 @@ TEST(HttpClientTest, ConnectTimesOut) {
   EXPECT_EQ(error, "Connecting to " + where + " timed out");
   EXPECT_GE(elapsed, milliseconds(250));
   EXPECT_LT(elapsed, milliseconds(1500));
+}
+
+TEST(LoopbackServerTest, HandlerSeesRequestsAndShutdownCutsAClientLoose) {
+  auto server = std::make_unique<LoopbackServer>();
+  server->SetHandler([](const testing::Request& request) {
+    if (request.target == "/wait") return Response::Silent();
+    return Response::Ok(request.method + " " + request.target);
+  });
+  HttpClient client;  // the default 30-second wait
+  EXPECT_EQ(client.Get(server->Url("/a?b=c")), "GET /a?b=c");
+
+  std::string error;
+  std::thread waiting([&] { error = ErrorOf(client, server->Url("/wait")); });
+  ASSERT_TRUE(server->WaitForRequests(2, milliseconds(5000)));
+  auto start = std::chrono::steady_clock::now();
+  server.reset();
+  waiting.join();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, milliseconds(1000));
+  EXPECT_NE(error.find(" closed the connection early"), std::string::npos)
+      << error;
 }
 
 }  // namespace
