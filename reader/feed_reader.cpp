@@ -346,9 +346,8 @@ FeedReadResult ReadFeed(std::string document) {
     const bool utf8 = IsUtf8Document(document);
     const TextForm form = utf8 ? TextForm::kUtf8 : TextForm::kSingleByte;
 
-    std::string cleaned =
-        DecodeEntities(StripTags(document), EntityTable::kReader, form);
-    std::string().swap(document);
+    std::string cleaned = DecodeEntities(StripTags(std::move(document)),
+                                         EntityTable::kReader, form);
 
     result.channel_title = ExtractField(cleaned, "<title>", "</title>");
     const std::string title =
@@ -393,9 +392,8 @@ FirstItemResult ReadFirstItem(std::string document) {
     const bool utf8 = IsUtf8Document(document);
     const TextForm form = utf8 ? TextForm::kUtf8 : TextForm::kSingleByte;
 
-    std::string cleaned =
-        DecodeEntities(StripTags(document), EntityTable::kReader, form);
-    std::string().swap(document);
+    std::string cleaned = DecodeEntities(StripTags(std::move(document)),
+                                         EntityTable::kReader, form);
 
     std::string title =
         DecodeEntities(ExtractField(cleaned, "<title>", "</title>"),
