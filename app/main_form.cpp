@@ -27,6 +27,7 @@
 #include "platform/guard.h"
 #include "platform/link_label.h"
 #include "platform/text_bridge.h"
+#include "platform/widgets.h"
 
 namespace rivolet {
 namespace {
@@ -43,23 +44,11 @@ QString LiteralCaption(std::string_view text) {
   return ToQt(text).replace('&', "&&");
 }
 
-QLabel* MakeLabel(QWidget* parent, const char* name, int left, int top,
-                  int pixel_size, bool bold = false) {
-  auto* label = new QLabel(parent);
-  label->setObjectName(name);
-  label->setTextFormat(Qt::PlainText);
+template <typename Label = QLabel>
+Label* MakeLabel(QWidget* parent, const char* name, int left, int top,
+                 int pixel_size, bool bold = false) {
+  Label* label = PlaceLabel<Label>(parent, name, left, top);
   label->setFont(WindowFont(pixel_size, bold));
-  label->move(left, top);
-  return label;
-}
-
-ClickLabel* MakeLinkLabel(QWidget* parent, const char* name, int left, int top,
-                          int pixel_size, bool bold = false) {
-  auto* label = new ClickLabel(parent);
-  label->setObjectName(name);
-  label->setTextFormat(Qt::PlainText);
-  label->setFont(WindowFont(pixel_size, bold));
-  label->move(left, top);
   return label;
 }
 
@@ -100,7 +89,7 @@ TMainForm::TMainForm(RivoletApp& app) : http(app.http_settings()), app_(app) {
   CreateFeedsPage();
   CreateViewPage();
 
-  tarvelsite = MakeLinkLabel(client, "tarvelsite", 4, 414, 11);
+  tarvelsite = MakeLabel<ClickLabel>(client, "tarvelsite", 4, 414, 11);
   tarvelsite->setText(kMakerSiteName);
   tarvelsite->adjustSize();
   connect(tarvelsite, &ClickLabel::clicked, this,
@@ -265,7 +254,7 @@ void TMainForm::CreateViewPage() {
   white.setColor(QPalette::Window, Qt::white);
   Panel3->setPalette(white);
 
-  item_title = MakeLinkLabel(Panel3, "item_title", 2, 2, 13, true);
+  item_title = MakeLabel<ClickLabel>(Panel3, "item_title", 2, 2, 13, true);
   item_title->setWordWrap(true);
   item_desc = MakeLabel(Panel3, "item_desc", 2, 16, 11);
   item_desc->setWordWrap(true);
@@ -273,18 +262,18 @@ void TMainForm::CreateViewPage() {
   item_date = MakeLabel(Panel3, "item_date", 2, 48, 9);
   item_man = MakeLabel(Panel3, "item_man", 2, 64, 9);
 
-  img_readmore = MakeLinkLabel(Panel3, "img_readmore", 8, 288, 11);
+  img_readmore = MakeLabel<ClickLabel>(Panel3, "img_readmore", 8, 288, 11);
   img_readmore->SetHoverUnderline(false);
   img_readmore->setPixmap(ReadMoreImage());
   img_readmore->setFixedSize(32, 32);
-  labelWiecej = MakeLinkLabel(Panel3, "labelWiecej", 48, 296, 11);
+  labelWiecej = MakeLabel<ClickLabel>(Panel3, "labelWiecej", 48, 296, 11);
   labelWiecej->setText("Read more...");
   labelWiecej->adjustSize();
-  img_inf = MakeLinkLabel(Panel3, "img_inf", 160, 288, 11);
+  img_inf = MakeLabel<ClickLabel>(Panel3, "img_inf", 160, 288, 11);
   img_inf->SetHoverUnderline(false);
   img_inf->setPixmap(InformationImage());
   img_inf->setFixedSize(32, 32);
-  about_feed_l = MakeLinkLabel(Panel3, "about_feed_l", 200, 296, 11);
+  about_feed_l = MakeLabel<ClickLabel>(Panel3, "about_feed_l", 200, 296, 11);
   about_feed_l->setText("About feed");
   about_feed_l->adjustSize();
 

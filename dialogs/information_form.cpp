@@ -15,6 +15,7 @@
 #include "platform/guard.h"
 #include "platform/link_label.h"
 #include "platform/text_bridge.h"
+#include "platform/widgets.h"
 
 namespace rivolet {
 namespace {
@@ -31,10 +32,8 @@ constexpr int kTitleMaxHeight = 32;
 
 QLabel* MakeCaption(QWidget* parent, const char* name, const char* text,
                     int left, int top) {
-  auto* label = new QLabel(text, parent);
-  label->setObjectName(name);
-  label->setTextFormat(Qt::PlainText);
-  label->move(left, top);
+  QLabel* label = PlaceLabel(parent, name, left, top);
+  label->setText(text);
   label->adjustSize();
   return label;
 }

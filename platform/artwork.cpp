@@ -12,9 +12,14 @@ const QColor kOrange(236, 120, 30);
 const QColor kBlue(40, 100, 180);
 const QColor kGrey(150, 150, 150);
 
-QPixmap Blank(int width, int height) {
+// A transparent picture of the given size, drawn by `paint` with smoothing.
+template <typename Paint>
+QPixmap Draw(int width, int height, Paint&& paint) {
   QPixmap pixmap(width, height);
   pixmap.fill(Qt::transparent);
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing);
+  paint(p);
   return pixmap;
 }
 
@@ -47,100 +52,84 @@ QFont WindowFont(int pixel_size, bool bold) {
 }
 
 QPixmap UnreadMark() {
-  QPixmap pixmap = Blank(16, 16);
-  QPainter p(&pixmap);
-  p.setRenderHint(QPainter::Antialiasing);
-  p.setPen(QPen(kOrange.darker(130), 1));
-  p.setBrush(kOrange);
-  p.drawEllipse(QRectF(4, 4, 8, 8));
-  return pixmap;
+  return Draw(16, 16, [](QPainter& p) {
+    p.setPen(QPen(kOrange.darker(130), 1));
+    p.setBrush(kOrange);
+    p.drawEllipse(QRectF(4, 4, 8, 8));
+  });
 }
 
 QPixmap ReadMark() {
-  QPixmap pixmap = Blank(16, 16);
-  QPainter p(&pixmap);
-  p.setRenderHint(QPainter::Antialiasing);
-  p.setPen(QPen(kGrey, 1));
-  p.setBrush(Qt::NoBrush);
-  p.drawEllipse(QRectF(5, 5, 6, 6));
-  return pixmap;
+  return Draw(16, 16, [](QPainter& p) {
+    p.setPen(QPen(kGrey, 1));
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(QRectF(5, 5, 6, 6));
+  });
 }
 
 QPixmap ChooseFeedImage() {
-  QPixmap pixmap = Blank(16, 16);
-  QPainter p(&pixmap);
-  p.setRenderHint(QPainter::Antialiasing);
-  DrawFeedSymbol(p, QRectF(0.5, 0.5, 15, 15), kOrange);
-  return pixmap;
+  return Draw(16, 16, [](QPainter& p) {
+    DrawFeedSymbol(p, QRectF(0.5, 0.5, 15, 15), kOrange);
+  });
 }
 
 QPixmap AddFeedImage() {
-  QPixmap pixmap = Blank(16, 16);
-  QPainter p(&pixmap);
-  p.setRenderHint(QPainter::Antialiasing);
-  p.setPen(Qt::NoPen);
-  p.setBrush(QColor(40, 150, 60));
-  p.drawEllipse(QRectF(0.5, 0.5, 15, 15));
-  p.setBrush(Qt::white);
-  p.drawRect(QRectF(7, 3.5, 2, 9));
-  p.drawRect(QRectF(3.5, 7, 9, 2));
-  return pixmap;
+  return Draw(16, 16, [](QPainter& p) {
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(40, 150, 60));
+    p.drawEllipse(QRectF(0.5, 0.5, 15, 15));
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(7, 3.5, 2, 9));
+    p.drawRect(QRectF(3.5, 7, 9, 2));
+  });
 }
 
 QPixmap FeedsImage() {
-  QPixmap pixmap = Blank(16, 16);
-  QPainter p(&pixmap);
-  p.setRenderHint(QPainter::Antialiasing);
-  p.setPen(Qt::NoPen);
-  for (int i = 0; i < 3; ++i) {
-    p.setBrush(kOrange);
-    p.drawEllipse(QRectF(1, 2 + i * 5, 3, 3));
-    p.setBrush(kBlue);
-    p.drawRect(QRectF(6, 2.5 + i * 5, 9, 2));
-  }
-  return pixmap;
+  return Draw(16, 16, [](QPainter& p) {
+    p.setPen(Qt::NoPen);
+    for (int i = 0; i < 3; ++i) {
+      p.setBrush(kOrange);
+      p.drawEllipse(QRectF(1, 2 + i * 5, 3, 3));
+      p.setBrush(kBlue);
+      p.drawRect(QRectF(6, 2.5 + i * 5, 9, 2));
+    }
+  });
 }
 
 QPixmap CatalogueImage() {
-  QPixmap pixmap = Blank(16, 16);
-  QPainter p(&pixmap);
-  p.setRenderHint(QPainter::Antialiasing);
-  p.setPen(QPen(kBlue.darker(120), 1));
-  p.setBrush(kBlue);
-  p.drawRect(QRectF(2.5, 1.5, 11, 13));
-  p.setPen(QPen(Qt::white, 1));
-  for (int y : {5, 8, 11}) p.drawLine(QPointF(5, y), QPointF(11, y));
-  return pixmap;
+  return Draw(16, 16, [](QPainter& p) {
+    p.setPen(QPen(kBlue.darker(120), 1));
+    p.setBrush(kBlue);
+    p.drawRect(QRectF(2.5, 1.5, 11, 13));
+    p.setPen(QPen(Qt::white, 1));
+    for (int y : {5, 8, 11}) p.drawLine(QPointF(5, y), QPointF(11, y));
+  });
 }
 
 QPixmap ReadMoreImage() {
-  QPixmap pixmap = Blank(32, 32);
-  QPainter p(&pixmap);
-  p.setRenderHint(QPainter::Antialiasing);
-  p.setPen(Qt::NoPen);
-  p.setBrush(kOrange);
-  p.drawEllipse(QRectF(1, 1, 30, 30));
-  QPainterPath arrow;
-  arrow.moveTo(11, 8);
-  arrow.lineTo(23, 16);
-  arrow.lineTo(11, 24);
-  arrow.closeSubpath();
-  p.setBrush(Qt::white);
-  p.drawPath(arrow);
-  return pixmap;
+  return Draw(32, 32, [](QPainter& p) {
+    p.setPen(Qt::NoPen);
+    p.setBrush(kOrange);
+    p.drawEllipse(QRectF(1, 1, 30, 30));
+    QPainterPath arrow;
+    arrow.moveTo(11, 8);
+    arrow.lineTo(23, 16);
+    arrow.lineTo(11, 24);
+    arrow.closeSubpath();
+    p.setBrush(Qt::white);
+    p.drawPath(arrow);
+  });
 }
 
 QPixmap InformationImage() {
-  QPixmap pixmap = Blank(32, 32);
-  QPainter p(&pixmap);
-  p.setRenderHint(QPainter::Antialiasing);
-  p.setPen(Qt::NoPen);
-  p.setBrush(kBlue);
-  p.drawEllipse(QRectF(1, 1, 30, 30));
-  p.setBrush(Qt::white);
-  p.drawEllipse(QRectF(14, 6.5, 4, 4));
-  p.drawRoundedRect(QRectF(14, 13, 4, 13), 1.5, 1.5);
-  return pixmap;
+  return Draw(32, 32, [](QPainter& p) {
+    p.setPen(Qt::NoPen);
+    p.setBrush(kBlue);
+    p.drawEllipse(QRectF(1, 1, 30, 30));
+    p.setBrush(Qt::white);
+    p.drawEllipse(QRectF(14, 6.5, 4, 4));
+    p.drawRoundedRect(QRectF(14, 13, 4, 13), 1.5, 1.5);
+  });
 }
 
 QPixmap SidePicture(int height) {
@@ -156,11 +145,9 @@ QPixmap SidePicture(int height) {
 }
 
 QPixmap ProgramIcon() {
-  QPixmap pixmap = Blank(48, 48);
-  QPainter p(&pixmap);
-  p.setRenderHint(QPainter::Antialiasing);
-  DrawFeedSymbol(p, QRectF(1, 1, 46, 46), kOrange);
-  return pixmap;
+  return Draw(48, 48, [](QPainter& p) {
+    DrawFeedSymbol(p, QRectF(1, 1, 46, 46), kOrange);
+  });
 }
 
 }  // namespace rivolet
