@@ -15,7 +15,8 @@ std::size_t Pos(std::string_view needle, std::string_view text);
 
 // At most `count` bytes of `text` from the 1-based `start`. A start below 1
 // counts as 1; empty when `count` < 1 or `start` lies beyond the end.
-std::string Substring(std::string_view text, std::int64_t start, std::int64_t count);
+std::string Substring(std::string_view text, std::int64_t start,
+                      std::int64_t count);
 
 // Removes at most `count` bytes from the 1-based `start`. Nothing happens when
 // `start` < 1, `start` lies beyond the end, or `count` < 1.
@@ -26,7 +27,8 @@ std::string Trim(std::string_view text);
 
 // Replaces every occurrence of `from`, left to right, without overlap and
 // without rescanning inserted text. An empty `from` changes nothing.
-std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to);
+std::string ReplaceAll(std::string_view text, std::string_view from,
+                       std::string_view to);
 
 // True when `pattern` occurs in `text` (case-sensitive). An empty pattern
 // occurs nowhere and nothing occurs in an empty text.
