@@ -24,17 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > 1 << 16) return 0;  // the plain engine is slow on long inputs
   const std::string_view text(reinterpret_cast<const char*>(data), size);
 
-  const StepTable* tables[] = {
-      &TagSteps(),
-      &MonthSteps(),
-      &EntitySteps(EntityTable::kReader, TextForm::kSingleByte),
-      &EntitySteps(EntityTable::kNewFeed, TextForm::kSingleByte),
-      &EntitySteps(EntityTable::kInformation, TextForm::kSingleByte),
-      &EntitySteps(EntityTable::kReader, TextForm::kUtf8),
-      &EntitySteps(EntityTable::kNewFeed, TextForm::kUtf8),
-      &EntitySteps(EntityTable::kInformation, TextForm::kUtf8),
-  };
-  for (const StepTable* table : tables) {
+  for (const StepTable* table : AllStepTables()) {
     Check(table->Apply(text) == ApplyStepsOneByOne(text, table->steps()));
   }
 

@@ -133,6 +133,17 @@ const StepTable& EntitySteps(EntityTable table, TextForm form) {
   return utf8 ? reader_utf8 : reader;
 }
 
+std::vector<const StepTable*> AllStepTables() {
+  std::vector<const StepTable*> tables = {&TagSteps(), &MonthSteps()};
+  for (EntityTable table : {EntityTable::kReader, EntityTable::kNewFeed,
+                            EntityTable::kInformation}) {
+    for (TextForm form : {TextForm::kSingleByte, TextForm::kUtf8}) {
+      tables.push_back(&EntitySteps(table, form));
+    }
+  }
+  return tables;
+}
+
 const StepTable& MonthSteps() {
   static const StepTable table = [] {
     std::vector<Step> steps;

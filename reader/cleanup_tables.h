@@ -2,6 +2,8 @@
 // tests that check the engine against the plain one.
 #pragma once
 
+#include <vector>
+
 #include "reader/cleanup.h"
 #include "reader/step_table.h"
 
@@ -10,5 +12,8 @@ namespace rivolet {
 const StepTable& TagSteps();
 const StepTable& EntitySteps(EntityTable table, TextForm form);
 const StepTable& MonthSteps();
+
+// Every table above, in every form: what the engine checks run over.
+std::vector<const StepTable*> AllStepTables();
 
 }  // namespace rivolet

@@ -158,15 +158,7 @@ TEST(CleanupTablesTest, LetterStepsAgreeWithTheCodePage) {
 
 // Every table, one-pass engine against the plain step-by-step engine.
 void ExpectEnginesAgree(std::string_view text, const std::string& what) {
-  const StepTable* tables[] = {
-      &TagSteps(),
-      &MonthSteps(),
-      &EntitySteps(EntityTable::kReader, TextForm::kSingleByte),
-      &EntitySteps(EntityTable::kNewFeed, TextForm::kSingleByte),
-      &EntitySteps(EntityTable::kInformation, TextForm::kSingleByte),
-      &EntitySteps(EntityTable::kReader, TextForm::kUtf8),
-  };
-  for (const StepTable* table : tables) {
+  for (const StepTable* table : AllStepTables()) {
     ASSERT_EQ(table->Apply(text), ApplyStepsOneByOne(text, table->steps()))
         << what;
   }

@@ -94,4 +94,33 @@ inline FirstItemResult ReferenceReadFirstItem(std::string temp) {
   return r;
 }
 
+// Runs both fast readers and both reference readers on `doc`, and names the
+// first thing they disagree on; empty when every byte agrees.
+inline std::string DifferenceFromReference(const std::string& doc) {
+  const FeedReadResult fast = ReadFeed(doc);
+  const FeedReadResult slow = ReferenceReadFeed(doc);
+  if (fast.total != slow.total) return "total";
+  if (fast.window_title != slow.window_title) return "window title";
+  if (fast.channel_title != slow.channel_title) return "channel title";
+  if (fast.rest != slow.rest) return "rest";
+  if (fast.items.count != slow.items.count) return "items read";
+  for (int i = 0; i < slow.items.count; ++i) {
+    const ItemRecord& a = fast.items.records[i];
+    const ItemRecord& b = slow.items.records[i];
+    const std::string item = "item " + std::to_string(i) + " ";
+    if (a.title != b.title) return item + "title";
+    if (a.date != b.date) return item + "date";
+    if (a.link != b.link) return item + "link";
+    if (a.description != b.description) return item + "description";
+  }
+  if (CountItems(doc) != ReferenceCountItems(doc)) return "CountItems";
+  const FirstItemResult first = ReadFirstItem(doc);
+  const FirstItemResult ref = ReferenceReadFirstItem(doc);
+  if (first.caption != ref.caption) return "first item caption";
+  if (first.title != ref.title) return "first item title";
+  if (first.date != ref.date) return "first item date";
+  if (first.rest != ref.rest) return "first item rest";
+  return {};
+}
+
 }  // namespace rivolet::testing

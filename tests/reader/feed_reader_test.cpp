@@ -319,29 +319,7 @@ TEST(ReadFeedTest, AgreesWithTheLiteralReaderOnGeneratedDocuments) {
     for (int i = 0; i < pieces; ++i) doc += kPieces[piece(rng)];
     SCOPED_TRACE(doc);
 
-    const FeedReadResult fast = ReadFeed(doc);
-    const FeedReadResult slow = testing::ReferenceReadFeed(doc);
-    ASSERT_EQ(fast.total, slow.total);
-    ASSERT_EQ(fast.window_title, slow.window_title);
-    ASSERT_EQ(fast.channel_title, slow.channel_title);
-    ASSERT_EQ(fast.rest, slow.rest);
-    ASSERT_EQ(fast.items.count, slow.items.count);
-    for (int i = 0; i < slow.items.count; ++i) {
-      const ItemRecord& a = fast.items.records[i];
-      const ItemRecord& b = slow.items.records[i];
-      ASSERT_EQ(a.title, b.title) << i;
-      ASSERT_EQ(a.date, b.date) << i;
-      ASSERT_EQ(a.link, b.link) << i;
-      ASSERT_EQ(a.description, b.description) << i;
-    }
-    ASSERT_EQ(CountItems(doc), testing::ReferenceCountItems(doc));
-
-    const FirstItemResult first = ReadFirstItem(doc);
-    const FirstItemResult ref = testing::ReferenceReadFirstItem(doc);
-    ASSERT_EQ(first.caption, ref.caption);
-    ASSERT_EQ(first.title, ref.title);
-    ASSERT_EQ(first.date, ref.date);
-    ASSERT_EQ(first.rest, ref.rest);
+    ASSERT_EQ(testing::DifferenceFromReference(doc), "");
   }
 }
 

@@ -14,23 +14,16 @@
 #include <string>
 #include <thread>
 
+#include "tests/reader/http_test_util.h"
 #include "tests/support/loopback_server.h"
 
 namespace rivolet {
 namespace {
 
 using std::chrono::milliseconds;
+using testing::ErrorOf;
 using testing::LoopbackServer;
 using testing::Response;
-
-std::string ErrorOf(HttpClient& client, const std::string& url) {
-  try {
-    client.Get(url);
-  } catch (const Error& e) {
-    return e.what();
-  }
-  return "(no error)";
-}
 
 HttpClientSettings Quick() {
   HttpClientSettings settings;

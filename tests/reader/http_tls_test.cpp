@@ -6,6 +6,7 @@
 #include <string>
 
 #include "reader/http_client.h"
+#include "tests/reader/http_test_util.h"
 #include "tests/support/loopback_server.h"
 #include "tests/support/tls_authority.h"
 
@@ -13,18 +14,10 @@ namespace rivolet {
 namespace {
 
 using std::chrono::milliseconds;
+using testing::ErrorOf;
 using testing::LoopbackServer;
 using testing::Response;
 using testing::TestAuthority;
-
-std::string ErrorOf(HttpClient& client, const std::string& url) {
-  try {
-    client.Get(url);
-  } catch (const Error& e) {
-    return e.what();
-  }
-  return "(no error)";
-}
 
 HttpClientSettings Trusting(const std::string& ca_file) {
   HttpClientSettings settings;
