@@ -28,6 +28,7 @@
 #include "platform/link_label.h"
 #include "platform/text_bridge.h"
 #include "platform/widgets.h"
+#include "reader/item_display.h"
 
 namespace rivolet {
 namespace {
@@ -35,7 +36,6 @@ namespace {
 constexpr int kClientWidth = 312;
 constexpr int kClientHeight = 430;
 constexpr int kTitleWidth = 280;
-constexpr int kTabCaptionLimit = 43;
 const QColor kCountColour(206, 206, 206);
 
 // Qt reads "&" in captions as a keyboard marker; feed names and categories
@@ -57,12 +57,6 @@ Label* MakeLabel(QWidget* parent, const char* name, int left, int top,
 int WrappedHeight(QLabel* label) {
   if (label->text().isEmpty()) return 0;
   return label->heightForWidth(label->width());
-}
-
-// The first line of a title, as one list row can show it.
-QString FirstLine(const std::string& text) {
-  const std::size_t end = text.find_first_of("\r\n");
-  return ToQt(end == std::string::npos ? text : text.substr(0, end));
 }
 
 }  // namespace
@@ -406,7 +400,7 @@ void TMainForm::ApplyFeedRead(const FeedReadResult& result) {
   QList<QTreeWidgetItem*> rows;
   for (int k = 0; k < result.items.count; ++k) {
     auto* row = new QTreeWidgetItem;
-    row->setText(1, FirstLine(result.items.records[k].title));
+    row->setText(1, ToQt(ItemRowText(result.items.records[k].title)));
     SetMark(row, 0);
     rows.append(row);
   }
@@ -461,10 +455,8 @@ void TMainForm::ShowItem(int index) {
     Zakladki->setCurrentWidget(ViewTab);  // fills the view
   }
   Zakladki->tabBar()->setTabVisible(1, true);
-  std::string caption = item_table.records.at(index).title;
-  if (caption.size() > kTabCaptionLimit)
-    caption = caption.substr(0, kTabCaptionLimit) + "...";
-  Zakladki->setTabText(1, LiteralCaption(caption));
+  Zakladki->setTabText(
+      1, LiteralCaption(ItemTabCaption(item_table.records.at(index).title)));
 }
 
 void TMainForm::FillItemView() {
@@ -482,7 +474,7 @@ void TMainForm::FillItemView() {
   item_date->adjustSize();
   item_date->move(item_date->x(), title_height + desc_height + 15);
   item_man->move(item_man->x(), item_date->y() + 10);
-  item_man->setText(windowTitle().mid(10));
+  item_man->setText(ToQt(ChannelFromWindowTitle(FromQt(windowTitle()))));
   item_man->adjustSize();
 }
 
