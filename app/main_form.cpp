@@ -297,15 +297,8 @@ bool TMainForm::ComponentExists(std::string_view name) const {
   return findChild<QObject*>(ToQt(name)) != nullptr;
 }
 
-void TMainForm::CentreOnDesktop() {
-  const ScreenRect screen = CurrentDesktop().ScreenSize();
-  const QSize size = sizeHint();
-  move(screen.left + (screen.width - size.width()) / 2,
-       screen.top + (screen.height - size.height()) / 2);
-}
-
 void TMainForm::FormCreate() {
-  CentreOnDesktop();
+  CentreOnScreen(this, sizeHint());
   // A failed registration is reported, and the start goes on: skipping the
   // rest would start with an empty list and save it over the stored one.
   Guarded([this] { CurrentDesktop().RegisterFileType(app_.executable()); });

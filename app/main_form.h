@@ -120,7 +120,6 @@ class TMainForm : public QMainWindow {
   void CreateViewPage();
   void SetMark(QTreeWidgetItem* row, int mark);
   void LayOutCountLabels();
-  void CentreOnDesktop();
   static bool WindowNameTaken(std::string_view name);
   bool ComponentExists(std::string_view name) const;
 

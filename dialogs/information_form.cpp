@@ -137,9 +137,7 @@ void TInformationForm::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   // A window coming back from the task bar is not a new opening.
   if (event->spontaneous()) return;
-  const ScreenRect screen = CurrentDesktop().ScreenSize();
-  move(screen.left + (screen.width - width()) / 2,
-       screen.top + (screen.height - height()) / 2);
+  CentreOnScreen(this, size());
   FormShow();
 }
 

@@ -5,6 +5,8 @@
 #include <QLabel>
 #include <QWidget>
 
+#include "platform/desktop.h"
+
 namespace rivolet {
 
 // A label (or a label subclass) named `name` at `left`, `top`. Labels show
@@ -16,6 +18,13 @@ Label* PlaceLabel(QWidget* parent, const char* name, int left, int top) {
   label->setTextFormat(Qt::PlainText);
   label->move(left, top);
   return label;
+}
+
+// Places a window of the given outer size in the middle of the primary screen.
+inline void CentreOnScreen(QWidget* window, QSize size) {
+  const ScreenRect screen = CurrentDesktop().ScreenSize();
+  window->move(screen.left + (screen.width - size.width()) / 2,
+               screen.top + (screen.height - size.height()) / 2);
 }
 
 }  // namespace rivolet
