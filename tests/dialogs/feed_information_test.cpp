@@ -55,23 +55,6 @@ TEST(ReadFeedInformationTest, TagFallbacksAndOddPairs) {
   }
 }
 
-TEST(ReadFeedInformationTest, Utf8DocumentComesOutInWindows1250) {
-  // á is C3 A1 and ż is C5 BC: their second bytes are among the bytes the
-  // clean-up rewrites in single-byte text, and &#261; must not become a lone
-  // Windows-1250 byte inside UTF-8 text.
-  const FeedInformation info = ReadFeedInformation(
-      "<?xml version=\"1.0\" encoding=\"utf-8\"?><rss><channel>"
-      "<title>Gaz\xC3\xA9ta</title><link>http://g.example/</link>"
-      "<description>\xC3\xA1 \xC5\xBC &#261;x &#8217;</description>"
-      "<copyright>\xC2\xA9 &#169; G</copyright>"
-      "<language>pl</language>"
-      "<lastBuildDate>Tue, 02 Jan 2024</lastBuildDate></channel></rss>");
-  EXPECT_EQ(Fields(info),
-            (std::vector<std::string>{"Gaz\xE9ta", "http://g.example/",
-                                      "\xE1 \xBF \xB9x '", "\xA9 \xA9 G", "pl",
-                                      "Tue, 02 Jan 2024"}));
-}
-
 TEST(ReadFeedInformationTest, EncodingIsDecidedOnTheDocumentAsReceived) {
   // Upper case counts too; a single-byte document keeps its byte steps
   // (ISO-8859-2 ± becomes Windows-1250 ą).
@@ -83,6 +66,13 @@ TEST(ReadFeedInformationTest, EncodingIsDecidedOnTheDocumentAsReceived) {
       ReadFeedInformation("<?xml encoding=\"iso-8859-2\"?><title>\xB1</title>")
           .title,
       "\xB9");
+  // In UTF-8 text the copyright sign may come as its UTF-8 bytes or as
+  // "&#169;"; both end as byte A9. (The Polish letters are checked through
+  // the window.)
+  EXPECT_EQ(ReadFeedInformation("<?xml encoding=\"utf-8\"?><copyright>"
+                                "\xC2\xA9 &#169; Gaz\xC3\xA9ta</copyright>")
+                .copyright,
+            "\xA9 \xA9 Gaz\xE9ta");
   // Text that breaks the UTF-8 decoding leaves every field empty.
   const FeedInformation broken = ReadFeedInformation(
       "<?xml encoding=\"utf-8\"?><title>caf\xE9</title><link>http://x/</link>");
