@@ -46,7 +46,7 @@ function(rivolet_test_folder name)
   target_link_libraries(${name} PRIVATE ${ARG_LINK} GTest::gtest GTest::gmock GTest::gtest_main)
   target_compile_definitions(${name} PRIVATE
     RIVOLET_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
-    RIVOLET_CORPUS_DIR="${PROJECT_SOURCE_DIR}/../shared/corpus/feeds"
+    RIVOLET_CORPUS_DIR="${PROJECT_SOURCE_DIR}/tests/data/feeds"
     RIVOLET_BIN_DIR="${CMAKE_BINARY_DIR}/bin")
   include(GoogleTest)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "${ARG_ENV}" TIMEOUT 120)
