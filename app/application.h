@@ -11,7 +11,7 @@
 #include "feeds/feed_list.h"
 #include "feeds/feed_store.h"
 #include "feeds/feed_stream.h"
-#include "reader/http_client.h"
+#include "net/http_client.h"
 
 class QDialog;
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "reader/feed_reader.h"
-#include "reader/http_client.h"
+#include "net/http_client.h"
 
 class QAction;
 class QFrame;

@@ -16,7 +16,7 @@
 #include <string_view>
 #include <vector>
 
-#include "reader/http_client.h"
+#include "net/http_client.h"
 #include "tests/support/loopback_server.h"
 
 extern char** environ;

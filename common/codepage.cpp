@@ -106,6 +106,52 @@ std::string Utf16ToCp1250(std::u16string_view text) {
   return out;
 }
 
+std::string Utf16LeToCp1250(std::string_view le_bytes) {
+  std::u16string units;
+  units.reserve(le_bytes.size() / 2);
+  for (std::size_t i = 0; i + 1 < le_bytes.size(); i += 2) {
+    units += static_cast<char16_t>(
+        static_cast<unsigned char>(le_bytes[i]) |
+        (static_cast<unsigned>(static_cast<unsigned char>(le_bytes[i + 1]))
+         << 8));
+  }
+  return Utf16ToCp1250(units);
+}
+
+std::string Utf8ToCp1250Lenient(std::string_view text) {
+  static constexpr char32_t kSmallest[] = {0, 0x80, 0x800, 0x10000};
+  std::string out;
+  out.reserve(text.size());
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const auto b = static_cast<unsigned char>(text[i]);
+    if (b < 0x80) {
+      out += static_cast<char>(b);
+      ++i;
+      continue;
+    }
+    const int extra = (b & 0xE0) == 0xC0   ? 1
+                      : (b & 0xF0) == 0xE0 ? 2
+                      : (b & 0xF8) == 0xF0 ? 3
+                                           : 0;
+    char32_t cp = b & (0x3F >> extra);
+    bool ok = extra > 0 && text.size() - i > static_cast<std::size_t>(extra);
+    for (int k = 1; ok && k <= extra; ++k) {
+      const auto cont = static_cast<unsigned char>(text[i + k]);
+      ok = IsContinuation(cont);
+      cp = (cp << 6) | (cont & 0x3F);
+    }
+    if (ok && cp >= kSmallest[extra] && !(cp >= 0xD800 && cp <= 0xDFFF)) {
+      out += UnicodeToCp1250(cp);
+      i += 1 + static_cast<std::size_t>(extra);
+    } else {
+      out += '?';
+      ++i;
+    }
+  }
+  return out;
+}
+
 std::string Cp1250ToUtf8(std::string_view text) {
   std::string out;
   out.reserve(text.size() + text.size() / 4);

@@ -19,6 +19,15 @@ std::u16string Cp1250ToUtf16(std::string_view text);
 std::string Utf16ToCp1250(std::u16string_view text);
 std::string Cp1250ToUtf8(std::string_view text);
 
+// Little-endian UTF-16 bytes (an odd last byte ignored) to Windows-1250, with
+// the rules of Utf16ToCp1250.
+std::string Utf16LeToCp1250(std::string_view le_bytes);
+
+// UTF-8 to Windows-1250 for stored texts: a byte that does not start a
+// well-formed sequence becomes '?' by itself and the rest is still read.
+// Unlike Utf8ToCp1250, a damaged text never comes back empty.
+std::string Utf8ToCp1250Lenient(std::string_view text);
+
 // True when "utf-8" or "UTF-8" occurs anywhere in the text (case-sensitive).
 bool IsUtf8Document(std::string_view text);
 

@@ -1,20 +1,15 @@
 // Link checks.
 #include "common/links.h"
 
-#include <cctype>
-#include <string>
+#include "common/ascii.h"
 
 namespace rivolet {
 
 bool IsWebLink(std::string_view link) {
-  std::string lower;
-  for (char c : link.substr(0, 8)) {
-    lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  }
   std::size_t host_start;
-  if (lower.rfind("http://", 0) == 0) {
+  if (StartsWithIgnoreCase(link, "http://")) {
     host_start = 7;
-  } else if (lower.rfind("https://", 0) == 0) {
+  } else if (StartsWithIgnoreCase(link, "https://")) {
     host_start = 8;
   } else {
     return false;

@@ -6,7 +6,7 @@
 #include <QDialog>
 #include <string>
 
-#include "reader/http_client.h"
+#include "net/http_client.h"
 
 class QLabel;
 class QLineEdit;

@@ -11,8 +11,9 @@
 #include <string>
 #include <string_view>
 
-#include "reader/http_cookies.h"
-#include "reader/http_message.h"
+#include "common/ascii.h"
+#include "net/http_cookies.h"
+#include "net/http_message.h"
 
 namespace {
 

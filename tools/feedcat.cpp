@@ -10,29 +10,20 @@
 #include <string>
 #include <string_view>
 
+#include "common/ascii.h"
 #include "common/codepage.h"
 #include "common/file_io.h"
+#include "net/http_client.h"
 #include "reader/feed_reader.h"
-#include "reader/http_client.h"
 
 namespace {
 
 // The most a document may hold, from a file as from the network.
 constexpr std::size_t kMaxDocumentSize = 64u * 1024 * 1024;
 
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    char c = text[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != prefix[i]) return false;
-  }
-  return true;
-}
-
 std::string LoadDocument(const std::string& source) {
-  if (StartsWithNoCase(source, "http://") ||
-      StartsWithNoCase(source, "https://")) {
+  if (rivolet::StartsWithIgnoreCase(source, "http://") ||
+      rivolet::StartsWithIgnoreCase(source, "https://")) {
     rivolet::HttpClient client;
     return rivolet::HttpGetText(client, source);
   }

@@ -1,27 +1,13 @@
 // Cookie store of the HTTP client: reading "Set-Cookie" and "Set-Cookie2"
 // values and writing the "Cookie" header.
-#include "reader/http_cookies.h"
+#include "net/http_cookies.h"
 
 #include <algorithm>
 
+#include "common/ascii.h"
+
 namespace rivolet {
 namespace {
-
-std::string_view TrimBlanks(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-    s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-    s.remove_suffix(1);
-  return s;
-}
-
-std::string LowerAscii(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
 
 bool HasControl(std::string_view s) {
   return std::any_of(s.begin(), s.end(), [](char c) {
@@ -29,8 +15,6 @@ bool HasControl(std::string_view s) {
     return u < 0x20 || u == 0x7f;
   });
 }
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // Splits on `sep`, except inside double quotes.
 std::vector<std::string_view> SplitOutsideQuotes(std::string_view s, char sep) {
@@ -60,7 +44,7 @@ int LeadingNumber(std::string_view token, std::size_t min, std::size_t max,
                   std::size_t* used = nullptr) {
   std::size_t i = 0;
   int value = 0;
-  while (i < token.size() && IsDigit(token[i])) {
+  while (i < token.size() && IsAsciiDigit(token[i])) {
     if (i == max) return -1;
     value = value * 10 + (token[i] - '0');
     ++i;
@@ -121,7 +105,7 @@ std::optional<CookieJar::Clock::time_point> CookieJar::ParseCookieDate(
       found_day = true;
       day = d;
     } else if (!found_month && token.size() >= 3 && [&] {
-                 std::string prefix = LowerAscii(token.substr(0, 3));
+                 std::string prefix = ToLowerAscii(token.substr(0, 3));
                  for (int k = 0; k < 12; ++k) {
                    if (prefix == kMonths[k]) {
                      month = k + 1;
@@ -180,7 +164,7 @@ void CookieJar::StoreOne(std::string_view host, std::string_view set_cookie,
   for (std::size_t k = 1; k < parts.size(); ++k) {
     std::string_view attribute = parts[k];
     std::size_t aeq = attribute.find('=');
-    std::string key = LowerAscii(TrimBlanks(attribute.substr(0, aeq)));
+    std::string key = ToLowerAscii(TrimBlanks(attribute.substr(0, aeq)));
     std::string_view arg = aeq == std::string_view::npos
                                ? std::string_view()
                                : TrimBlanks(attribute.substr(aeq + 1));
@@ -192,7 +176,7 @@ void CookieJar::StoreOne(std::string_view host, std::string_view set_cookie,
       bool negative = !arg.empty() && arg.front() == '-';
       std::string_view digits = negative ? arg.substr(1) : arg;
       if (digits.empty() ||
-          !std::all_of(digits.begin(), digits.end(), IsDigit)) {
+          !std::all_of(digits.begin(), digits.end(), IsAsciiDigit)) {
         continue;
       }
       // Anything past ten years is as good as forever here.
@@ -207,7 +191,7 @@ void CookieJar::StoreOne(std::string_view host, std::string_view set_cookie,
   }
   cookie.expires = max_age ? max_age : expires;
 
-  std::vector<Cookie>& jar = hosts_[LowerAscii(host)];
+  std::vector<Cookie>& jar = hosts_[ToLowerAscii(host)];
   auto same = std::find_if(jar.begin(), jar.end(), [&](const Cookie& c) {
     return c.name == cookie.name;
   });
@@ -225,7 +209,7 @@ void CookieJar::StoreOne(std::string_view host, std::string_view set_cookie,
 
 std::string CookieJar::HeaderFor(std::string_view host, bool secure,
                                  Clock::time_point now) {
-  auto it = hosts_.find(LowerAscii(host));
+  auto it = hosts_.find(ToLowerAscii(host));
   if (it == hosts_.end()) return {};
   std::vector<Cookie>& jar = it->second;
   std::erase_if(

@@ -1,12 +1,13 @@
 // The HTTP/1.1 client: one connection per GET, the response read by
 // HttpResponseParser, cookies kept per host.
-#include "reader/http_client.h"
+#include "net/http_client.h"
 
 #include <memory>
 #include <span>
 
-#include "reader/http_message.h"
-#include "reader/http_transport.h"
+#include "common/ascii.h"
+#include "net/http_message.h"
+#include "net/http_transport.h"
 
 namespace rivolet {
 namespace {

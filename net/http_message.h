@@ -132,7 +132,4 @@ class HttpResponseParser {
   std::size_t window_start_ = 0;  // where the open BodyWindow begins
 };
 
-// Case-insensitive comparison of ASCII header names and tokens.
-bool EqualsIgnoreCase(std::string_view a, std::string_view b);
-
 }  // namespace rivolet

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "common/error.h"
-#include "reader/http_client.h"
+#include "net/http_client.h"
 
 namespace rivolet::testing {
 

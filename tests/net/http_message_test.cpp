@@ -1,13 +1,13 @@
 // Tests of the socket-free half of the HTTP client: URLs, request bytes, the
 // response parser (fed whole and one byte at a time) and the cookie store.
-#include "reader/http_message.h"
+#include "net/http_message.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <string>
 
-#include "reader/http_cookies.h"
+#include "net/http_cookies.h"
 
 namespace rivolet {
 namespace {

@@ -1,6 +1,6 @@
 // Tests of the HTTP client against the loopback server: the bytes it sends,
 // the bodies it returns, and how each kind of failure ends, quickly.
-#include "reader/http_client.h"
+#include "net/http_client.h"
 
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
@@ -14,7 +14,7 @@
 #include <string>
 #include <thread>
 
-#include "tests/reader/http_test_util.h"
+#include "tests/net/http_test_util.h"
 #include "tests/support/loopback_server.h"
 
 namespace rivolet {

@@ -1,6 +1,6 @@
 // URL splitting, request writing and the incremental response parser of the
 // HTTP/1.1 client.
-#include "reader/http_message.h"
+#include "net/http_message.h"
 
 #include <sys/mman.h>
 #include <unistd.h>
@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+
+#include "common/ascii.h"
 
 namespace rivolet {
 namespace {
@@ -17,12 +19,6 @@ using Kind = HttpProtocolError::Kind;
 [[noreturn]] void Malformed(const std::string& what) {
   throw HttpProtocolError(Kind::kMalformed, what);
 }
-
-char LowerAscii(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 int HexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -39,12 +35,6 @@ bool IsControlOrSpace(char c) {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-std::string_view TrimBlanks(std::string_view s) {
-  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-  return s;
-}
-
 // Header names are tokens; anything else marks a line we cannot trust.
 bool IsTokenChar(char c) {
   auto u = static_cast<unsigned char>(c);
@@ -57,7 +47,7 @@ bool ParseDecimal(std::string_view s, std::uint64_t& value) {
   if (s.empty() || s.size() > 19) return false;
   value = 0;
   for (char c : s) {
-    if (!IsDigit(c)) return false;
+    if (!IsAsciiDigit(c)) return false;
     value = value * 10 + static_cast<std::uint64_t>(c - '0');
   }
   return true;
@@ -86,14 +76,6 @@ void ReserveBody(std::string& body, std::size_t size) {
 }
 
 }  // namespace
-
-bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-  }
-  return true;
-}
 
 // --- URL and request -------------------------------------------------------
 
@@ -256,18 +238,18 @@ void HttpResponseParser::ParseStatusLine(std::string_view line) {
   if (s.size() < 5 || s.substr(0, 5) != "HTTP/") Malformed("no status line");
   s.remove_prefix(5);
   std::size_t i = 0;
-  while (i < s.size() && IsDigit(s[i])) ++i;
+  while (i < s.size() && IsAsciiDigit(s[i])) ++i;
   if (i == 0) Malformed("bad status line");
   if (i < s.size() && s[i] == '.') {
     std::size_t j = ++i;
-    while (i < s.size() && IsDigit(s[i])) ++i;
+    while (i < s.size() && IsAsciiDigit(s[i])) ++i;
     if (i == j) Malformed("bad status line");
   }
   if (i >= s.size() || s[i] != ' ') Malformed("bad status line");
   while (i < s.size() && s[i] == ' ') ++i;
   s.remove_prefix(i);
-  if (s.size() < 3 || !IsDigit(s[0]) || !IsDigit(s[1]) || !IsDigit(s[2]) ||
-      (s.size() > 3 && !IsBlank(s[3]))) {
+  if (s.size() < 3 || !IsAsciiDigit(s[0]) || !IsAsciiDigit(s[1]) ||
+      !IsAsciiDigit(s[2]) || (s.size() > 3 && !IsBlank(s[3]))) {
     Malformed("bad status code");
   }
   status_ = (s[0] - '0') * 100 + (s[1] - '0') * 10 + (s[2] - '0');

@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "common/error.h"
-#include "reader/http_cookies.h"
+#include "net/http_cookies.h"
 
 namespace rivolet {
 

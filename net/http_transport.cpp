@@ -3,7 +3,7 @@
 // that we move to and from the socket ourselves: every write to the socket is
 // then a send() with MSG_NOSIGNAL, and a peer that hangs up can never kill
 // the program with SIGPIPE.
-#include "reader/http_transport.h"
+#include "net/http_transport.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>

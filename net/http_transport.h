@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "reader/http_message.h"
+#include "net/http_message.h"
 
 struct ssl_ctx_st;
 struct ssl_st;

@@ -5,8 +5,8 @@
 #include <chrono>
 #include <string>
 
-#include "reader/http_client.h"
-#include "tests/reader/http_test_util.h"
+#include "net/http_client.h"
+#include "tests/net/http_test_util.h"
 #include "tests/support/loopback_server.h"
 #include "tests/support/tls_authority.h"
 
