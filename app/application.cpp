@@ -13,6 +13,7 @@ RivoletApp::RivoletApp(std::filesystem::path exe_folder,
                        std::vector<std::string> arguments,
                        HttpClientSettings http_settings)
     : feed_store(exe_folder / "feeds.che"),
+      http(http_settings),
       exe_folder_(std::move(exe_folder)),
       executable_(std::move(executable)),
       arguments_(std::move(arguments)),
@@ -29,12 +30,26 @@ void RivoletApp::CreateWindows() {
   information_form_ = std::make_unique<TInformationForm>(http_settings_);
 }
 
+bool RivoletApp::IsWindowName(std::string_view name) {
+  for (const char* window :
+       {"MainForm", "NewForm", "ManagementForm", "AktualizacjaForm",
+        "AboutForm", "OptionsForm", "CatalogueForm", "InformationForm"}) {
+    if (name == window) return true;
+  }
+  return false;
+}
+
 void RivoletApp::ShowModal(QDialog& dialog) {
   if (modal_runner) {
     modal_runner(dialog);
   } else {
     dialog.exec();
   }
+}
+
+void RivoletApp::ShowInformationForm() {
+  information_form_->feed_url = session.current_feed_url();
+  ShowModal(*information_form_);
 }
 
 }  // namespace rivolet

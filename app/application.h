@@ -1,13 +1,16 @@
 // The application object: owns the windows, created once in their fixed
-// order, and the state they share.
+// order, and the state they share: the feed list and its file, the state of
+// reading and the main window's HTTP client.
 #pragma once
 
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "app/reading_session.h"
 #include "feeds/feed_list.h"
 #include "feeds/feed_store.h"
 #include "feeds/feed_stream.h"
@@ -39,10 +42,17 @@ class RivoletApp {
   TMainForm& MainForm() { return *main_form_; }
   TInformationForm& InformationForm() { return *information_form_; }
 
+  // True for the names of the program's windows, which a feed list file may
+  // not give its list control.
+  static bool IsWindowName(std::string_view name);
+
   // Shows a dialog modally. Tests replace `modal_runner` so that no test
   // blocks in a dialog's own event loop.
   void ShowModal(QDialog& dialog);
   std::function<void(QDialog&)> modal_runner;
+
+  // The Feed information dialog, describing the feed fetched last.
+  void ShowInformationForm();
 
   const std::filesystem::path& exe_folder() const { return exe_folder_; }
   const std::filesystem::path& executable() const { return executable_; }
@@ -53,7 +63,8 @@ class RivoletApp {
   FeedList feed_list;
   FeedListControl feed_list_control;
   FeedStore feed_store;
-  std::string current_feed_url;
+  ReadingSession session;
+  HttpClient http;  // the main window's client
 
  private:
   std::filesystem::path exe_folder_;

@@ -7,13 +7,15 @@
 #include <cstddef>
 #include <string>
 
-#include "reader/feed_reader.h"
+#include "app/reading_session.h"
 #include "net/http_client.h"
+#include "reader/feed_reader.h"
 
 class QAction;
 class QFrame;
 class QLabel;
 class QMenu;
+class QPoint;
 class QTabWidget;
 class QToolBar;
 class QToolButton;
@@ -76,12 +78,9 @@ class TMainForm : public QMainWindow {
   ClickLabel* about_feed_l;
   ClickLabel* tarvelsite;
 
-  // State of the window.
-  ItemTable item_table;
-  std::string channel_title;
-  int current_item_index = 0;
-  std::string temp;  // what is left of the last feed document read
-  HttpClient http;
+  // The state of reading and the window's client, kept by the application.
+  ReadingSession& session;
+  HttpClient& http;
 
   // Creation, first showing and close.
   void FormCreate();
@@ -93,8 +92,9 @@ class TMainForm : public QMainWindow {
   void ChooseButtonClick();
   void BuildFeedMenu();
   void FeedMenuItemClick(std::size_t feed_index);
-  void ApplyFeedRead(const FeedReadResult& result);
+  void ShowFeedRead();
   void main_channelsDblClick();
+  void main_channelsContextPopup(const QPoint& at);
   void Shortdescription1Click() { main_channelsDblClick(); }
   void Openinbrowser1Click() { OpenItemLink(); }
   int RowMark(int row) const;
@@ -102,6 +102,8 @@ class TMainForm : public QMainWindow {
 
   // Item view and links.
   void ShowItem(int index);
+  // The item view is filled each time its page becomes the one shown.
+  void ZakladkiChange(int index);
   void FillItemView();
   void OpenItemLink();
   void AboutFeedClick();
@@ -114,13 +116,16 @@ class TMainForm : public QMainWindow {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  // Building the components (main_form_layout.cpp).
+  void CreateComponents();
   void CreateMenus();
   void CreateToolBar(QWidget* client);
   void CreateFeedsPage();
   void CreateViewPage();
+
+  void ConnectHandlers();
   void SetMark(QTreeWidgetItem* row, int mark);
   void LayOutCountLabels();
-  static bool WindowNameTaken(std::string_view name);
   bool ComponentExists(std::string_view name) const;
 
   RivoletApp& app_;

@@ -9,7 +9,7 @@
 #include "app/application.h"
 #include "app/main_form.h"
 #include "feeds/feed_stream.h"
-#include "platform/recording_desktop.h"
+#include "tests/support/ui/recording_desktop.h"
 #include "tests/support/temp_dir.h"
 
 namespace rivolet {

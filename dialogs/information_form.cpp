@@ -11,7 +11,9 @@
 
 #include "dialogs/feed_information.h"
 #include "platform/artwork.h"
+#include "platform/connect.h"
 #include "platform/desktop.h"
+#include "platform/download.h"
 #include "platform/guard.h"
 #include "platform/link_label.h"
 #include "platform/text_bridge.h"
@@ -70,8 +72,6 @@ TInformationForm::TInformationForm(HttpClientSettings settings, QWidget* parent)
   infTitle->move(kColumnLeft, 8);
   infTitle->setText("infTitle");
   infTitle->adjustSize();
-  connect(infTitle, &ClickLabel::clicked, this,
-          [this] { Guarded([this] { infTitleClick(); }); });
 
   infLink = MakeCaption(this, "infLink", "URL", kColumnLeft, 40);
   LinkEdit = MakeEdit(this, "LinkEdit", 56);
@@ -95,36 +95,38 @@ TInformationForm::TInformationForm(HttpClientSettings settings, QWidget* parent)
   CloseInf->setGeometry(312, 357, 80, 25);
   CloseInf->setDefault(true);
   CloseInf->setCursor(Qt::PointingHandCursor);
-  connect(CloseInf, &QPushButton::clicked, this,
-          [this] { Guarded([this] { CloseInfClick(); }); });
+
+  ConnectGuarded(infTitle, &ClickLabel::clicked, this,
+                 &TInformationForm::infTitleClick);
+  ConnectGuarded(CloseInf, &QPushButton::clicked, this,
+                 &TInformationForm::CloseInfClick);
 }
 
 TInformationForm::~TInformationForm() = default;
 
-void TInformationForm::ApplyLanguage() {
+bool TInformationForm::ApplyLanguage() {
   // The chosen language file is applied here, before the download, once the
   // program has language files; a file that cannot be read will end the
   // showing here with the error box.
+  return true;
 }
 
 void TInformationForm::FormShow() {
-  Guarded([this] {
-    ApplyLanguage();
-    const FeedInformation info =
-        ReadFeedInformation(HttpGetText(http, feed_url));
-    URLEdit->setText(ToQt(feed_url));
-    infTitle->setText(ToQt(info.title));
-    infTitle->adjustSize();
-    link_ = info.link;
-    LinkEdit->setText(ToQt(info.link));
-    DescBox->setPlainText(ToQt(info.description));
-    cops->setText(ToQt(info.copyright));
-    EditLang->setText(ToQt(info.language));
-    edit_last->setText(ToQt(info.last_build_date));
-    for (QLineEdit* edit : {LinkEdit, URLEdit, cops, EditLang, edit_last}) {
-      edit->setCursorPosition(0);
-    }
-  });
+  if (!ApplyLanguage()) return;
+  const FeedInformation info =
+      ReadFeedInformation(DownloadWhilePainting(http, feed_url));
+  URLEdit->setText(ToQt(feed_url));
+  infTitle->setText(ToQt(info.title));
+  infTitle->adjustSize();
+  link_ = info.link;
+  LinkEdit->setText(ToQt(info.link));
+  DescBox->setPlainText(ToQt(info.description));
+  cops->setText(ToQt(info.copyright));
+  EditLang->setText(ToQt(info.language));
+  edit_last->setText(ToQt(info.last_build_date));
+  for (QLineEdit* edit : {LinkEdit, URLEdit, cops, EditLang, edit_last}) {
+    edit->setCursorPosition(0);
+  }
 }
 
 void TInformationForm::infTitleClick() {
@@ -138,7 +140,8 @@ void TInformationForm::showEvent(QShowEvent* event) {
   // A window coming back from the task bar is not a new opening.
   if (event->spontaneous()) return;
   CentreOnScreen(this, size());
-  FormShow();
+  // A failed show is reported and the dialog opens all the same.
+  Guarded([this] { FormShow(); });
 }
 
 void TInformationForm::keyPressEvent(QKeyEvent* event) {

@@ -49,8 +49,9 @@ class TInformationForm : public QDialog {
   // The channel link last read; what a click on the title opens.
   const std::string& link() const { return link_; }
 
-  // Handlers. FormShow downloads and fills the fields; a failure goes to the
-  // error box and leaves every field as the previous showing left it.
+  // Handlers. FormShow downloads and fills the fields; a failure leaves every
+  // field as the previous showing left it (the dialog reports it and opens
+  // all the same).
   void FormShow();
   void infTitleClick();
   void CloseInfClick();
@@ -60,7 +61,8 @@ class TInformationForm : public QDialog {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
-  void ApplyLanguage();
+  // The language step of every showing; false ends the showing there.
+  bool ApplyLanguage();
 
   QLabel* picture_;
   std::string link_;

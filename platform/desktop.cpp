@@ -1,9 +1,7 @@
-// The desktop in use, and the recording desktop of the tests.
+// The desktop in use.
 #include "platform/desktop.h"
 
-#include "common/error.h"
 #include "platform/qt_desktop.h"
-#include "platform/recording_desktop.h"
 
 namespace rivolet {
 namespace {
@@ -23,33 +21,5 @@ ScopedDesktop::ScopedDesktop(Desktop* desktop) : previous_(installed) {
 }
 
 ScopedDesktop::~ScopedDesktop() { installed = previous_; }
-
-MessageAnswer RecordingDesktop::ShowMessage(MessageKind kind,
-                                            const std::string& text,
-                                            const std::string& caption,
-                                            QWidget* /*owner*/) {
-  messages.push_back({kind, text, caption});
-  if (kind != MessageKind::kQuestion) return MessageAnswer::kOk;
-  if (answers.empty()) return MessageAnswer::kNo;
-  MessageAnswer answer = answers.front();
-  answers.pop_front();
-  return answer;
-}
-
-bool RecordingDesktop::OpenUrl(const std::string& target) {
-  opened.push_back(target);
-  return true;
-}
-
-void RecordingDesktop::RegisterFileType(
-    const std::filesystem::path& executable) {
-  if (!registration_error.empty()) throw Error(registration_error);
-  registrations.push_back(executable);
-}
-
-void RecordingDesktop::SetStartupEntry(
-    bool enabled, const std::filesystem::path& /*executable*/) {
-  startup_entry = enabled;
-}
 
 }  // namespace rivolet

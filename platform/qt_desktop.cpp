@@ -8,11 +8,10 @@
 #include <QScreen>
 #include <QStandardPaths>
 #include <QUrl>
-#include <cstdio>
-#include <fstream>
 #include <system_error>
 
 #include "common/error.h"
+#include "common/file_io.h"
 #include "platform/text_bridge.h"
 
 namespace rivolet {
@@ -37,23 +36,14 @@ std::string QuoteExecArgument(const std::string& argument) {
   return escaped;
 }
 
-// Writes a whole file or leaves the old one: temporary file, then rename.
+// Writes a whole file or leaves the old one, making its folder first.
 bool WriteWhole(const std::filesystem::path& path, const std::string& text) {
   std::error_code ec;
   std::filesystem::create_directories(path.parent_path(), ec);
   if (ec) return false;
-  std::filesystem::path temp = path;
-  temp += ".tmp";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out << text;
-    out.flush();
-    if (!out) return false;
-  }
-  std::filesystem::rename(temp, path, ec);
-  if (ec) {
-    std::filesystem::remove(temp, ec);
+  try {
+    WriteFileAtomically(path, text);
+  } catch (const Error&) {
     return false;
   }
   return true;

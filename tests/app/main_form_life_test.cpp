@@ -10,7 +10,7 @@
 #include <filesystem>
 
 #include "feeds/feed_stream.h"
-#include "tests/app/app_harness.h"
+#include "tests/support/ui/app_harness.h"
 
 namespace rivolet {
 namespace {

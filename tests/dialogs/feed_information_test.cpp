@@ -46,6 +46,12 @@ TEST(ReadFeedInformationTest, TagFallbacksAndOddPairs) {
       {"channel lacks it, first item has it",
        "<channel><title>C</title><item><link>http://i/</link></item>",
        &FeedInformation::link, "http://i/"},
+      {"dc:rights with the copyright sign",
+       "<dc:rights>&#169; Blog</dc:rights>", &FeedInformation::copyright,
+       "\xA9 Blog"},
+      // Only the right single quote becomes an apostrophe here.
+      {"typographic quotes", "<title>&#8216;Q&#8217;</title>",
+       &FeedInformation::title, "&#8216;Q'"},
       // No tags are stripped in this dialog.
       {"markup kept", "<description><![CDATA[<b>a</b>]]></description>",
        &FeedInformation::description, "<![CDATA[<b>a</b>]]>"},
@@ -66,9 +72,13 @@ TEST(ReadFeedInformationTest, EncodingIsDecidedOnTheDocumentAsReceived) {
       ReadFeedInformation("<?xml encoding=\"iso-8859-2\"?><title>\xB1</title>")
           .title,
       "\xB9");
-  // In UTF-8 text the copyright sign may come as its UTF-8 bytes or as
-  // "&#169;"; both end as byte A9. (The Polish letters are checked through
-  // the window.)
+  // In UTF-8 text the letter references are inserted as UTF-8 and the byte
+  // steps are left out, so every letter comes through; the copyright sign
+  // may come as its UTF-8 bytes or as "&#169;", and both end as byte A9.
+  EXPECT_EQ(ReadFeedInformation("<?xml encoding=\"utf-8\"?><description>"
+                                "\xC3\xA1 \xC5\xBC &#261;x</description>")
+                .description,
+            "\xE1 \xBF \xB9x");
   EXPECT_EQ(ReadFeedInformation("<?xml encoding=\"utf-8\"?><copyright>"
                                 "\xC2\xA9 &#169; Gaz\xC3\xA9ta</copyright>")
                 .copyright,

@@ -7,9 +7,9 @@
 #include "common/error.h"
 #include "platform/guard.h"
 #include "platform/qt_desktop.h"
-#include "platform/recording_desktop.h"
 #include "platform/text_bridge.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/ui/recording_desktop.h"
 
 namespace rivolet {
 namespace {

@@ -13,8 +13,8 @@
 
 #include "dialogs/information_form.h"
 #include "platform/link_label.h"
-#include "tests/app/app_harness.h"
 #include "tests/support/loopback_server.h"
+#include "tests/support/ui/app_harness.h"
 
 namespace rivolet {
 namespace {
@@ -122,7 +122,7 @@ TEST_F(FeedMenuTest, ReadingAFeedFillsTheListAndOpeningItemsMarksThemRead) {
 
   TMainForm& f = Main();
   EXPECT_TRUE(h.desktop.messages.empty());
-  EXPECT_EQ(app.current_feed_url, server.Url("/five.xml"));
+  EXPECT_EQ(app.session.current_feed_url(), server.Url("/five.xml"));
   ASSERT_EQ(f.main_channels->topLevelItemCount(), 5);
   EXPECT_EQ(f.main_channels->topLevelItem(2)->text(1).toStdString(), "Item 3");
   for (int row = 0; row < 5; ++row) EXPECT_EQ(f.RowMark(row), 0);
@@ -140,7 +140,7 @@ TEST_F(FeedMenuTest, ReadingAFeedFillsTheListAndOpeningItemsMarksThemRead) {
   OpenRow(f, 2);
   EXPECT_EQ(f.RowMark(2), 1);
   EXPECT_EQ(f.lUnreadNo->text().toStdString(), "4");
-  EXPECT_EQ(f.current_item_index, 2);
+  EXPECT_EQ(f.session.current_item_index(), 2);
   EXPECT_EQ(f.Zakladki->currentWidget(), f.ViewTab);
   EXPECT_TRUE(f.Zakladki->isTabVisible(1));
   EXPECT_EQ(f.item_title->text().toStdString(), "Item 3");
@@ -183,7 +183,7 @@ TEST_F(FeedMenuTest, ADownloadErrorReachesTheErrorBoxAndLeavesTheListEmpty) {
             std::vector<std::string>{"HTTP/1.1 404 Not Found."});
   EXPECT_EQ(h.desktop.messages.at(0).caption, "Rivolet");
   EXPECT_EQ(Main().main_channels->topLevelItemCount(), 0);
-  EXPECT_EQ(app.current_feed_url, server.Url("/gone.xml"));
+  EXPECT_EQ(app.session.current_feed_url(), server.Url("/gone.xml"));
 }
 
 TEST_F(FeedMenuTest,

@@ -1,0 +1,72 @@
+// The state of reading.
+#include "app/reading_session.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace rivolet {
+namespace {
+
+constexpr std::size_t kTabCaptionLimit = 43;
+constexpr std::size_t kWindowTitlePrefix = 10;  // "Rivolet - "
+
+}  // namespace
+
+std::string_view ItemRowText(std::string_view title) {
+  return title.substr(0, title.find_first_of("\r\n"));
+}
+
+std::string ItemTabCaption(std::string_view title) {
+  if (title.size() <= kTabCaptionLimit) return std::string(title);
+  return std::string(title.substr(0, kTabCaptionLimit)) + "...";
+}
+
+std::string_view ChannelFromWindowTitle(std::string_view window_title) {
+  if (window_title.size() <= kWindowTitlePrefix) return {};
+  return window_title.substr(kWindowTitlePrefix);
+}
+
+void ReadingSession::TakeFeedRead(FeedReadResult read) {
+  items_ = std::move(read.items);
+  marks_.assign(static_cast<std::size_t>(items_.count), kUnread);
+  total_ = read.total;
+  window_title_ = std::move(read.window_title);
+  channel_title_ = std::move(read.channel_title);
+  temp_ = std::move(read.rest);
+}
+
+void ReadingSession::TakeFirstItemRead(const FirstItemResult& read) {
+  channel_title_ = read.channel_title;
+  temp_ = read.rest;
+}
+
+std::string_view ReadingSession::RowText(int row) const {
+  if (row < 0 || row >= items_.count) return {};
+  return ItemRowText(items_.records[static_cast<std::size_t>(row)].title);
+}
+
+int ReadingSession::Mark(int row) const {
+  if (row < 0 || row >= static_cast<int>(marks_.size())) return -1;
+  return marks_[static_cast<std::size_t>(row)];
+}
+
+void ReadingSession::MarkRead(int row) {
+  if (row < 0 || row >= static_cast<int>(marks_.size())) return;
+  marks_[static_cast<std::size_t>(row)] = kRead;
+}
+
+int ReadingSession::UnreadCount() const {
+  return static_cast<int>(std::count(marks_.begin(), marks_.end(), kUnread));
+}
+
+void ReadingSession::set_current_item_index(int index) {
+  if (index < 0 || index >= kItemTableSize)
+    throw std::out_of_range("item index out of range");
+  current_item_index_ = index;
+}
+
+const ItemRecord& ReadingSession::CurrentItem() const {
+  return items_.records[static_cast<std::size_t>(current_item_index_)];
+}
+
+}  // namespace rivolet

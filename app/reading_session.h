@@ -1,0 +1,81 @@
+// The state of reading, shared by the main window, the notification window
+// and the scheduler: the items of the last feed read with their read marks,
+// the channel title, what is left of the last document, the item the view
+// shows and the feed fetched last. Plain data and rules, no widgets.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "reader/feed_reader.h"
+
+namespace rivolet {
+
+// The main window's caption before any feed was read.
+inline constexpr char kMainCaption[] = "Rivolet";
+
+// What one row of the item list shows of a title: its first line.
+std::string_view ItemRowText(std::string_view title);
+
+// The item view's tab caption: the title, or its first 43 characters and
+// "..." when it is longer.
+std::string ItemTabCaption(std::string_view title);
+
+// The channel title inside a window title "Rivolet - <title>": the caption
+// without its first 10 characters (nothing when it is shorter).
+std::string_view ChannelFromWindowTitle(std::string_view window_title);
+
+class ReadingSession {
+ public:
+  // Read marks of the item list's rows.
+  static constexpr int kUnread = 0;
+  static constexpr int kRead = 1;
+
+  // Takes a full read of a feed: its items (every row unread), channel
+  // title, the rest of its document and the window title.
+  void TakeFeedRead(FeedReadResult read);
+
+  // Takes what the notification reader left behind; the items stay.
+  void TakeFirstItemRead(const FirstItemResult& read);
+
+  const ItemTable& items() const { return items_; }
+  // Rows of the item list: one per item record read.
+  int RowCount() const { return items_.count; }
+  std::string_view RowText(int row) const;
+  // The item count of the last document (may exceed the rows kept).
+  int total() const { return total_; }
+
+  // A row's mark; -1 for a row that does not exist.
+  int Mark(int row) const;
+  void MarkRead(int row);
+  int UnreadCount() const;
+
+  // The item the view shows: an index into the item records (0 to 99).
+  int current_item_index() const { return current_item_index_; }
+  void set_current_item_index(int index);
+  const ItemRecord& CurrentItem() const;
+
+  const std::string& window_title() const { return window_title_; }
+  const std::string& channel_title() const { return channel_title_; }
+  // What is left of the last document read.
+  const std::string& temp() const { return temp_; }
+
+  // The feed fetched last, by the feed menu or by the scheduler.
+  const std::string& current_feed_url() const { return current_feed_url_; }
+  void set_current_feed_url(std::string url) {
+    current_feed_url_ = std::move(url);
+  }
+
+ private:
+  ItemTable items_;
+  std::vector<int> marks_;
+  int total_ = 0;
+  int current_item_index_ = 0;
+  std::string window_title_ = kMainCaption;
+  std::string channel_title_;
+  std::string temp_;
+  std::string current_feed_url_;
+};
+
+}  // namespace rivolet

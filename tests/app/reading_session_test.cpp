@@ -1,0 +1,38 @@
+// The state of reading: the shortened item texts, and the read marks that a
+// new read of a feed puts back to unread.
+#include "app/reading_session.h"
+
+#include <gtest/gtest.h>
+
+namespace rivolet {
+namespace {
+
+TEST(ReadingSessionTest, RowShowsTheFirstLineAndItemManTheChannel) {
+  EXPECT_EQ(ItemRowText("One\r\nTwo"), "One");
+  EXPECT_EQ(ItemRowText("One\nTwo"), "One");
+  EXPECT_EQ(ItemRowText("\nTwo"), "");
+  EXPECT_EQ(ItemRowText("Only"), "Only");
+  EXPECT_EQ(ChannelFromWindowTitle("Rivolet - News"), "News");
+  EXPECT_EQ(ChannelFromWindowTitle("Rivolet"), "");
+  EXPECT_EQ(ChannelFromWindowTitle("Rivolet - "), "");
+}
+
+TEST(ReadingSessionTest, MarksFollowTheRowsOfTheLastRead) {
+  ReadingSession session;
+  EXPECT_EQ(session.window_title(), "Rivolet");
+  FeedReadResult read;
+  read.items.count = 3;
+  read.total = 3;
+  session.TakeFeedRead(read);
+  session.MarkRead(1);
+  session.MarkRead(1);
+  session.MarkRead(7);  // no such row
+  EXPECT_EQ(session.UnreadCount(), 2);
+  EXPECT_EQ(session.Mark(1), ReadingSession::kRead);
+  EXPECT_EQ(session.Mark(3), -1);
+  session.TakeFeedRead(read);
+  EXPECT_EQ(session.UnreadCount(), 3);
+}
+
+}  // namespace
+}  // namespace rivolet

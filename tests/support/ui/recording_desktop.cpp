@@ -1,0 +1,36 @@
+// The recording desktop of the window tests.
+#include "tests/support/ui/recording_desktop.h"
+
+#include "common/error.h"
+
+namespace rivolet {
+
+MessageAnswer RecordingDesktop::ShowMessage(MessageKind kind,
+                                            const std::string& text,
+                                            const std::string& caption,
+                                            QWidget* /*owner*/) {
+  messages.push_back({kind, text, caption});
+  if (kind != MessageKind::kQuestion) return MessageAnswer::kOk;
+  if (answers.empty()) return MessageAnswer::kNo;
+  MessageAnswer answer = answers.front();
+  answers.pop_front();
+  return answer;
+}
+
+bool RecordingDesktop::OpenUrl(const std::string& target) {
+  opened.push_back(target);
+  return true;
+}
+
+void RecordingDesktop::RegisterFileType(
+    const std::filesystem::path& executable) {
+  if (!registration_error.empty()) throw Error(registration_error);
+  registrations.push_back(executable);
+}
+
+void RecordingDesktop::SetStartupEntry(
+    bool enabled, const std::filesystem::path& /*executable*/) {
+  startup_entry = enabled;
+}
+
+}  // namespace rivolet
