@@ -9,14 +9,14 @@
 #include <string_view>
 #include <vector>
 
+#include "dialogs/new_feed.h"
 #include "feeds/feed_list.h"
 
 namespace rivolet {
 
 // Messages the dialog starts with; a language file may replace both.
 inline constexpr char kCatalogueDoneText[] = "Done";
-inline constexpr char kCatalogueDuplicateText[] =
-    "This feed has been already added. Check Feeds' Management.";
+inline constexpr const char* kCatalogueDuplicateText = kFeedAlreadyAddedText;
 
 // The category the dialog selects when it opens (compared without regard to
 // letter case).
