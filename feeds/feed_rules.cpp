@@ -79,6 +79,14 @@ bool IsCatalogueDuplicate(const FeedList& list, std::string_view url) {
   return false;
 }
 
+std::string FoldLetterCase(std::string_view text) {
+  std::string folded(text);
+  for (char& c : folded) {
+    c = static_cast<char>(kLower[static_cast<unsigned char>(c)]);
+  }
+  return folded;
+}
+
 bool SameCategory(std::string_view a, std::string_view b) {
   return CategoryKey(a) == CategoryKey(b);
 }

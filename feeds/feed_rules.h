@@ -39,4 +39,8 @@ std::vector<MenuHeading> GroupByCategory(const FeedList& list);
 // ("&&" stands for one "&") and folding Windows-1250 letter case.
 bool SameCategory(std::string_view a, std::string_view b);
 
+// Every Windows-1250 letter turned into its lower case; other bytes as they
+// are. Texts that differ only in letter case fold to the same text.
+std::string FoldLetterCase(std::string_view text);
+
 }  // namespace rivolet

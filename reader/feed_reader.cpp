@@ -236,6 +236,13 @@ class FirstOccurrence {
   std::size_t at_ = kNone;
 };
 
+// The earlier of two 1-based positions, 0 meaning "not found".
+std::int64_t FirstFound(std::int64_t a, std::int64_t b) {
+  if (a == 0) return b;
+  if (b == 0) return a;
+  return std::min(a, b);
+}
+
 // The item-cutting state shared by both readers: the cleaned document and the
 // three tag searches of the item loop.
 class ItemCutter {
@@ -246,12 +253,13 @@ class ItemCutter {
         open_with_attributes_(kItemOpenWithAttributes),
         close_(kItemClose) {}
 
-  // Cuts the next item out: p is the first "<item>", else the first
-  // "<item ", e the first "</item>"; the item is Substring(p, e - p + 7),
+  // Cuts the next item out: p is whichever of "<item>" and "<item " comes
+  // first, so a feed that mixes items with and without attributes is read
+  // in order; e is the first "</item>"; the item is Substring(p, e - p + 7),
   // removed with Delete(p, e - p + 7). Returns whether anything was removed.
   bool CutNext(std::string& item) {
-    std::int64_t p = open_.Pos(text_);
-    if (p == 0) p = open_with_attributes_.Pos(text_);
+    const std::int64_t p =
+        FirstFound(open_.Pos(text_), open_with_attributes_.Pos(text_));
     const std::int64_t e = close_.Pos(text_);
     const std::int64_t len = e - p + 7;
     const auto size = static_cast<std::int64_t>(text_.size());

@@ -68,12 +68,13 @@ TEST(FeedReaderCorpusTest, KnownDocuments) {
        "", ""},
       {"rss2_dailymail_channel_without_items.xml", 0, 0,
        "Rivolet - World News Articles | Mail Online", "", "", ""},
-      // The first plain "<item>" stands after the first "</item>", so no cut
-      // is ever made and every row is empty.
+      // Items with and without attributes mixed: each starts at whichever
+      // form comes first.
       {"rss2_wapo_item_with_attributes.xml", 29, 29,
        "Rivolet - Wellness: Health, Fitness, Nutrition & More - The "
        "Washington Post",
-       "", "", ""},
+       "Schools minister to kids\x92 fitness and nutrition needs",
+       " 21.08.2012 10:33:00 EST", "21.08.2012 10:33:00 EST"},
       {"odd_empty_file.xml", 0, 0, "Rivolet - ", "", "", ""},
   };
   for (const Case& c : cases) {

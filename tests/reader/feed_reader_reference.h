@@ -38,10 +38,15 @@ inline std::string ReferenceRawDate(const std::string& item) {
   return Substring(item, o + 9, c - o - 9);
 }
 
-// Cuts the next item out of `temp` the way both readers do.
+// Cuts the next item out of `temp` the way both readers do: the item starts
+// at whichever of "<item>" and "<item " comes first.
 inline std::string ReferenceCutItem(std::string& temp) {
-  auto p = static_cast<std::int64_t>(Pos("<item>", temp));
-  if (p == 0) p = static_cast<std::int64_t>(Pos("<item ", temp));
+  const auto plain = static_cast<std::int64_t>(Pos("<item>", temp));
+  const auto with_attributes = static_cast<std::int64_t>(Pos("<item ", temp));
+  std::int64_t p = plain;
+  if (p == 0 || (with_attributes != 0 && with_attributes < p)) {
+    p = with_attributes;
+  }
   const auto e = static_cast<std::int64_t>(Pos("</item>", temp));
   const std::int64_t len = e - p + 7;
   std::string item = Substring(temp, p, len);

@@ -138,12 +138,13 @@ TEST(ReadFeedTest, DocumentCorners) {
        {{"T", "", "", ""}, {"T", "", "", ""}},
        "<title>T</title><entry><title>A</title></item>Z<title>B</title></"
        "item>"},
-      {"first plain item after the first closing tag: nothing is cut",
-       "<item a=\"1\"><title>A</title></item>\n<item><title>B</title></item>",
+      {"first item with attributes, later ones without: all read in order",
+       "<item a=\"1\"><title>A</title></item>\n<item><title>B</title></item>"
+       "<item b=\"2\"><title>C</title></item>",
        "Rivolet - A",
-       2,
-       {{"", "", "", ""}, {"", "", "", ""}},
-       "<item a=\"1\"><title>A</title></item>\n<item><title>B</title></item>"},
+       3,
+       {{"A", "", "", ""}, {"B", "", "", ""}, {"C", "", "", ""}},
+       "\n"},
       {"an item start made by joining the text around a cut",
        "<it<item>a</item>em><title>J</title></item>",
        "Rivolet - J",
@@ -252,6 +253,10 @@ TEST(ReadFirstItemTest, Corners) {
        "<title>R</title><items/><item rdf:about=\"u\"><title>A</title>"
        "<dc:date>2005-03-01</dc:date></item>",
        "R", "A", "2005-03-01", "<title>R</title><items/>"},
+      {"the first item carries attributes, the second does not",
+       "<title>C</title><item a=\"1\"><title>A</title></item>"
+       "<item><title>B</title></item>",
+       "C", "A", "", "<title>C</title><item><title>B</title></item>"},
       {"no item at all: the first seven bytes are the item", "<title>T</title>",
        "T", "", "", "<title>T</title>"},
       {"the date is decoded and trimmed",

@@ -1,0 +1,56 @@
+// The New feed dialog's rules: the period field's key rule, the name read
+// from a feed's own title, and what OK does to the feed list.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "feeds/feed_list.h"
+
+namespace rivolet {
+
+// Shown when OK finds the feed already in the list; the catalogue uses the
+// same text by default.
+inline constexpr char kFeedAlreadyAddedText[] =
+    "This feed has been already added. Check Feeds' Management.";
+
+// The category a feed gets when the field is left blank.
+inline constexpr char kNoCategoryText[] = "No Name";
+
+// The key rule of every update-period field: on the release of a key the field
+// keeps its text only for the main-keyboard digits (virtual-key codes 48 to
+// 57) and Backspace (8), whatever the modifiers; any other key empties it.
+// Keypad digits have codes of their own (96 to 105) and empty it too.
+bool PeriodKeyKeepsText(int virtual_key);
+
+// The feed name Read proposes: the first "<title>" field of the downloaded
+// document after the dialog's shortened clean-up (entity steps 1 to 28, then
+// trimming; tags are not stripped). A UTF-8 document is cleaned in its UTF-8
+// form and then converted to Windows-1250, as the feed reader does; one that
+// breaks the UTF-8 decoding rule gives an empty name.
+std::string FeedTitleFromDocument(std::string_view downloaded);
+
+// The four fields of the dialog as typed.
+struct NewFeedFields {
+  std::string name;
+  std::string url;
+  std::string category;
+  std::string period;
+};
+
+struct NewFeedOutcome {
+  // The category to write back into its field in either case: trimmed of
+  // codes 0 to 32, or kNoCategoryText when nothing is left.
+  std::string category;
+  // False when the feed was taken for a duplicate: nothing was appended, the
+  // window shows kFeedAlreadyAddedText and stays open. True: the feed was
+  // appended and the window closes.
+  bool added = false;
+};
+
+// OK: trims the category, then runs the duplicate test on the name and URL as
+// typed; unless it matches, appends name, category, period and URL (only the
+// category changed) at the end of `list`.
+NewFeedOutcome AddNewFeed(const NewFeedFields& fields, FeedList& list);
+
+}  // namespace rivolet

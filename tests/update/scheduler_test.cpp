@@ -1,0 +1,111 @@
+// Tests of the update scheduler's rules: periods, due feeds, skipped ticks
+// and the rows a tick's downloads give.
+#include "update/scheduler.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace rivolet {
+namespace {
+
+TEST(UpdatePeriodTest, WholePositiveNumbersAfterTrimming) {
+  struct Case {
+    const char* text;
+    std::optional<std::int32_t> period;
+  } cases[] = {
+      {"60", 60},
+      {" 5 ", 5},
+      {"\t7\r\n", 7},
+      {"$10", 16},
+      {"", std::nullopt},
+      {"   ", std::nullopt},
+      {"0", std::nullopt},
+      {"-5", std::nullopt},
+      {"abc", std::nullopt},
+      {"1.5", std::nullopt},
+      {"99999999999", std::nullopt},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(UpdatePeriod(c.text), c.period) << '"' << c.text << '"';
+  }
+}
+
+std::vector<DueFeed> Due(UpdateScheduler& s, const FeedList& list) {
+  const TickPlan plan = s.BeginTick(true, list);
+  EXPECT_EQ(plan.action, TickAction::kRun);
+  s.FinishTick();
+  return plan.due;
+}
+
+TEST(UpdateSchedulerTest, DueFeedsInListOrder) {
+  FeedList list;
+  list.Append("Every", "c", "1", "http://one/");
+  list.Append("Never", "c", "", "http://empty/");
+  list.Append("Other", "c", " 2 ", "http://two/");
+  list.Append("Zero", "c", "0", "http://zero/");
+  list.Append("Text", "c", "abc", "http://abc/");
+  UpdateScheduler s;
+  EXPECT_EQ(Due(s, list), (std::vector<DueFeed>{{0, "http://one/"}}));
+  EXPECT_EQ(Due(s, list),
+            (std::vector<DueFeed>{{0, "http://one/"}, {2, "http://two/"}}));
+  EXPECT_EQ(s.tick(), 2);
+
+  FeedList none;
+  none.Append("Hourly", "c", "60", "http://h/");
+  UpdateScheduler quiet;
+  const TickPlan plan = quiet.BeginTick(true, none);
+  EXPECT_EQ(plan.action, TickAction::kRun);  // the list is still emptied
+  EXPECT_TRUE(plan.due.empty());
+  EXPECT_FALSE(quiet.running());
+}
+
+TEST(UpdateSchedulerTest, TicksThatDoNotAdvance) {
+  FeedList list;
+  list.Append("Every", "c", "1", "http://one/");
+  UpdateScheduler s;
+  EXPECT_EQ(s.BeginTick(false, list).action, TickAction::kNothing);
+  EXPECT_EQ(s.tick(), 0);
+
+  ASSERT_EQ(s.BeginTick(true, list).action, TickAction::kRun);
+  EXPECT_TRUE(s.running());
+  EXPECT_EQ(s.BeginTick(true, list).action, TickAction::kSkipped);
+  s.FinishTick();
+  s.SetErrorBoxOpen(true);
+  EXPECT_EQ(s.BeginTick(true, list).action, TickAction::kSkipped);
+  EXPECT_EQ(s.tick(), 1);
+  s.SetErrorBoxOpen(false);
+  EXPECT_EQ(s.BeginTick(true, list).due.size(), 1u);
+  EXPECT_EQ(s.tick(), 2);
+}
+
+TEST(ApplyDownloadsTest, AFailureBetweenTwoGoodFeeds) {
+  const std::vector<DueFeed> due = {
+      {0, "http://a/"}, {3, "http://bad/"}, {4, "http://c/"}, {5, "http://d/"}};
+  const TickOutcome outcome = ApplyDownloads(
+      due, {{true,
+             "<title>A</title><item><title>a1</title>"
+             "<pubDate>Tue, 01 Mar 2005</pubDate></item>"},
+            {false, "Connection refused"},
+            {true, "<title>C</title><item><title>c1</title></item>"},
+            {false, "Host not found"}});
+  EXPECT_EQ(outcome.rows, (std::vector<NotificationRow>{
+                              {"A", "a1", "01.03.2005", "http://a/"},
+                              {"C", "c1", "", "http://c/"}}));
+  EXPECT_EQ(outcome.first_error, "Connection refused");
+  EXPECT_EQ(outcome.current_feed_url, "http://d/");
+  EXPECT_TRUE(outcome.show_window);
+
+  const TickOutcome failed = ApplyDownloads({{0, "http://x/"}}, {{false, "E"}});
+  EXPECT_TRUE(failed.rows.empty());
+  EXPECT_FALSE(failed.show_window);
+  EXPECT_EQ(failed.current_feed_url, "http://x/");
+
+  const TickOutcome nothing = ApplyDownloads({}, {});
+  EXPECT_FALSE(nothing.current_feed_url);
+  EXPECT_FALSE(nothing.first_error);
+}
+
+}  // namespace
+}  // namespace rivolet

@@ -1,0 +1,67 @@
+// The update scheduler's rules.
+#include "update/scheduler.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "common/text.h"
+#include "reader/feed_reader.h"
+
+namespace rivolet {
+
+std::optional<std::int32_t> UpdatePeriod(std::string_view period_text) {
+  const std::string trimmed = Trim(period_text);
+  if (trimmed.empty()) return std::nullopt;
+  const std::optional<std::int32_t> period = TryStrToInt(trimmed);
+  if (!period || *period <= 0) return std::nullopt;
+  return period;
+}
+
+bool IsFeedDue(std::int32_t tick, std::string_view period_text) {
+  const std::optional<std::int32_t> period = UpdatePeriod(period_text);
+  return period && tick % *period == 0;
+}
+
+TickPlan UpdateScheduler::BeginTick(bool updating_on, const FeedList& feeds) {
+  TickPlan plan;
+  if (!updating_on) return plan;
+  if (running_ || error_box_open_) {
+    plan.action = TickAction::kSkipped;
+    return plan;
+  }
+  // A run of four thousand years would overflow the count; it wraps rather
+  // than being undefined.
+  tick_ = static_cast<std::int32_t>(static_cast<std::uint32_t>(tick_) + 1u);
+  plan.action = TickAction::kRun;
+  const std::vector<FeedEntry>& entries = feeds.entries();
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const FeedEntry& e = entries[i];
+    // A hand-made entry without a period or URL field has nothing to fetch.
+    if (e.fields.size() < 3 || !IsFeedDue(tick_, e.fields[1])) continue;
+    plan.due.push_back({i, e.fields[2]});
+  }
+  running_ = !plan.due.empty();
+  return plan;
+}
+
+TickOutcome ApplyDownloads(const std::vector<DueFeed>& due,
+                           std::vector<FeedDownload> downloads) {
+  TickOutcome outcome;
+  const std::size_t n = std::min(due.size(), downloads.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    outcome.current_feed_url = due[i].url;
+    FeedDownload& download = downloads[i];
+    if (!download.ok) {
+      if (!outcome.first_error) outcome.first_error = std::move(download.text);
+      continue;
+    }
+    FirstItemResult item = ReadFirstItem(std::move(download.text));
+    if (!item.has_row) continue;
+    outcome.rows.push_back({std::move(item.caption), std::move(item.title),
+                            std::move(item.date), due[i].url});
+  }
+  outcome.show_window = !outcome.rows.empty();
+  return outcome;
+}
+
+}  // namespace rivolet

@@ -1,0 +1,106 @@
+// The update scheduler's rules: which feeds fall due on a minute tick, when a
+// tick is skipped, and what the finished downloads of a tick put into the
+// notification list. Downloading itself is the caller's.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "feeds/feed_list.h"
+
+namespace rivolet {
+
+// The update period of a feed in minutes: its period text trimmed of codes 0
+// to 32 and read as a whole number (hexadecimal forms included). Empty when
+// the feed is never updated automatically: an empty text, 0, a negative
+// number or a text that is not a whole number.
+std::optional<std::int32_t> UpdatePeriod(std::string_view period_text);
+
+// A feed is due on `tick` when it has a period that divides the tick.
+bool IsFeedDue(std::int32_t tick, std::string_view period_text);
+
+// One feed to download in this tick.
+struct DueFeed {
+  std::size_t index;  // position in the FeedList when the tick began
+  std::string url;
+
+  friend bool operator==(const DueFeed&, const DueFeed&) = default;
+};
+
+enum class TickAction {
+  kNothing,  // updating is off: the list is left as it is
+  kSkipped,  // an earlier tick is still busy: nothing happens this minute
+  kRun,      // empty the notification list, then download `due` in order
+};
+
+struct TickPlan {
+  TickAction action = TickAction::kNothing;
+  // For kRun, the due feeds in FeedList order; none means the window is not
+  // shown this tick.
+  std::vector<DueFeed> due;
+};
+
+// The minute timer's state for the whole run.
+class UpdateScheduler {
+ public:
+  // The tick's decision. With updating off, or while the previous tick's
+  // downloads run or an error box of an earlier tick is open, the tick count
+  // does not advance. Otherwise it advances and the due feeds are listed;
+  // when there are any, the tick counts as running until FinishTick().
+  TickPlan BeginTick(bool updating_on, const FeedList& feeds);
+
+  // The downloads of the running tick are over.
+  void FinishTick() { running_ = false; }
+
+  // The window reports its error box of a tick opening and closing.
+  void SetErrorBoxOpen(bool open) { error_box_open_ = open; }
+
+  std::int32_t tick() const { return tick_; }
+  bool running() const { return running_; }
+  bool error_box_open() const { return error_box_open_; }
+
+ private:
+  std::int32_t tick_ = 0;  // never reset during a run
+  bool running_ = false;
+  bool error_box_open_ = false;
+};
+
+// What a download of a due feed gave: the body, or the failure's message.
+struct FeedDownload {
+  bool ok = false;
+  std::string text;  // body when ok, error message otherwise
+};
+
+// One row of the notification list. The row keeps the URL it was read from,
+// so that a double-click opens that feed whatever its channel title says.
+struct NotificationRow {
+  std::string caption;  // the channel title
+  std::string title;    // the first item's title
+  std::string date;     // the first item's date
+  std::string url;
+
+  friend bool operator==(const NotificationRow&,
+                         const NotificationRow&) = default;
+};
+
+struct TickOutcome {
+  std::vector<NotificationRow> rows;  // in FeedList order
+  // The URL of the last due feed, failed or not; empty when none was due.
+  std::optional<std::string> current_feed_url;
+  bool show_window = false;  // at least one row was added
+  // The first failure of the tick, for one error box; later feeds were still
+  // downloaded and read.
+  std::optional<std::string> first_error;
+};
+
+// Reads the first item of every successful download, in order. `downloads`
+// holds one result per due feed, in the same order; due feeds without a
+// result are left out.
+TickOutcome ApplyDownloads(const std::vector<DueFeed>& due,
+                           std::vector<FeedDownload> downloads);
+
+}  // namespace rivolet
