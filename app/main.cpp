@@ -13,7 +13,8 @@
 int main(int argc, char** argv) {
   QApplication qt_app(argc, argv);
   QApplication::setApplicationName(rivolet::kProgramCaption);
-  QApplication::setApplicationDisplayName(rivolet::kProgramCaption);
+  // No display name: with one, Qt adds " — Rivolet" to every window title, and
+  // each window's title must be exactly the caption the program sets.
   int result = 0;
   try {
     std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);

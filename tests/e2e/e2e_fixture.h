@@ -54,6 +54,22 @@ class ProgramTest : public ::testing::Test {
     return {};
   }
 
+  // The window's title exactly as the window manager reads it: its
+  // _NET_WM_NAME (UTF-8), checked to agree with its WM_NAME.
+  std::string Title(const std::string& window) {
+    bool ok = false;
+    const std::string net = RunCommand(
+        {"xprop", "-id", window, "-notype", "_NET_WM_NAME"}, Env(), &ok);
+    // _NET_WM_NAME = "text"
+    const std::size_t open = net.find('"');
+    const std::size_t close = net.rfind('"');
+    if (!ok || open == std::string::npos || close <= open) return "?" + net;
+    const std::string title = net.substr(open + 1, close - open - 1);
+    std::string name = Xdotool({"getwindowname", window});
+    while (!name.empty() && name.back() == '\n') name.pop_back();
+    return name == title ? title : title + " / WM_NAME " + name;
+  }
+
   std::string Xdotool(std::vector<std::string> args) {
     args.insert(args.begin(), "xdotool");
     bool ok = false;

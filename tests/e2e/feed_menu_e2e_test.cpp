@@ -45,7 +45,8 @@ TEST_F(ProgramTest, ChoosingAFeedFromTheMenuReadsIt) {
     read_window =
         FindWindow("^Rivolet - Loopback News$", std::chrono::seconds(8));
   }
-  EXPECT_FALSE(read_window.empty()) << Log();
+  ASSERT_FALSE(read_window.empty()) << Log();
+  EXPECT_EQ(Title(read_window), "Rivolet - Loopback News");
   EXPECT_GE(server.RequestCount(), 1u);
 
   program->Signal(SIGTERM);

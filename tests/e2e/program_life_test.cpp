@@ -14,6 +14,7 @@ TEST_F(ProgramTest, ShowsItsWindowAndSavesTheFeedListOnSigterm) {
   StartProgram();
   const std::string window = FindWindow("^Rivolet$");
   ASSERT_FALSE(window.empty()) << Log();
+  EXPECT_EQ(Title(window), "Rivolet");
   EXPECT_FALSE(std::filesystem::exists(folder / "feeds.che"));
 
   program->Signal(SIGTERM);
