@@ -8,7 +8,7 @@
 #include "common/error.h"
 #include "common/file_io.h"
 #include "common/text.h"
-#include "settings/plain_text.h"
+#include "settings/helpers.h"
 
 namespace rivolet {
 namespace {
@@ -176,11 +176,11 @@ enum class FileState { kMissing, kRead, kUnreadable };
 
 FileState LoadText(const std::filesystem::path& path, std::string& text) {
   std::error_code error;
-  const bool exists = std::filesystem::exists(path, error);
+  const auto type = std::filesystem::status(path, error).type();
+  if (type == std::filesystem::file_type::not_found) return FileState::kMissing;
   if (error) return FileState::kUnreadable;
-  if (!exists) return FileState::kMissing;
   try {
-    text = ReadWholeFile(path, kMaxIniFileSize);
+    text = settings_text::ReadRegularFile(path, kMaxIniFileSize);
   } catch (const Error&) {
     return FileState::kUnreadable;
   }

@@ -11,7 +11,7 @@
 #include "common/error.h"
 #include "common/file_io.h"
 #include "common/text.h"
-#include "settings/plain_text.h"
+#include "settings/helpers.h"
 
 namespace rivolet {
 namespace {
@@ -46,7 +46,8 @@ LanguageLines ParseLanguageFile(std::string_view bytes) {
 }
 
 LanguageLines ReadLanguageFile(const std::filesystem::path& file) {
-  return ParseLanguageFile(ReadWholeFile(file, kMaxLanguageFileSize));
+  return ParseLanguageFile(
+      settings_text::ReadRegularFile(file, kMaxLanguageFileSize));
 }
 
 std::optional<std::string_view> FindLanguageValue(const LanguageLines& lines,
@@ -253,10 +254,9 @@ std::optional<std::string> ReadLanguageChoice(
     const std::filesystem::path& program_folder) {
   const std::filesystem::path file = program_folder / kLanguageChoiceFileName;
   std::error_code error;
-  const bool exists = std::filesystem::exists(file, error);
-  if (error) throw Error("Cannot open file " + file.string());
-  if (!exists) return std::nullopt;
-  return Trim(ReadWholeFile(file, kMaxLanguageFileSize));
+  const auto type = std::filesystem::status(file, error).type();
+  if (type == std::filesystem::file_type::not_found) return std::nullopt;
+  return Trim(settings_text::ReadRegularFile(file, kMaxLanguageFileSize));
 }
 
 void SaveLanguageChoice(const std::filesystem::path& program_folder,

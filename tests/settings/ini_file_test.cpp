@@ -3,6 +3,7 @@
 #include "settings/ini_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <optional>
 #include <stdexcept>
@@ -144,6 +145,11 @@ TEST(IniFileTest, AFailedWriteLeavesTheFileAsItWas) {
          std::filesystem::create_directory(ini.string() + ".tmp");
        },
        1},
+      {"the file is a pipe that would block a read",
+       [](const std::filesystem::path& ini) {
+         ASSERT_EQ(mkfifo(ini.c_str(), 0600), 0);
+       },
+       7},
       {"the file is too large to be ours",
        [](const std::filesystem::path& ini) {
          WriteFileBytes(

@@ -3,6 +3,7 @@
 #include "settings/language_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <string>
 #include <vector>
@@ -200,16 +201,20 @@ TEST(LanguageFileTest, ChoiceKeptInLanguageDat) {
   SaveLanguageChoice(dir.path(), state);
   EXPECT_EQ(ReadFileBytes(dat), "English");
 
-  // Gone since the start: the dialogs report the full path.
+  // Gone since the start, or no longer a file: the dialogs report the path.
   state.current_file = "pl.lng";
-  std::filesystem::remove(LanguageFilePath(dir.path(), "pl.lng"));
-  try {
-    DialogLanguage(dir.path(), state);
-    ADD_FAILURE() << "no failure";
-  } catch (const Error& e) {
-    EXPECT_EQ(
-        std::string(e.what()),
-        "Cannot open file " + LanguageFilePath(dir.path(), "pl.lng").string());
+  const std::filesystem::path pl = LanguageFilePath(dir.path(), "pl.lng");
+  std::filesystem::remove(pl);
+  for (int pipe = 0; pipe < 2; ++pipe) {
+    if (pipe) {
+      ASSERT_EQ(mkfifo(pl.c_str(), 0600), 0);
+    }
+    try {
+      DialogLanguage(dir.path(), state);
+      ADD_FAILURE() << "no failure";
+    } catch (const Error& e) {
+      EXPECT_EQ(std::string(e.what()), "Cannot open file " + pl.string());
+    }
   }
 
   std::filesystem::remove(dat);

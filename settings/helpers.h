@@ -1,9 +1,16 @@
-// Small text helpers the settings and language files share: walking lines
-// with any of the three line endings, and ASCII-only case folding.
+// Helpers the settings and language files share: walking lines with any of
+// the three line endings, ASCII-only case folding, and reading a file only
+// when it is a regular one.
 #pragma once
 
 #include <cstddef>
+#include <filesystem>
+#include <string>
 #include <string_view>
+#include <system_error>
+
+#include "common/error.h"
+#include "common/file_io.h"
 
 namespace rivolet::settings_text {
 
@@ -53,6 +60,18 @@ inline bool SameIgnoringCase(std::string_view a, std::string_view b) {
     if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
   }
   return true;
+}
+
+// Reads a whole file of at most `max_size` bytes. Anything but a regular file
+// (a pipe would block the program forever) fails as unreadable, with
+// "Cannot open file <path>".
+inline std::string ReadRegularFile(const std::filesystem::path& path,
+                                   std::size_t max_size) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) {
+    throw Error("Cannot open file " + path.string());
+  }
+  return ReadWholeFile(path, max_size);
 }
 
 }  // namespace rivolet::settings_text
