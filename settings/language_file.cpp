@@ -1,0 +1,272 @@
+// Reading language files, planning what a window sets from one, the index of
+// the languages folder and the chosen language kept in language.dat.
+#include "settings/language_file.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <system_error>
+#include <unordered_map>
+#include <utility>
+
+#include "common/error.h"
+#include "common/file_io.h"
+#include "common/text.h"
+#include "settings/helpers.h"
+
+namespace rivolet {
+namespace {
+
+using settings_text::FoldAscii;
+using settings_text::Line;
+using settings_text::LineCursor;
+using settings_text::SameIgnoringCase;
+
+std::string Folded(std::string_view text) {
+  std::string folded(text);
+  for (char& c : folded) c = FoldAscii(c);
+  return folded;
+}
+
+}  // namespace
+
+LanguageLines ParseLanguageFile(std::string_view bytes) {
+  const std::string_view text = bytes.substr(0, bytes.find('\0'));
+  LanguageLines lines;
+  LineCursor cursor(text);
+  Line line;
+  while (cursor.Next(line)) {
+    const std::string_view content =
+        text.substr(line.begin, line.end - line.begin);
+    const std::size_t equals = content.find('=');
+    if (equals == std::string_view::npos || equals == 0) continue;
+    lines.push_back({std::string(content.substr(0, equals)),
+                     std::string(content.substr(equals + 1))});
+  }
+  return lines;
+}
+
+LanguageLines ReadLanguageFile(const std::filesystem::path& file) {
+  return ParseLanguageFile(
+      settings_text::ReadRegularFile(file, kMaxLanguageFileSize));
+}
+
+std::optional<std::string_view> FindLanguageValue(const LanguageLines& lines,
+                                                  std::string_view name) {
+  for (const LanguageLine& line : lines) {
+    if (SameIgnoringCase(line.name, name)) return line.value;
+  }
+  return std::nullopt;
+}
+
+std::string LanguageDisplayName(const LanguageLines& lines) {
+  return std::string(FindLanguageValue(lines, kLanguageMarker).value_or(""));
+}
+
+std::string ColumnKey(std::string_view list, int column) {
+  return std::string(list) + "->Column[" + std::to_string(column) + "]";
+}
+
+const WindowLanguageKeys& MainFormLanguageKeys() {
+  static const WindowLanguageKeys keys;
+  return keys;
+}
+
+const WindowLanguageKeys& NewFormLanguageKeys() {
+  static const WindowLanguageKeys keys{"NewFeedForm", {}, "", 0};
+  return keys;
+}
+
+const WindowLanguageKeys& ManagementFormLanguageKeys() {
+  static const WindowLanguageKeys keys{
+      "ManagementForm", {"warning1", "warning2"}, "ManageRssList", 4};
+  return keys;
+}
+
+const WindowLanguageKeys& OptionsFormLanguageKeys() {
+  static const WindowLanguageKeys keys{"OptionsForm", {}, "", 0};
+  return keys;
+}
+
+const WindowLanguageKeys& CatalogueFormLanguageKeys() {
+  static const WindowLanguageKeys keys{
+      "CatalogueForm", {"DoneWarning", "UPS"}, "katalog", 4};
+  return keys;
+}
+
+const WindowLanguageKeys& InformationFormLanguageKeys() {
+  static const WindowLanguageKeys keys{"InformationForm", {}, "", 0};
+  return keys;
+}
+
+std::vector<LanguageAction> PlanLanguage(const LanguageLines& lines,
+                                         const WindowLanguageKeys& keys) {
+  using Kind = LanguageAction::Kind;
+  // First line of each name, so every lookup is one hash probe: a file of many
+  // short lines must not cost a scan per line.
+  std::unordered_map<std::string, std::size_t> first_of;
+  std::vector<std::string_view> value_of(lines.size());
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const auto [at, added] = first_of.try_emplace(Folded(lines[i].name), i);
+    value_of[i] = lines[at->second].value;
+  }
+  std::vector<LanguageAction> plan;
+  for (int column = 0; column < keys.column_count; ++column) {
+    const auto at = first_of.find(Folded(ColumnKey(keys.column_list, column)));
+    plan.push_back(
+        {Kind::kColumn,
+         {},
+         column,
+         at == first_of.end() ? std::string_view() : lines[at->second].value});
+  }
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const std::string_view name = lines[i].name;
+    if (!keys.caption_key.empty() && name == keys.caption_key) {
+      plan.push_back({Kind::kCaption, name, -1, value_of[i]});
+    }
+    if (std::find(keys.message_keys.begin(), keys.message_keys.end(), name) !=
+        keys.message_keys.end()) {
+      plan.push_back({Kind::kMessage, name, -1, value_of[i]});
+    }
+    if (!name.empty() && !Contains(name, kLanguageMarker)) {
+      plan.push_back({Kind::kComponent, name, -1, value_of[i]});
+    }
+  }
+  return plan;
+}
+
+namespace {
+
+bool HasLanguageExtension(std::string_view file_name) {
+  constexpr std::string_view kExtension = ".lng";
+  return file_name.size() >= kExtension.size() &&
+         SameIgnoringCase(
+             file_name.substr(file_name.size() - kExtension.size()),
+             kExtension);
+}
+
+// Lists the language files' names, sorted by name without regard to case as
+// a Windows folder lists them (a Linux folder lists in no useful order).
+bool ListLanguageFiles(const std::filesystem::path& folder,
+                       std::vector<std::string>& names) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  const fs::file_status status = fs::status(folder, error);
+  if (status.type() == fs::file_type::not_found) return true;
+  if (error) return false;
+  if (!fs::is_directory(status)) return true;
+  for (fs::directory_iterator it(folder, error);
+       !error && it != fs::directory_iterator(); it.increment(error)) {
+    std::error_code type_error;
+    if (!it->is_regular_file(type_error)) continue;
+    std::string name = it->path().filename().string();
+    if (!HasLanguageExtension(name)) continue;
+    if (names.size() == kMaxLanguageFiles) break;
+    names.push_back(std::move(name));
+  }
+  if (error) return false;
+  std::sort(names.begin(), names.end(),
+            [](const std::string& a, const std::string& b) {
+              const std::string fa = Folded(a), fb = Folded(b);
+              return fa != fb ? fa < fb : a < b;
+            });
+  return true;
+}
+
+}  // namespace
+
+bool BuildLanguageIndex(const std::filesystem::path& program_folder,
+                        std::vector<LanguageEntry>& index) {
+  std::vector<std::string> names;
+  if (!ListLanguageFiles(program_folder / kLanguagesFolder, names)) {
+    return false;
+  }
+  for (std::string& name : names) {
+    try {
+      const LanguageLines lines =
+          ReadLanguageFile(LanguageFilePath(program_folder, name));
+      index.push_back({LanguageDisplayName(lines), std::move(name)});
+    } catch (const Error&) {
+      return false;
+    }
+  }
+  return true;
+}
+
+std::filesystem::path LanguageFilePath(
+    const std::filesystem::path& program_folder, std::string_view file_name) {
+  return program_folder / kLanguagesFolder / std::string(file_name);
+}
+
+std::optional<LanguageLines> FindLanguage(
+    const std::filesystem::path& program_folder, std::string_view name,
+    LanguageState& state) {
+  std::optional<LanguageLines> found;
+  if (name.empty()) return found;
+  for (const LanguageEntry& entry : state.index) {
+    if (entry.display_name != name) continue;
+    found = ReadLanguageFile(LanguageFilePath(program_folder, entry.file_name));
+    state.current_file = entry.file_name;
+  }
+  return found;
+}
+
+std::string WithoutFirstAmpersand(std::string_view name) {
+  std::string result(name);
+  Delete(result, static_cast<std::int64_t>(Pos("&", result)), 1);
+  return result;
+}
+
+std::optional<LanguageLines> StartupLanguage(
+    const std::filesystem::path& program_folder, LanguageState& state) {
+  try {
+    state.current_name =
+        ReadLanguageChoice(program_folder).value_or(kDefaultLanguageName);
+  } catch (const Error&) {
+    // Unreadable: remember no name, so the file is not replaced at close.
+    state.current_name.clear();
+  }
+  try {
+    return FindLanguage(program_folder,
+                        WithoutFirstAmpersand(state.current_name), state);
+  } catch (const Error&) {
+    return std::nullopt;
+  }
+}
+
+std::optional<LanguageLines> ChooseLanguage(
+    const std::filesystem::path& program_folder, std::string_view caption,
+    LanguageState& state) {
+  state.current_name = WithoutFirstAmpersand(caption);
+  try {
+    return FindLanguage(program_folder, state.current_name, state);
+  } catch (const Error&) {
+    return std::nullopt;
+  }
+}
+
+std::optional<LanguageLines> DialogLanguage(
+    const std::filesystem::path& program_folder, const LanguageState& state) {
+  if (state.current_file.empty()) return std::nullopt;
+  return ReadLanguageFile(LanguageFilePath(program_folder, state.current_file));
+}
+
+std::optional<std::string> ReadLanguageChoice(
+    const std::filesystem::path& program_folder) {
+  const std::filesystem::path file = program_folder / kLanguageChoiceFileName;
+  std::error_code error;
+  const auto type = std::filesystem::status(file, error).type();
+  if (type == std::filesystem::file_type::not_found) return std::nullopt;
+  return Trim(settings_text::ReadRegularFile(file, kMaxLanguageFileSize));
+}
+
+void SaveLanguageChoice(const std::filesystem::path& program_folder,
+                        LanguageState& state) {
+  if (state.current_name == "RichEdit1") {
+    state.current_name = kDefaultLanguageName;
+  }
+  if (state.current_name.empty()) return;
+  WriteFileAtomically(program_folder / kLanguageChoiceFileName,
+                      state.current_name);
+}
+
+}  // namespace rivolet
