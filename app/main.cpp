@@ -1,5 +1,7 @@
 // The program's entry: the application, its windows in their fixed order, and
 // the event loop until the main window closes.
+#include <unistd.h>
+
 #include <QApplication>
 #include <exception>
 #include <string>
@@ -7,6 +9,7 @@
 
 #include "app/application.h"
 #include "app/main_form.h"
+#include "platform/download.h"
 #include "platform/guard.h"
 #include "platform/termination.h"
 
@@ -26,6 +29,10 @@ int main(int argc, char** argv) {
     rivolet::CloseOnTerminationSignals(&app.MainForm());
     app.MainForm().show();
     result = QApplication::exec();
+    // A download given up at the close may still be looking up its host on
+    // a worker thread; the exit handlers must not run under it. Everything
+    // the program keeps was written and flushed by the close sequence.
+    if (rivolet::AbandonedWorkers() > 0) ::_exit(result);
   } catch (const std::exception& e) {
     rivolet::GeneralErrorBox(e.what());
     return 1;

@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <system_error>
@@ -124,9 +125,19 @@ bool TMainForm::FormCloseQuery() {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
+  // A download being waited for is given up at once; the close sequence runs
+  // as soon as the handler that waited for it has ended.
+  if (DownloadInProgress()) {
+    AbandonDownload();
+    event->ignore();
+    QTimer::singleShot(0, this, &QWidget::close);
+    return;
+  }
   bool closing = false;
   Guarded([&] { closing = FormCloseQuery(); });
-  if (closing) {
+  // A program being ended by a signal always closes: nobody is there to
+  // answer a failed step.
+  if (closing || ShutdownRequested()) {
     event->accept();
   } else {
     event->ignore();

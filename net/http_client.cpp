@@ -2,6 +2,9 @@
 // HttpResponseParser, cookies kept per host.
 #include "net/http_client.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <memory>
 #include <span>
 
@@ -26,19 +29,38 @@ std::string SizeText(std::size_t bytes) {
 
 }  // namespace
 
+HttpCancel::HttpCancel() {
+  if (pipe2(fds_, O_CLOEXEC | O_NONBLOCK) != 0) {
+    throw Error("Cannot start a download (no pipe)");
+  }
+}
+
+HttpCancel::~HttpCancel() {
+  close(fds_[0]);
+  close(fds_[1]);
+}
+
+void HttpCancel::Cancel() {
+  const char byte = 1;
+  // A full pipe is readable already.
+  [[maybe_unused]] ssize_t ignored = write(fds_[1], &byte, 1);
+}
+
 HttpClient::HttpClient(HttpClientSettings settings)
     : settings_(std::move(settings)) {}
 HttpClient::~HttpClient() = default;
 HttpClient::HttpClient(HttpClient&&) noexcept = default;
 HttpClient& HttpClient::operator=(HttpClient&&) noexcept = default;
 
-std::string HttpClient::Get(std::string_view url_text) {
+std::string HttpClient::Get(std::string_view url_text,
+                            const HttpCancel* cancel) {
   const HttpUrl url = ParseHttpUrl(url_text);
   const std::string where = url.Where();
 
   HttpTimeouts timeouts;
   timeouts.connect = settings_.connect_timeout;
   timeouts.idle = settings_.idle_timeout;
+  if (cancel != nullptr) timeouts.cancel_fd = cancel->fd();
   if (settings_.total_timeout.count() > 0) {
     timeouts.deadline =
         std::chrono::steady_clock::now() + settings_.total_timeout;

@@ -28,7 +28,24 @@ struct HttpClientSettings {
   std::string extra_ca_file;
   // The whole exchange may not take longer, so a server trickling bytes
   // cannot hold the program forever. Zero means no limit.
-  std::chrono::milliseconds total_timeout{300000};
+  std::chrono::milliseconds total_timeout{120000};
+};
+
+// Lets another thread give up a download at once: every wait of the client
+// ends and Get throws. Cancelling cannot be taken back.
+class HttpCancel {
+ public:
+  HttpCancel();
+  ~HttpCancel();
+  HttpCancel(const HttpCancel&) = delete;
+  HttpCancel& operator=(const HttpCancel&) = delete;
+
+  void Cancel();
+  // Readable once cancelled (for poll).
+  int fd() const { return fds_[0]; }
+
+ private:
+  int fds_[2] = {-1, -1};
 };
 
 // Not thread-safe: one client serves one window, one download at a time.
@@ -45,7 +62,8 @@ class HttpClient {
   // of a body: the text names the host and what went wrong, or, for a refused
   // status (not 2xx, or a "Location" header), is the status line as received,
   // e.g. "HTTP/1.1 404 Not Found".
-  std::string Get(std::string_view url);
+  // `cancel`, when given, may be cancelled from another thread.
+  std::string Get(std::string_view url, const HttpCancel* cancel = nullptr);
 
   const HttpClientSettings& settings() const { return settings_; }
 

@@ -136,28 +136,20 @@ void HttpConnection::Connect() {
       error = errno;
       if (error == EINPROGRESS) {
         error = 0;
-        pollfd p{fd, POLLOUT, 0};
-        while (true) {
-          auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-              give_up - Clock::now());
-          if (left.count() <= 0) {
-            close(fd);
-            throw Error("Connecting to " + where_ + " timed out");
-          }
-          int ready = poll(
-              &p, 1,
-              static_cast<int>(std::min<long long>(left.count() + 1, INT_MAX)));
-          if (ready > 0) break;
-          if (ready < 0 && errno != EINTR) {
-            error = errno;
-            break;
-          }
+        bool connected = false;
+        try {
+          connected = PollUntil(fd, POLLOUT, give_up);
+        } catch (const Error&) {
+          close(fd);
+          throw;
         }
-        if (error == 0) {
-          socklen_t len = sizeof error;
-          if (getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &len) != 0) {
-            error = errno;
-          }
+        if (!connected) {
+          close(fd);
+          throw Error("Connecting to " + where_ + " timed out");
+        }
+        socklen_t len = sizeof error;
+        if (getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &len) != 0) {
+          error = errno;
         }
       }
     }
@@ -178,29 +170,38 @@ void HttpConnection::Connect() {
               ")");
 }
 
-void HttpConnection::WaitFor(short events) {
+bool HttpConnection::PollUntil(int fd, short events, Clock::time_point until) {
+  pollfd p[2] = {{fd, events, 0}, {timeouts_.cancel_fd, POLLIN, 0}};
+  const nfds_t count = timeouts_.cancel_fd >= 0 ? 2 : 1;
   while (true) {
-    Clock::time_point now = Clock::now();
-    if (now >= timeouts_.deadline) {
-      throw Error("Downloading from " + where_ + " took too long");
-    }
-    bool idle_limits = timeouts_.deadline - now > timeouts_.idle;
-    auto wait = std::chrono::ceil<std::chrono::milliseconds>(
-        idle_limits ? Clock::duration(timeouts_.idle)
-                    : timeouts_.deadline - now);
-    pollfd p{fd_, events, 0};
+    auto left =
+        std::chrono::ceil<std::chrono::milliseconds>(until - Clock::now());
+    if (left.count() <= 0) return false;
     int ready = poll(
-        &p, 1, static_cast<int>(std::min<long long>(wait.count(), INT_MAX)));
-    if (ready > 0) return;
-    if (ready == 0) {
-      if (idle_limits) throw Error("Waiting for " + where_ + " timed out");
-      continue;  // the overall deadline reports itself above
+        p, count, static_cast<int>(std::min<long long>(left.count(), INT_MAX)));
+    if (count == 2 && ready > 0 && p[1].revents != 0) {
+      throw Error("The download from " + where_ + " was given up");
     }
-    if (errno != EINTR) {
+    if (ready > 0) return true;
+    if (ready < 0 && errno != EINTR) {
       throw Error("Connection to " + where_ + " failed (" + SystemText(errno) +
                   ")");
     }
   }
+}
+
+void HttpConnection::WaitFor(short events) {
+  const Clock::time_point now = Clock::now();
+  if (now >= timeouts_.deadline) {
+    throw Error("Downloading from " + where_ + " took too long");
+  }
+  const bool idle_limits = timeouts_.deadline - now > timeouts_.idle;
+  if (PollUntil(fd_, events,
+                idle_limits ? now + timeouts_.idle : timeouts_.deadline)) {
+    return;
+  }
+  if (idle_limits) throw Error("Waiting for " + where_ + " timed out");
+  throw Error("Downloading from " + where_ + " took too long");
 }
 
 void HttpConnection::SendPlain(const char* data, std::size_t size) {

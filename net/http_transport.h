@@ -21,6 +21,9 @@ struct HttpTimeouts {
   // End of the whole exchange; time_point::max() for none.
   std::chrono::steady_clock::time_point deadline =
       std::chrono::steady_clock::time_point::max();
+  // A descriptor that becomes readable when the download is to be given up
+  // (see HttpCancel); -1 for none.
+  int cancel_fd = -1;
 };
 
 // The TLS settings of one client: the system's trust store, plus an optional
@@ -58,6 +61,10 @@ class HttpConnection {
   void Connect();
   void Handshake(TlsContext* tls);
   void WaitFor(short events);
+  // Waits for `events` on `fd` until `until`: true when they came, false on
+  // time-out; throws when the download is given up.
+  bool PollUntil(int fd, short events,
+                 std::chrono::steady_clock::time_point until);
   void SendPlain(const char* data, std::size_t size);
   std::size_t ReceivePlain(char* buffer, std::size_t capacity);
   void FlushTls();

@@ -14,7 +14,18 @@ std::string ErrorBoxText(const std::string& message) {
   return text;
 }
 
+namespace {
+
+bool shutting_down = false;
+
+}  // namespace
+
+void BeginShutdown() { shutting_down = true; }
+
+bool ShutdownRequested() { return shutting_down; }
+
 void GeneralErrorBox(const std::string& message) {
+  if (ShutdownRequested()) return;
   CurrentDesktop().ShowMessage(MessageKind::kError, ErrorBoxText(message),
                                kProgramCaption, QApplication::activeWindow());
 }

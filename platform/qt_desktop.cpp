@@ -12,6 +12,7 @@
 
 #include "common/error.h"
 #include "common/file_io.h"
+#include "platform/guard.h"
 #include "platform/text_bridge.h"
 
 namespace rivolet {
@@ -74,6 +75,11 @@ std::filesystem::path QtDesktop::ConfigHome() const {
 MessageAnswer QtDesktop::ShowMessage(MessageKind kind, const std::string& text,
                                      const std::string& caption,
                                      QWidget* owner) {
+  // A box shown while the program is being ended would keep it alive.
+  if (ShutdownRequested()) {
+    return kind == MessageKind::kQuestion ? MessageAnswer::kNo
+                                          : MessageAnswer::kOk;
+  }
   QMessageBox box(owner);
   box.setWindowTitle(ToQt(caption));
   box.setText(ToQt(text));

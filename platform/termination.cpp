@@ -1,5 +1,6 @@
-// The signal handler only writes a byte to a pipe; the event loop reads it
-// and closes the window.
+// The signal handler only writes a byte to a pipe; the event loop reads it,
+// closes every dialog and message box, gives up a download being waited for,
+// and then closes the main window, whose close sequence saves what it saves.
 #include "platform/termination.h"
 
 #include <fcntl.h>
@@ -7,9 +8,16 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <QApplication>
+#include <QDialog>
+#include <QMenu>
 #include <QPointer>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <QWidget>
+
+#include "platform/download.h"
+#include "platform/guard.h"
 
 namespace rivolet {
 namespace {
@@ -20,6 +28,26 @@ void OnSignal(int) {
   char byte = 1;
   // Nothing useful can be done about a full pipe: one byte is enough.
   [[maybe_unused]] ssize_t ignored = ::write(signal_fds[0], &byte, 1);
+}
+
+// Dialogs and message boxes run event loops of their own: each is ended, so
+// that the stack unwinds back to the main loop; the main window is closed
+// once it has.
+void EndProgram(const QPointer<QWidget>& main_window) {
+  BeginShutdown();
+  AbandonDownload();
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    if (widget == main_window || !widget->isVisible()) continue;
+    if (auto* dialog = qobject_cast<QDialog*>(widget)) {
+      dialog->reject();
+    } else if (qobject_cast<QMenu*>(widget) != nullptr) {
+      widget->close();
+    }
+  }
+  QTimer::singleShot(0, [main_window] {
+    if (main_window) main_window->close();
+    QCoreApplication::quit();
+  });
 }
 
 }  // namespace
@@ -37,7 +65,7 @@ void CloseOnTerminationSignals(QWidget* window) {
     char buffer[16];
     while (::recv(signal_fds[1], buffer, sizeof buffer, MSG_DONTWAIT) > 0) {
     }
-    if (target) target->close();
+    EndProgram(target);
   });
   struct sigaction action {};
   action.sa_handler = OnSignal;
