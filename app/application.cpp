@@ -5,6 +5,7 @@
 
 #include "app/main_form.h"
 #include "dialogs/information_form.h"
+#include "platform/guard.h"
 
 namespace rivolet {
 
@@ -40,6 +41,8 @@ bool RivoletApp::IsWindowName(std::string_view name) {
 }
 
 void RivoletApp::ShowModal(QDialog& dialog) {
+  // Nothing opens any more once the program is being ended.
+  if (ShutdownRequested()) return;
   if (modal_runner) {
     modal_runner(dialog);
   } else {

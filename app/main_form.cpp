@@ -8,6 +8,8 @@
 #include <QCursor>
 #include <QLabel>
 #include <QMenu>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -39,11 +41,16 @@ QString LiteralCaption(std::string_view text) {
   return ToQt(text).replace('&', "&&");
 }
 
-// Height of a word-wrapped label at its fixed width; an empty label takes no
-// room, so the labels below it move up.
-int WrappedHeight(QLabel* label) {
-  if (label->text().isEmpty()) return 0;
-  return label->heightForWidth(label->width());
+// Shows `text` in a word-wrapped label of the item view's fixed width and
+// gives the label the height of that text alone, whatever an earlier text
+// made of it; an empty label takes no room, so the labels below it move up.
+int SetWrappedText(QLabel* label, std::string_view text) {
+  label->setMinimumSize(0, 0);
+  label->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+  label->setText(ToQt(text));
+  const int height = text.empty() ? 0 : label->heightForWidth(kTitleWidth);
+  label->setFixedSize(kTitleWidth, height);
+  return height;
 }
 
 }  // namespace
@@ -167,7 +174,9 @@ void TMainForm::BuildFeedMenu() {
 }
 
 void TMainForm::FeedMenuItemClick(std::size_t feed_index) {
+  // The new list is what the user sees, not the item of the old feed.
   main_channels->clear();
+  Zakladki->setCurrentWidget(ChannelsTab);
   if (feed_index >= app_.feed_list.Count()) return;
   const std::string url = app_.feed_list.Entry(feed_index).Url();
   session.set_current_feed_url(url);
@@ -250,14 +259,8 @@ void TMainForm::ZakladkiChange(int index) {
 
 void TMainForm::FillItemView() {
   const ItemRecord& item = session.CurrentItem();
-  item_title->setFixedWidth(kTitleWidth);
-  item_desc->setFixedWidth(kTitleWidth);
-  item_title->setText(ToQt(item.title));
-  item_desc->setText(ToQt(item.description));
-  const int title_height = WrappedHeight(item_title);
-  const int desc_height = WrappedHeight(item_desc);
-  item_title->setFixedHeight(title_height);
-  item_desc->setFixedHeight(desc_height);
+  const int title_height = SetWrappedText(item_title, item.title);
+  const int desc_height = SetWrappedText(item_desc, item.description);
   item_desc->move(item_desc->x(), title_height + 5);
   item_date->setText(ToQt(Trim(item.date)));
   item_date->adjustSize();
@@ -265,6 +268,10 @@ void TMainForm::FillItemView() {
   item_man->move(item_man->x(), item_date->y() + 10);
   item_man->setText(ToQt(ChannelFromWindowTitle(FromQt(windowTitle()))));
   item_man->adjustSize();
+  // The area scrolls when the texts run past the links.
+  ItemTexts->resize(ItemTextArea->viewport()->width(),
+                    item_man->y() + item_man->height() + 2);
+  ItemTextArea->verticalScrollBar()->setValue(0);
 }
 
 void TMainForm::OpenItemLink() {

@@ -16,6 +16,7 @@ class QFrame;
 class QLabel;
 class QMenu;
 class QPoint;
+class QScrollArea;
 class QTabWidget;
 class QToolBar;
 class QToolButton;
@@ -68,6 +69,10 @@ class TMainForm : public QMainWindow {
   QLabel* lUnread;
   QLabel* lUnreadNo;
   QFrame* Panel3;
+  // The item's texts scroll in their own area above the links, which never
+  // move.
+  QScrollArea* ItemTextArea;
+  QWidget* ItemTexts;
   ClickLabel* item_title;
   QLabel* item_desc;
   QLabel* item_date;

@@ -7,6 +7,7 @@
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScrollArea>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QToolBar>
@@ -24,6 +25,9 @@ namespace {
 constexpr int kClientWidth = 312;
 constexpr int kClientHeight = 430;
 const QColor kCountColour(206, 206, 206);
+// The item's texts take the page down to the links (the pictures start at
+// 288).
+constexpr int kItemTextHeight = 286;
 
 template <typename Label = QLabel>
 Label* MakeLabel(QWidget* parent, const char* name, int left, int top,
@@ -54,6 +58,10 @@ void TMainForm::CreateComponents() {
   Zakladki = new QTabWidget(client);
   Zakladki->setObjectName("Zakladki");
   Zakladki->setGeometry(4, 44, 304, 366);
+  // Both tabs always show: a long item caption is elided on screen rather
+  // than scrolling "Feeds" out of sight.
+  Zakladki->setUsesScrollButtons(false);
+  Zakladki->setElideMode(Qt::ElideRight);
   CreateFeedsPage();
   CreateViewPage();
 
@@ -199,13 +207,27 @@ void TMainForm::CreateViewPage() {
   white.setColor(QPalette::Window, Qt::white);
   Panel3->setPalette(white);
 
-  item_title = MakeLabel<ClickLabel>(Panel3, "item_title", 2, 2, 13, true);
+  // Above the two links: the area the item's texts scroll in.
+  ItemTextArea = new QScrollArea(Panel3);
+  ItemTextArea->setObjectName("ItemTextArea");
+  ItemTextArea->setGeometry(0, 0, Panel3->width(), kItemTextHeight);
+  ItemTextArea->setFrameShape(QFrame::NoFrame);
+  ItemTextArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  ItemTextArea->setWidgetResizable(false);
+  ItemTexts = new QWidget;
+  ItemTexts->setObjectName("ItemTexts");
+  ItemTexts->setAutoFillBackground(true);
+  ItemTexts->setPalette(white);
+  ItemTextArea->setWidget(ItemTexts);
+  ItemTextArea->viewport()->setPalette(white);
+
+  item_title = MakeLabel<ClickLabel>(ItemTexts, "item_title", 2, 2, 13, true);
   item_title->setWordWrap(true);
-  item_desc = MakeLabel(Panel3, "item_desc", 2, 16, 11);
+  item_desc = MakeLabel(ItemTexts, "item_desc", 2, 16, 11);
   item_desc->setWordWrap(true);
   item_desc->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  item_date = MakeLabel(Panel3, "item_date", 2, 48, 9);
-  item_man = MakeLabel(Panel3, "item_man", 2, 64, 9);
+  item_date = MakeLabel(ItemTexts, "item_date", 2, 48, 9);
+  item_man = MakeLabel(ItemTexts, "item_man", 2, 64, 9);
 
   img_readmore = MakeLabel<ClickLabel>(Panel3, "img_readmore", 8, 288, 11);
   img_readmore->SetHoverUnderline(false);

@@ -1,6 +1,7 @@
 // Simple vector drawings: a feed-like orange, plain shapes, no text.
 #include "platform/artwork.h"
 
+#include <QFontDatabase>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -41,9 +42,26 @@ void DrawFeedSymbol(QPainter& p, const QRectF& box, const QColor& back) {
   }
 }
 
+// The windows are laid out for Tahoma. Where the system has no Tahoma, the
+// metric-compatible face of the wine fonts package is loaded for this program
+// (it covers every Windows-1250 letter); without it the windows fall back to
+// the system's sans-serif. Only the regular face is taken: the package's bold
+// face draws its strokes no heavier than the regular one, so bold captions
+// would not look bold; Qt emboldens the regular face instead.
+void LoadDesignFont() {
+  static const bool loaded = [] {
+    if (!QFontDatabase::families().contains("Tahoma")) {
+      QFontDatabase::addApplicationFont("/usr/share/wine/fonts/tahoma.ttf");
+    }
+    return true;
+  }();
+  (void)loaded;
+}
+
 }  // namespace
 
 QFont WindowFont(int pixel_size, bool bold) {
+  LoadDesignFont();
   QFont font;
   font.setFamilies({"Tahoma", "DejaVu Sans", "Noto Sans", "Sans Serif"});
   font.setPixelSize(pixel_size);

@@ -44,9 +44,11 @@ void EndProgram(const QPointer<QWidget>& main_window) {
       widget->close();
     }
   }
+  // exit(), not quit(): every event loop ends at once, and one that a late
+  // handler might still start returns at once too.
   QTimer::singleShot(0, [main_window] {
     if (main_window) main_window->close();
-    QCoreApplication::quit();
+    QCoreApplication::exit(0);
   });
 }
 

@@ -7,6 +7,8 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTreeWidget>
@@ -220,6 +222,67 @@ TEST_F(FeedMenuTest,
   f.item_title->setText("stale");
   f.Zakladki->setCurrentWidget(f.ViewTab);
   EXPECT_EQ(f.item_title->text().toStdString(), "A & B");
+}
+
+// Each showing lays the item out from its texts alone: a short item after a
+// long one looks as it does when shown first.
+TEST_F(FeedMenuTest, ItemViewLaysOutEachItemAsIfTheViewWereNew) {
+  RivoletApp& app = Start();
+  const std::string long_text(900, 'w');
+  std::string words;
+  for (int i = 0; i < 150; ++i) words += "word ";
+  server.Serve("/v.xml",
+               Response::Ok(Feed("V", Item(words, words + long_text) +
+                                          Item("Short", "Also short"))));
+  app.feed_list.Append("V", "V", "60", server.Url("/v.xml"));
+  Choose(Main(), "V", "V");
+  TMainForm& f = Main();
+  auto layout = [&f] {
+    return std::vector<QRect>{f.item_title->geometry(), f.item_desc->geometry(),
+                              f.item_date->geometry(), f.item_man->geometry()};
+  };
+  f.ShowItem(1);
+  const std::vector<QRect> short_first = layout();
+  EXPECT_EQ(f.ItemTextArea->verticalScrollBar()->maximum(), 0);
+
+  // The long item scrolls in its area; the links stay where they are.
+  const QRect links = f.labelWiecej->geometry();
+  f.ShowItem(0);
+  EXPECT_GT(f.ItemTextArea->verticalScrollBar()->maximum(), 0);
+  EXPECT_GE(f.labelWiecej->y(), f.ItemTextArea->geometry().bottom());
+  EXPECT_GE(f.img_readmore->y(), f.ItemTextArea->geometry().bottom());
+  EXPECT_EQ(f.labelWiecej->geometry(), links);
+
+  f.ShowItem(1);
+  EXPECT_EQ(layout(), short_first);
+  EXPECT_EQ(f.ItemTextArea->verticalScrollBar()->maximum(), 0);
+}
+
+TEST_F(FeedMenuTest, BothTabsStayInTheTabBarWithALongCaption) {
+  RivoletApp& app = Start();
+  const std::string title(60, 'M');
+  server.Serve("/t.xml", Response::Ok(Feed("T", Item(title, "d"))));
+  app.feed_list.Append("T", "T", "60", server.Url("/t.xml"));
+  Choose(Main(), "T", "T");
+  TMainForm& f = Main();
+  f.ShowItem(0);
+  EXPECT_EQ(f.Zakladki->tabText(1).toStdString(), std::string(43, 'M') + "...");
+  const QTabBar* bar = f.Zakladki->tabBar();
+  for (int tab : {0, 1}) {
+    EXPECT_TRUE(bar->rect().contains(bar->tabRect(tab))) << tab;
+  }
+  EXPECT_LE(bar->tabRect(0).right(), bar->tabRect(1).left());
+}
+
+TEST_F(FeedMenuTest, ChoosingAFeedShowsItsListEvenFromTheItemView) {
+  RivoletApp& app = Start();
+  server.Serve("/five.xml", Response::Ok(FiveItems()));
+  app.feed_list.Append("Five", "T", "60", server.Url("/five.xml"));
+  Choose(Main(), "T", "Five");
+  Main().ShowItem(3);
+  ASSERT_EQ(Main().Zakladki->currentWidget(), Main().ViewTab);
+  Choose(Main(), "T", "Five");
+  EXPECT_EQ(Main().Zakladki->currentWidget(), Main().ChannelsTab);
 }
 
 TEST_F(FeedMenuTest, OnlyWebLinksAreHandedToTheDesktop) {
