@@ -3,9 +3,12 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -68,6 +71,40 @@ class ProgramTest : public ::testing::Test {
     std::string name = Xdotool({"getwindowname", window});
     while (!name.empty() && name.back() == '\n') name.pop_back();
     return name == title ? title : title + " / WM_NAME " + name;
+  }
+
+  // Opens the feed menu with "Choose feed" (the first toolbar button, below
+  // the menu bar) and chooses its first feed with the keyboard, until
+  // `chosen` says it worked. On a busy machine the menu may open late and
+  // miss the keys: then it tries again.
+  bool ChooseFirstFeed(const std::string& window,
+                       const std::function<bool()>& chosen) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      Xdotool({"key", "Escape"});
+      Xdotool({"mousemove", "--window", window, "40", "40"});
+      Xdotool({"click", "1"});
+      std::this_thread::sleep_for(
+          std::chrono::milliseconds(1000 + 1000 * attempt));
+      for (const char* key : {"Down", "Right", "Return"}) {
+        Xdotool({"key", key});
+        std::this_thread::sleep_for(
+            std::chrono::milliseconds(400 + 300 * attempt));
+      }
+      const auto deadline =
+          std::chrono::steady_clock::now() + std::chrono::seconds(8);
+      while (std::chrono::steady_clock::now() < deadline) {
+        if (chosen()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      }
+    }
+    return false;
+  }
+
+  // Asks the program to end and waits: its exit code, or nothing when it
+  // is still running after `limit`.
+  std::optional<int> Terminate(std::chrono::milliseconds limit) {
+    program->Signal(SIGTERM);
+    return program->Wait(limit);
   }
 
   std::string Xdotool(std::vector<std::string> args) {

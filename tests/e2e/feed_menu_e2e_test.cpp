@@ -1,9 +1,6 @@
 // The first road in the real program: press "Choose feed", pick the feed from
 // the menu with the keyboard, and see the feed's title in the window title.
 #include <gtest/gtest.h>
-#include <signal.h>
-
-#include <thread>
 
 #include "feeds/feed_list.h"
 #include "feeds/feed_stream.h"
@@ -28,29 +25,17 @@ TEST_F(ProgramTest, ChoosingAFeedFromTheMenuReadsIt) {
   StartProgram();
   const std::string window = FindWindow("^Rivolet$");
   ASSERT_FALSE(window.empty()) << Log();
-  // "Choose feed" is the first toolbar button, below the menu bar. On a busy
-  // machine the menu may open late and miss the keys: then try again.
   std::string read_window;
-  for (int attempt = 0; attempt < 3 && read_window.empty(); ++attempt) {
-    Xdotool({"key", "Escape"});
-    Xdotool({"mousemove", "--window", window, "40", "40"});
-    Xdotool({"click", "1"});
-    std::this_thread::sleep_for(
-        std::chrono::milliseconds(1000 + 1000 * attempt));
-    for (const char* key : {"Down", "Right", "Return"}) {
-      Xdotool({"key", key});
-      std::this_thread::sleep_for(
-          std::chrono::milliseconds(400 + 300 * attempt));
-    }
+  ChooseFirstFeed(window, [&] {
     read_window =
-        FindWindow("^Rivolet - Loopback News$", std::chrono::seconds(8));
-  }
+        FindWindow("^Rivolet - Loopback News$", std::chrono::milliseconds(1));
+    return !read_window.empty();
+  });
   ASSERT_FALSE(read_window.empty()) << Log();
   EXPECT_EQ(Title(read_window), "Rivolet - Loopback News");
   EXPECT_GE(server.RequestCount(), 1u);
 
-  program->Signal(SIGTERM);
-  EXPECT_EQ(program->Wait(std::chrono::seconds(20)), std::optional<int>(0));
+  EXPECT_EQ(Terminate(std::chrono::seconds(20)), std::optional<int>(0));
 }
 
 }  // namespace
