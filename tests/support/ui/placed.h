@@ -1,0 +1,32 @@
+// Checks a window's components against a table of names and places.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QRect>
+#include <QWidget>
+#include <initializer_list>
+
+namespace rivolet::testing {
+
+struct Placed {
+  const char* name;
+  QRect at;  // left, top, width, height; a width or height of 0 is unchecked
+};
+
+inline void ExpectPlaced(const QWidget& window,
+                         std::initializer_list<Placed> table) {
+  for (const Placed& p : table) {
+    const QWidget* widget = window.findChild<QWidget*>(p.name);
+    ASSERT_NE(widget, nullptr) << p.name;
+    EXPECT_EQ(widget->pos(), p.at.topLeft()) << p.name;
+    if (p.at.width() > 0) {
+      EXPECT_EQ(widget->width(), p.at.width()) << p.name;
+    }
+    if (p.at.height() > 0) {
+      EXPECT_EQ(widget->height(), p.at.height()) << p.name;
+    }
+  }
+}
+
+}  // namespace rivolet::testing
