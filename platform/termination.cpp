@@ -7,6 +7,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <QApplication>
 #include <QPointer>
 #include <QSocketNotifier>
 #include <QWidget>
@@ -36,6 +37,12 @@ void CloseOnTerminationSignals(QWidget* window) {
   QObject::connect(notifier, &QSocketNotifier::activated, window, [target]() {
     char buffer[16];
     while (::recv(signal_fds[1], buffer, sizeof buffer, MSG_DONTWAIT) > 0) {
+    }
+    // A dialog open at that moment is closed as by its close box first: its
+    // own event loop must end before the program can, and what it holds
+    // unconfirmed is dropped as by Cancel.
+    while (QWidget* modal = QApplication::activeModalWidget()) {
+      if (!modal->close()) break;
     }
     if (target) target->close();
   });

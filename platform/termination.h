@@ -1,5 +1,6 @@
 // Closes a window when the process is asked to end (SIGTERM, SIGINT, SIGHUP),
-// through the event loop, so its close sequence runs as for its close box.
+// through the event loop, so its close sequence runs as for its close box. A
+// modal dialog open at that moment is closed first.
 #pragma once
 
 class QWidget;

@@ -1,6 +1,7 @@
 // Adding a first feed in the real program by keyboard alone: Ctrl+N, the
 // feed's address, Read for its name, a period, Enter; the feed is in
-// feeds.che once the program has closed.
+// feeds.che once the program has closed, also when it is asked to end while
+// the dialog is open again.
 #include <gtest/gtest.h>
 #include <signal.h>
 
@@ -53,6 +54,10 @@ TEST_F(ProgramTest, NewFeedAddedByKeyboardIsSavedAtClose) {
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
   }
 
+  // A dialog open when the program is asked to end does not keep it running.
+  Xdotool({"windowfocus", "--sync", window});
+  Xdotool({"key", "ctrl+n"});
+  EXPECT_FALSE(FindWindow("^New Feed$", std::chrono::seconds(8)).empty());
   program->Signal(SIGTERM);
   ASSERT_EQ(program->Wait(std::chrono::seconds(20)), std::optional<int>(0));
   FeedList list;
