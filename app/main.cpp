@@ -13,7 +13,6 @@
 int main(int argc, char** argv) {
   QApplication qt_app(argc, argv);
   QApplication::setApplicationName(rivolet::kProgramCaption);
-  QApplication::setApplicationDisplayName(rivolet::kProgramCaption);
   int result = 0;
   try {
     std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
