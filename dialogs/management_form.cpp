@@ -184,6 +184,9 @@ void TManagementForm::showEvent(QShowEvent* event) {
   // A window coming back from the task bar is not a new opening.
   if (event->spontaneous()) return;
   CentreOnScreen(this, size());
+  // Every opening starts at the list, not at the button that closed the
+  // dialog last time (which Enter would otherwise press).
+  ManageRssList->setFocus();
   // A failed show is reported and the dialog opens all the same.
   Guarded([this] { FormShow(); });
 }

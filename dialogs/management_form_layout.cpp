@@ -92,6 +92,10 @@ void TManagementForm::CreateList() {
   header->setSectionsClickable(true);
   header->setHighlightSections(false);
   header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  // "Update period" must fit its narrow column in faces wider than Tahoma.
+  QFont header_font = WindowFont(11);
+  header_font.setStretch(QFont::SemiCondensed);
+  header->setFont(header_font);
   int column = 0;
   for (int width : {240, 150, 80, 50}) {
     ManageRssList->setColumnWidth(column++, width);

@@ -117,6 +117,7 @@ TEST_F(ManagementFormTest, MouseClickFillsTheEditsKeyboardDoesNot) {
   EXPECT_EQ(ShownNames(), ListNames());
   EXPECT_FALSE(form.working_copy().selection());
   EXPECT_EQ(form.Edit1->text(), "kept");
+  EXPECT_TRUE(form.ManageRssList->hasFocus());
 
   ClickRow(1);
   EXPECT_EQ(form.Edit1->text(), "Gazeta Wyborcza");
