@@ -18,8 +18,8 @@
 
 #include "platform/keys.h"
 #include "platform/text_bridge.h"
-#include "tests/support/ui/placed.h"
 #include "tests/support/ui/recording_desktop.h"
+#include "tests/support/ui/window_checks.h"
 
 namespace rivolet {
 namespace {
@@ -32,11 +32,7 @@ class ManagementFormTest : public ::testing::Test {
     list.Append("Kultura", "Sztuka", "9", "http://k.example/rss");
   }
 
-  void Open() {
-    form.show();
-    form.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
-  }
+  void Open() { testing::ShowActive(form); }
 
   // The names the list shows, top to bottom.
   std::vector<std::string> ShownNames() const {

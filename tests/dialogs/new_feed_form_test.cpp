@@ -9,7 +9,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,7 +16,7 @@
 #include "platform/text_bridge.h"
 #include "tests/support/loopback_server.h"
 #include "tests/support/ui/app_harness.h"
-#include "tests/support/ui/placed.h"
+#include "tests/support/ui/window_checks.h"
 
 namespace rivolet {
 namespace {
@@ -32,11 +31,7 @@ class NewFeedFormTest : public ::testing::Test {
     list.Append("World News", "News", "60", "http://example.org/world.xml");
   }
 
-  void Open() {
-    form.show();
-    form.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
-  }
+  void Open() { testing::ShowActive(form); }
 
   RecordingDesktop desktop;
   ScopedDesktop scoped_;
@@ -108,40 +103,30 @@ TEST_F(NewFeedFormTest, OpeningEmptiesAllButTheCategory) {
 TEST_F(NewFeedFormTest, PeriodFieldKeepsOnlyMainDigitsAndBackspace) {
   Open();
   struct Case {
-    const char* name;
-    std::function<void()> keys;
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
     const char* left;
   } cases[] = {
-      {"Tab arriving in the field",
-       [&] {
-         form.FeedNameEdit->setFocus();
-         QTest::keyPress(form.FeedNameEdit, Qt::Key_Tab);
-         QTest::keyRelease(QApplication::focusWidget(), Qt::Key_Tab);
-       },
-       ""},
-      {"Shift", [&] { QTest::keyRelease(form.UpdateEdit, Qt::Key_Shift); }, ""},
-      {"Ctrl", [&] { QTest::keyRelease(form.UpdateEdit, Qt::Key_Control); },
-       ""},
-      {"keypad digit",
-       [&] { QTest::keyClick(form.UpdateEdit, Qt::Key_5, Qt::KeypadModifier); },
-       ""},
-      {"Delete", [&] { QTest::keyClick(form.UpdateEdit, Qt::Key_Delete); }, ""},
-      {"Ctrl+V",
-       [&] {
-         QTest::keyClick(form.UpdateEdit, Qt::Key_V, Qt::ControlModifier);
-       },
-       ""},
-      {"main digits", [&] { QTest::keyClicks(form.UpdateEdit, "12"); }, "6012"},
-      {"Backspace",
-       [&] { QTest::keyClick(form.UpdateEdit, Qt::Key_Backspace); }, "6"},
+      {Qt::Key_Shift, Qt::ShiftModifier, ""},
+      {Qt::Key_Control, Qt::ControlModifier, ""},
+      {Qt::Key_5, Qt::KeypadModifier, ""},
+      {Qt::Key_Delete, Qt::NoModifier, ""},
+      {Qt::Key_V, Qt::ControlModifier, ""},  // Ctrl+V
+      {Qt::Key_1, Qt::NoModifier, "601"},
+      {Qt::Key_Backspace, Qt::NoModifier, "6"},
   };
   for (const Case& c : cases) {
     form.UpdateEdit->setText("60");
-    form.UpdateEdit->setFocus();
-    c.keys();
-    EXPECT_TRUE(form.UpdateEdit->hasFocus()) << c.name;
-    EXPECT_EQ(form.UpdateEdit->text().toStdString(), c.left) << c.name;
+    QTest::keyClick(form.UpdateEdit, c.key, c.modifiers);
+    EXPECT_EQ(form.UpdateEdit->text().toStdString(), c.left) << c.key;
   }
+  // Tab is released in the field it has just moved to.
+  form.UpdateEdit->setText("60");
+  form.FeedNameEdit->setFocus();
+  QTest::keyPress(form.FeedNameEdit, Qt::Key_Tab);
+  QTest::keyRelease(QApplication::focusWidget(), Qt::Key_Tab);
+  EXPECT_TRUE(form.UpdateEdit->hasFocus());
+  EXPECT_EQ(form.UpdateEdit->text(), "");
 }
 
 TEST_F(NewFeedFormTest, ReadFillsTheNameOrReportsAConnectionError) {

@@ -1,13 +1,23 @@
-// Checks a window's components against a table of names and places.
+// Small checks shared by the window tests: showing a window as the active
+// one, and its components against a table of names and places.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <QRect>
+#include <QTest>
 #include <QWidget>
 #include <initializer_list>
 
 namespace rivolet::testing {
+
+// Shows `window` and waits until it has the keyboard, as a user would find
+// it; key events then reach its focus widget.
+inline void ShowActive(QWidget& window) {
+  window.show();
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+}
 
 struct Placed {
   const char* name;
