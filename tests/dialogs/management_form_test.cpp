@@ -70,25 +70,26 @@ class ManagementFormTest : public ::testing::Test {
 TEST_F(ManagementFormTest, Layout) {
   EXPECT_EQ(form.windowTitle(), "Feeds' Management");
   EXPECT_EQ(form.size(), QSize(542, 502));
-  testing::ExpectPlaced(form, {
-                                  {"ManageRssList", {6, 8, 529, 302}},
-                                  {"PageControl1", {6, 318, 529, 147}},
-                                  {"EditFeedName", {8, 5, 0, 0}},
-                                  {"Edit1", {8, 21, 245, 0}},
-                                  {"EditCategory", {8, 48, 0, 0}},
-                                  {"Edit2", {8, 64, 245, 0}},
-                                  {"EditUpdatePeriod", {264, 5, 0, 0}},
-                                  {"Edit3", {264, 21, 201, 0}},
-                                  {"EditUnit", {472, 24, 0, 0}},
-                                  {"EditURL", {264, 48, 0, 0}},
-                                  {"Edit4", {264, 64, 245, 0}},
-                                  {"EditEdit", {8, 90, 75, 23}},
-                                  {"EditUp", {6, 472, 80, 25}},
-                                  {"EditDown", {91, 472, 80, 25}},
-                                  {"EditDelete", {176, 472, 80, 25}},
-                                  {"ManageOK", {372, 472, 80, 25}},
-                                  {"ManageCancel", {457, 472, 80, 25}},
-                              });
+  const std::vector<testing::Placed> placed = {
+      {"ManageRssList", {6, 8, 529, 302}},
+      {"PageControl1", {6, 318, 529, 147}},
+      {"EditFeedName", {8, 5, 0, 0}},
+      {"Edit1", {8, 21, 245, 0}},
+      {"EditCategory", {8, 48, 0, 0}},
+      {"Edit2", {8, 64, 245, 0}},
+      {"EditUpdatePeriod", {264, 5, 0, 0}},
+      {"Edit3", {264, 21, 201, 0}},
+      {"EditUnit", {472, 24, 0, 0}},
+      {"EditURL", {264, 48, 0, 0}},
+      {"Edit4", {264, 64, 245, 0}},
+      {"EditEdit", {8, 90, 75, 23}},
+      {"EditUp", {6, 472, 80, 25}},
+      {"EditDown", {91, 472, 80, 25}},
+      {"EditDelete", {176, 472, 80, 25}},
+      {"ManageOK", {372, 472, 80, 25}},
+      {"ManageCancel", {457, 472, 80, 25}},
+  };
+  testing::ExpectPlaced(form, placed);
   const std::vector<std::pair<std::string, int>> columns = {
       {"Feed Name", 240},
       {"Category", 150},

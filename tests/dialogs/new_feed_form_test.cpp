@@ -44,21 +44,22 @@ TEST_F(NewFeedFormTest, LayoutLimitsTabOrderAndKeys) {
   EXPECT_EQ(form.windowTitle(), "New Feed");
   EXPECT_EQ(form.size(), QSize(465, 300));
   EXPECT_EQ(form.new_feed_label->font().pixelSize(), 13);
-  testing::ExpectPlaced(form, {
-                                  {"new_feed_label", {128, 8, 0, 0}},
-                                  {"Label3NF", {128, 48, 0, 0}},
-                                  {"UrlEdit", {128, 64, 313, 0}},
-                                  {"Label5NF", {128, 96, 0, 0}},
-                                  {"CategoryEdit", {129, 112, 313, 0}},
-                                  {"Label2NF", {128, 144, 0, 0}},
-                                  {"FeedNameEdit", {128, 160, 225, 0}},
-                                  {"ReadButtonNF", {360, 160, 82, 21}},
-                                  {"Label4NF", {128, 192, 0, 0}},
-                                  {"UpdateEdit", {128, 208, 97, 0}},
-                                  {"Label6NF", {232, 211, 0, 0}},
-                                  {"Button2NF", {294, 268, 80, 25}},
-                                  {"Button1NF", {377, 268, 80, 25}},
-                              });
+  const std::vector<testing::Placed> placed = {
+      {"new_feed_label", {128, 8, 0, 0}},
+      {"Label3NF", {128, 48, 0, 0}},
+      {"UrlEdit", {128, 64, 313, 0}},
+      {"Label5NF", {128, 96, 0, 0}},
+      {"CategoryEdit", {129, 112, 313, 0}},
+      {"Label2NF", {128, 144, 0, 0}},
+      {"FeedNameEdit", {128, 160, 225, 0}},
+      {"ReadButtonNF", {360, 160, 82, 21}},
+      {"Label4NF", {128, 192, 0, 0}},
+      {"UpdateEdit", {128, 208, 97, 0}},
+      {"Label6NF", {232, 211, 0, 0}},
+      {"Button2NF", {294, 268, 80, 25}},
+      {"Button1NF", {377, 268, 80, 25}},
+  };
+  testing::ExpectPlaced(form, placed);
   for (QPushButton* button :
        {form.ReadButtonNF, form.Button2NF, form.Button1NF}) {
     EXPECT_EQ(button->cursor().shape(), Qt::PointingHandCursor);

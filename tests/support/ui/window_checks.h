@@ -7,7 +7,7 @@
 #include <QRect>
 #include <QTest>
 #include <QWidget>
-#include <initializer_list>
+#include <vector>
 
 namespace rivolet::testing {
 
@@ -25,7 +25,7 @@ struct Placed {
 };
 
 inline void ExpectPlaced(const QWidget& window,
-                         std::initializer_list<Placed> table) {
+                         const std::vector<Placed>& table) {
   for (const Placed& p : table) {
     const QWidget* widget = window.findChild<QWidget*>(p.name);
     ASSERT_NE(widget, nullptr) << p.name;
