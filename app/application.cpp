@@ -5,6 +5,8 @@
 
 #include "app/main_form.h"
 #include "dialogs/information_form.h"
+#include "dialogs/management_form.h"
+#include "dialogs/new_feed_form.h"
 #include "platform/guard.h"
 
 namespace rivolet {
@@ -23,11 +25,15 @@ RivoletApp::RivoletApp(std::filesystem::path exe_folder,
 RivoletApp::~RivoletApp() {
   // Dialogs first, the main window last, the reverse of their creation.
   information_form_.reset();
+  management_form_.reset();
+  new_form_.reset();
   main_form_.reset();
 }
 
 void RivoletApp::CreateWindows() {
   main_form_ = std::make_unique<TMainForm>(*this);
+  new_form_ = std::make_unique<TNewForm>(feed_list, http_settings_);
+  management_form_ = std::make_unique<TManagementForm>(feed_list);
   information_form_ = std::make_unique<TInformationForm>(http_settings_);
 }
 
@@ -49,6 +55,10 @@ void RivoletApp::ShowModal(QDialog& dialog) {
     dialog.exec();
   }
 }
+
+void RivoletApp::ShowNewForm() { ShowModal(*new_form_); }
+
+void RivoletApp::ShowManagementForm() { ShowModal(*management_form_); }
 
 void RivoletApp::ShowInformationForm() {
   information_form_->feed_url = session.current_feed_url();

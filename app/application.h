@@ -21,6 +21,8 @@ class QDialog;
 namespace rivolet {
 
 class TMainForm;
+class TNewForm;
+class TManagementForm;
 class TInformationForm;
 
 class RivoletApp {
@@ -40,6 +42,8 @@ class RivoletApp {
   void CreateWindows();
 
   TMainForm& MainForm() { return *main_form_; }
+  TNewForm& NewForm() { return *new_form_; }
+  TManagementForm& ManagementForm() { return *management_form_; }
   TInformationForm& InformationForm() { return *information_form_; }
 
   // True for the names of the program's windows, which a feed list file may
@@ -50,6 +54,10 @@ class RivoletApp {
   // blocks in a dialog's own event loop.
   void ShowModal(QDialog& dialog);
   std::function<void(QDialog&)> modal_runner;
+
+  // The New feed and Feeds' Management dialogs, over the feed list.
+  void ShowNewForm();
+  void ShowManagementForm();
 
   // The Feed information dialog, describing the feed fetched last.
   void ShowInformationForm();
@@ -72,6 +80,8 @@ class RivoletApp {
   std::vector<std::string> arguments_;
   HttpClientSettings http_settings_;
   std::unique_ptr<TMainForm> main_form_;
+  std::unique_ptr<TNewForm> new_form_;
+  std::unique_ptr<TManagementForm> management_form_;
   std::unique_ptr<TInformationForm> information_form_;
 };
 

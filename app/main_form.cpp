@@ -87,6 +87,14 @@ void TMainForm::ConnectHandlers() {
                  &TMainForm::tarvelsiteClick);
   ConnectGuarded(Zakladki, &QTabWidget::currentChanged, this,
                  &TMainForm::ZakladkiChange);
+  ConnectGuarded(Newchannel1, &QAction::triggered, this,
+                 &TMainForm::Newchannel1Click);
+  ConnectGuarded(AddButton, &QToolButton::clicked, this,
+                 &TMainForm::AddButtonClick);
+  ConnectGuarded(ChannelsManagement1, &QAction::triggered, this,
+                 &TMainForm::ChannelsManagement1Click);
+  ConnectGuarded(ManagementButton, &QToolButton::clicked, this,
+                 &TMainForm::ManagementButtonClick);
 }
 
 bool TMainForm::ComponentExists(std::string_view name) const {
@@ -280,6 +288,14 @@ void TMainForm::OpenItemLink() {
 }
 
 void TMainForm::AboutFeedClick() { app_.ShowInformationForm(); }
+
+void TMainForm::Newchannel1Click() { app_.ShowNewForm(); }
+
+void TMainForm::AddButtonClick() { app_.ShowNewForm(); }
+
+void TMainForm::ChannelsManagement1Click() { app_.ShowManagementForm(); }
+
+void TMainForm::ManagementButtonClick() { app_.ShowManagementForm(); }
 
 void TMainForm::tarvelsiteClick() { CurrentDesktop().OpenUrl(kMakerSiteUrl); }
 

@@ -116,6 +116,12 @@ class TMainForm : public QMainWindow {
   void Help3Click();
   void HelpEN1Click();
 
+  // Commands that open a dialog.
+  void Newchannel1Click();
+  void AddButtonClick();
+  void ChannelsManagement1Click();
+  void ManagementButtonClick();
+
  protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;

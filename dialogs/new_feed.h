@@ -14,6 +14,9 @@ namespace rivolet {
 inline constexpr char kFeedAlreadyAddedText[] =
     "This feed has been already added. Check Feeds' Management.";
 
+// Shown when Read cannot fetch the document, whatever the reason.
+inline constexpr char kConnectionErrorText[] = "Connection error";
+
 // The category a feed gets when the field is left blank.
 inline constexpr char kNoCategoryText[] = "No Name";
 

@@ -1,5 +1,7 @@
-// Closes a window when the process is asked to end (SIGTERM, SIGINT, SIGHUP),
-// through the event loop, so its close sequence runs as for its close box.
+// Ends the program when the process is asked to (SIGTERM, SIGINT, SIGHUP),
+// through the event loop: every dialog and message box is closed, a download
+// being waited for is given up, and the window's close sequence runs as for
+// its close box; nothing is shown from then on.
 #pragma once
 
 class QWidget;

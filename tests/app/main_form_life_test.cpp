@@ -4,11 +4,14 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QTabWidget>
 #include <QToolButton>
 #include <filesystem>
 
+#include "dialogs/management_form.h"
+#include "dialogs/new_feed_form.h"
 #include "feeds/feed_stream.h"
 #include "tests/support/ui/app_harness.h"
 
@@ -174,6 +177,25 @@ TEST(MainFormLife, MenusAndToolbarCarryTheirNamesAndCaptions) {
   EXPECT_EQ(f.Zakladki->currentWidget(), f.ChannelsTab);
   EXPECT_FALSE(f.Zakladki->isTabVisible(1));
   EXPECT_FALSE(f.lNewsNoLabel->isVisible());
+}
+
+TEST(MainFormLife, MenuAndToolbarOpenTheFeedDialogsOverTheProgramsList) {
+  AppHarness h;
+  h.Start();
+  TMainForm& f = h.Main();
+  f.Newchannel1->trigger();
+  f.AddButton->click();
+  f.ChannelsManagement1->trigger();
+  f.ManagementButton->click();
+  QDialog* new_form = &h.app->NewForm();
+  QDialog* management = &h.app->ManagementForm();
+  EXPECT_EQ(h.shown_dialogs, (std::vector<QDialog*>{new_form, new_form,
+                                                    management, management}));
+
+  h.app->NewForm().UrlEdit->setText("http://example.com/a.xml");
+  h.app->NewForm().Button2NFClick();
+  ASSERT_EQ(h.app->feed_list.Count(), 1u);
+  EXPECT_EQ(h.app->feed_list.Entry(0).Url(), "http://example.com/a.xml");
 }
 
 }  // namespace

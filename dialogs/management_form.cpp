@@ -1,0 +1,203 @@
+// The Feeds' Management dialog's handlers. The components are built in
+// management_form_layout.cpp; every rule is in management.h.
+#include "dialogs/management_form.h"
+
+#include <QAction>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QTableWidget>
+
+#include "dialogs/new_feed.h"
+#include "platform/connect.h"
+#include "platform/desktop.h"
+#include "platform/guard.h"
+#include "platform/keys.h"
+#include "platform/text_bridge.h"
+#include "platform/widgets.h"
+
+namespace rivolet {
+
+TManagementForm::TManagementForm(FeedList& feed_list, QWidget* parent)
+    : QDialog(parent), feed_list_(feed_list), list_(feed_list) {
+  CreateComponents();
+  ConnectHandlers();
+}
+
+TManagementForm::~TManagementForm() = default;
+
+void TManagementForm::ConnectHandlers() {
+  ConnectGuarded(ManageRssList, &QTableWidget::cellClicked, this,
+                 &TManagementForm::ManageRssListClick);
+  ConnectGuarded(ManageRssList->horizontalHeader(),
+                 &QHeaderView::sectionClicked, this,
+                 &TManagementForm::ManageRssListColumnClick);
+  ConnectGuarded(ManageRssList, &QWidget::customContextMenuRequested, this,
+                 &TManagementForm::ManageRssListContextPopup);
+  ConnectGuarded(Edit3, &KeyUpEdit::keyUp, this, &TManagementForm::Edit3KeyUp);
+  ConnectGuarded(EditEdit, &QPushButton::clicked, this,
+                 &TManagementForm::EditEditClick);
+  ConnectGuarded(EditUp, &QPushButton::clicked, this,
+                 &TManagementForm::EditUpClick);
+  ConnectGuarded(EditDown, &QPushButton::clicked, this,
+                 &TManagementForm::EditDownClick);
+  ConnectGuarded(EditDelete, &QPushButton::clicked, this,
+                 &TManagementForm::EditDeleteClick);
+  ConnectGuarded(MoveUp1, &QAction::triggered, this,
+                 &TManagementForm::MoveUp1Click);
+  ConnectGuarded(MoveDown1, &QAction::triggered, this,
+                 &TManagementForm::MoveDown1Click);
+  ConnectGuarded(Delete1, &QAction::triggered, this,
+                 &TManagementForm::Delete1Click);
+  ConnectGuarded(ManageOK, &QPushButton::clicked, this,
+                 &TManagementForm::ManageOKClick);
+  ConnectGuarded(ManageCancel, &QPushButton::clicked, this,
+                 &TManagementForm::ManageCancelClick);
+}
+
+bool TManagementForm::ApplyLanguage() {
+  // The chosen language file is applied here once the program has language
+  // files: column captions, the caption, the two messages and the
+  // components' texts. A file that cannot be read will end the showing with
+  // the error box, the working copy already shown.
+  return true;
+}
+
+void TManagementForm::FormShow() {
+  // The four edits keep what they showed last time.
+  list_ = ManagementList(feed_list_);
+  ShowRows();
+  if (!ApplyLanguage()) return;
+}
+
+void TManagementForm::TakeSelection() {
+  std::optional<std::size_t> row;
+  const QModelIndexList rows = ManageRssList->selectionModel()->selectedRows();
+  if (!rows.isEmpty()) row = static_cast<std::size_t>(rows.front().row());
+  list_.Select(row);
+}
+
+void TManagementForm::ShowRows() {
+  const std::vector<FeedEntry>& rows = list_.rows();
+  ManageRssList->clearSelection();
+  ManageRssList->setRowCount(static_cast<int>(rows.size()));
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const FeedEditTexts texts = list_.Texts(i);
+    int column = 0;
+    for (const std::string* text :
+         {&texts.name, &texts.category, &texts.period, &texts.url}) {
+      auto* cell = new QTableWidgetItem(ToQt(*text));
+      cell->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+      ManageRssList->setItem(static_cast<int>(i), column++, cell);
+    }
+  }
+  if (const std::optional<std::size_t> selected = list_.selection()) {
+    ManageRssList->setCurrentCell(
+        static_cast<int>(*selected), 0,
+        QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  }
+}
+
+FeedEditTexts TManagementForm::EditTexts() const {
+  return {FromQt(Edit1->text()), FromQt(Edit2->text()), FromQt(Edit3->text()),
+          FromQt(Edit4->text())};
+}
+
+void TManagementForm::ManageRssListClick() {
+  TakeSelection();
+  if (!list_.selection()) return;
+  const FeedEditTexts texts = list_.Texts(*list_.selection());
+  Edit1->setText(ToQt(texts.name));
+  Edit2->setText(ToQt(texts.category));
+  Edit3->setText(ToQt(texts.period));
+  Edit4->setText(ToQt(texts.url));
+  for (QLineEdit* edit :
+       {Edit1, Edit2, static_cast<QLineEdit*>(Edit3), Edit4}) {
+    edit->setCursorPosition(0);
+  }
+}
+
+void TManagementForm::ManageRssListColumnClick(int column) {
+  TakeSelection();
+  list_.SortByHeader(column, sort_);
+  ShowRows();
+}
+
+void TManagementForm::ManageRssListContextPopup(const QPoint& at) {
+  PopupMenu1->popup(ManageRssList->viewport()->mapToGlobal(at));
+}
+
+void TManagementForm::Edit3KeyUp(int virtual_key) {
+  if (!PeriodKeyKeepsText(virtual_key)) Edit3->clear();
+}
+
+void TManagementForm::EditEditClick() {
+  TakeSelection();
+  if (!list_.ApplyEdits(EditTexts())) {
+    CurrentDesktop().ShowMessage(MessageKind::kInformation, select_feed_text,
+                                 kProgramCaption, nullptr);
+    return;
+  }
+  ShowRows();
+  ManageRssList->setFocus();
+}
+
+void TManagementForm::EditUpClick() {
+  TakeSelection();
+  if (!list_.MoveUp()) return;
+  ShowRows();
+  ManageRssList->setFocus();
+}
+
+void TManagementForm::EditDownClick() {
+  TakeSelection();
+  if (!list_.MoveDown()) return;
+  ShowRows();
+  ManageRssList->setFocus();
+}
+
+void TManagementForm::EditDeleteClick() {
+  TakeSelection();
+  // Asked even with no feed selected; the answer then changes nothing.
+  if (CurrentDesktop().ShowMessage(MessageKind::kQuestion, delete_question,
+                                   kProgramCaption,
+                                   nullptr) == MessageAnswer::kYes &&
+      list_.DeleteSelected()) {
+    ShowRows();
+  }
+  ManageRssList->setFocus();
+}
+
+void TManagementForm::ManageOKClick() {
+  list_.WriteBack(feed_list_);
+  close();
+}
+
+void TManagementForm::ManageCancelClick() { close(); }
+
+void TManagementForm::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  // A window coming back from the task bar is not a new opening.
+  if (event->spontaneous()) return;
+  CentreOnScreen(this, size());
+  // Every opening starts at the list, not at the button that closed the
+  // dialog last time (which Enter would otherwise press).
+  ManageRssList->setFocus();
+  // A failed show is reported and the dialog opens all the same.
+  Guarded([this] { FormShow(); });
+}
+
+void TManagementForm::keyPressEvent(QKeyEvent* event) {
+  // Only the close box and Cancel close this dialog.
+  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+    event->ignore();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+}  // namespace rivolet

@@ -1,0 +1,113 @@
+// The Feeds' Management dialog: edits, reorders, sorts and deletes feeds on a
+// working copy of the feed list; OK puts the copy in the list's place.
+#pragma once
+
+#include <QDialog>
+#include <cstddef>
+#include <optional>
+#include <string>
+
+#include "dialogs/management.h"
+#include "feeds/feed_list.h"
+
+class QAction;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPoint;
+class QPushButton;
+class QTabWidget;
+class QTableWidget;
+
+namespace rivolet {
+
+class KeyUpEdit;
+
+class TManagementForm : public QDialog {
+  Q_OBJECT
+
+ public:
+  // `feed_list` is the program's list: copied at each opening, replaced on
+  // OK.
+  explicit TManagementForm(FeedList& feed_list, QWidget* parent = nullptr);
+  ~TManagementForm() override;
+
+  // Components, named as the language files know them.
+  QTableWidget* ManageRssList;
+  QMenu* PopupMenu1;
+  QAction* MoveUp1;
+  QAction* MoveDown1;
+  QAction* N1;
+  QAction* Delete1;
+  QTabWidget* PageControl1;
+  QWidget* ManageEdit;
+  QFrame* Panel1;
+  QLabel* EditFeedName;
+  QLineEdit* Edit1;
+  QLabel* EditCategory;
+  QLineEdit* Edit2;
+  QLabel* EditUpdatePeriod;
+  KeyUpEdit* Edit3;
+  QLabel* EditUnit;
+  QLabel* EditURL;
+  QLineEdit* Edit4;
+  QPushButton* EditEdit;
+  QPushButton* EditUp;
+  QPushButton* EditDown;
+  QPushButton* EditDelete;
+  QPushButton* ManageOK;
+  QPushButton* ManageCancel;
+
+  // The delete question and the no-selection notice; a language file may
+  // replace them, and they stay replaced for the rest of the run.
+  std::string delete_question = kDeleteQuestionText;
+  std::string select_feed_text = kSelectFeedText;
+
+  // The rows being edited, and the sort that outlives each opening.
+  const ManagementList& working_copy() const { return list_; }
+  const ManagementSort& sort() const { return sort_; }
+
+  // Handlers.
+  void FormShow();
+  void ManageRssListClick();
+  void ManageRssListColumnClick(int column);
+  void ManageRssListContextPopup(const QPoint& at);
+  void Edit3KeyUp(int virtual_key);
+  void EditEditClick();
+  void EditUpClick();
+  void EditDownClick();
+  void EditDeleteClick();
+  void MoveUp1Click() { EditUpClick(); }
+  void MoveDown1Click() { EditDownClick(); }
+  void Delete1Click() { EditDeleteClick(); }
+  void ManageOKClick();
+  void ManageCancelClick();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  // Building the components (management_form_layout.cpp).
+  void CreateComponents();
+  void CreateList();
+  void CreateEditPage();
+  void CreateButtons();
+  void ConnectHandlers();
+
+  // The language step of every showing; false ends the showing there.
+  bool ApplyLanguage();
+
+  // The row the list shows selected, taken into the working copy.
+  void TakeSelection();
+  // Shows the working copy's rows and selection.
+  void ShowRows();
+  FeedEditTexts EditTexts() const;
+
+  FeedList& feed_list_;
+  ManagementList list_;
+  ManagementSort sort_;
+};
+
+}  // namespace rivolet

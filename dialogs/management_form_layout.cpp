@@ -1,0 +1,166 @@
+// Building the Feeds' Management dialog's components: the list of feeds with
+// its popup menu, the "Edit" page with the four fields, and the buttons.
+#include <QAction>
+#include <QFrame>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include "dialogs/management_form.h"
+#include "platform/artwork.h"
+#include "platform/keys.h"
+#include "platform/widgets.h"
+
+namespace rivolet {
+namespace {
+
+constexpr int kClientWidth = 542;
+constexpr int kClientHeight = 502;
+constexpr int kEditHeight = 21;
+constexpr int kRowHeight = 17;
+constexpr int kPeriodLimit = 5;
+
+QLabel* MakeCaption(QWidget* parent, const char* name, const char* text,
+                    int left, int top) {
+  QLabel* label = PlaceLabel(parent, name, left, top);
+  label->setText(text);
+  label->adjustSize();
+  return label;
+}
+
+template <typename Edit = QLineEdit>
+Edit* MakeEdit(QWidget* parent, const char* name, int left, int top,
+               int width) {
+  auto* edit = new Edit(parent);
+  edit->setObjectName(name);
+  edit->setGeometry(left, top, width, kEditHeight);
+  return edit;
+}
+
+QPushButton* MakeButton(QWidget* parent, const char* name, const char* text,
+                        QRect geometry) {
+  auto* button = new QPushButton(text, parent);
+  button->setObjectName(name);
+  button->setGeometry(geometry);
+  button->setCursor(Qt::PointingHandCursor);
+  return button;
+}
+
+QAction* MakeAction(QMenu* menu, const char* name, const char* caption,
+                    QKeySequence shortcut) {
+  QAction* action = menu->addAction(caption);
+  action->setObjectName(name);
+  action->setShortcut(shortcut);
+  return action;
+}
+
+}  // namespace
+
+void TManagementForm::CreateComponents() {
+  setObjectName("ManagementForm");
+  setWindowTitle("Feeds' Management");
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowCloseButtonHint);
+  setFont(WindowFont(11));
+  setFixedSize(kClientWidth, kClientHeight);
+  CreateList();
+  CreateEditPage();
+  CreateButtons();
+}
+
+void TManagementForm::CreateList() {
+  ManageRssList = new QTableWidget(0, 4, this);
+  ManageRssList->setObjectName("ManageRssList");
+  ManageRssList->setGeometry(6, 8, 529, 302);
+  ManageRssList->setFrameShape(QFrame::Box);
+  ManageRssList->setShowGrid(true);
+  ManageRssList->setSelectionBehavior(QAbstractItemView::SelectRows);
+  ManageRssList->setSelectionMode(QAbstractItemView::SingleSelection);
+  ManageRssList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  ManageRssList->setWordWrap(false);
+  ManageRssList->setTabKeyNavigation(false);
+  ManageRssList->setHorizontalHeaderLabels(
+      {"Feed Name", "Category", "Update period", "URL"});
+  QHeaderView* header = ManageRssList->horizontalHeader();
+  header->setStretchLastSection(false);
+  header->setSectionsClickable(true);
+  header->setHighlightSections(false);
+  header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  // "Update period" must fit its narrow column in faces wider than Tahoma.
+  QFont header_font = WindowFont(11);
+  header_font.setStretch(QFont::SemiCondensed);
+  header->setFont(header_font);
+  int column = 0;
+  for (int width : {240, 150, 80, 50}) {
+    ManageRssList->setColumnWidth(column++, width);
+  }
+  ManageRssList->verticalHeader()->hide();
+  ManageRssList->verticalHeader()->setMinimumSectionSize(kRowHeight);
+  ManageRssList->verticalHeader()->setDefaultSectionSize(kRowHeight);
+  ManageRssList->setContextMenuPolicy(Qt::CustomContextMenu);
+
+  PopupMenu1 = new QMenu(this);
+  PopupMenu1->setObjectName("PopupMenu1");
+  MoveUp1 = MakeAction(PopupMenu1, "MoveUp1", "Move Up",
+                       QKeySequence(Qt::CTRL | Qt::Key_Up));
+  MoveDown1 = MakeAction(PopupMenu1, "MoveDown1", "Move Down",
+                         QKeySequence(Qt::CTRL | Qt::Key_Down));
+  N1 = PopupMenu1->addSeparator();
+  N1->setObjectName("N1");
+  Delete1 =
+      MakeAction(PopupMenu1, "Delete1", "Delete", QKeySequence(Qt::Key_Delete));
+  // The shortcuts act while the list has the focus, without the popup.
+  for (QAction* action : {MoveUp1, MoveDown1, Delete1}) {
+    action->setShortcutContext(Qt::WidgetShortcut);
+    ManageRssList->addAction(action);
+  }
+}
+
+void TManagementForm::CreateEditPage() {
+  PageControl1 = new QTabWidget(this);
+  PageControl1->setObjectName("PageControl1");
+  PageControl1->setGeometry(6, 318, 529, 147);
+  ManageEdit = new QWidget;
+  ManageEdit->setObjectName("ManageEdit");
+  PageControl1->addTab(ManageEdit, "Edit");
+
+  Panel1 = new QFrame(ManageEdit);
+  Panel1->setObjectName("Panel1");
+  Panel1->setAutoFillBackground(true);
+  QPalette white = Panel1->palette();
+  white.setColor(QPalette::Window, Qt::white);
+  Panel1->setPalette(white);
+  auto* fill = new QVBoxLayout(ManageEdit);
+  fill->setContentsMargins(0, 0, 0, 0);
+  fill->addWidget(Panel1);
+
+  EditFeedName = MakeCaption(Panel1, "EditFeedName", "Feed Name", 8, 5);
+  Edit1 = MakeEdit(Panel1, "Edit1", 8, 21, 245);
+  EditCategory = MakeCaption(Panel1, "EditCategory", "Category", 8, 48);
+  Edit2 = MakeEdit(Panel1, "Edit2", 8, 64, 245);
+  EditUpdatePeriod =
+      MakeCaption(Panel1, "EditUpdatePeriod", "Update Period", 264, 5);
+  Edit3 = MakeEdit<KeyUpEdit>(Panel1, "Edit3", 264, 21, 201);
+  Edit3->setMaxLength(kPeriodLimit);
+  EditUnit = MakeCaption(Panel1, "EditUnit", "minutes", 472, 24);
+  EditURL = MakeCaption(Panel1, "EditURL", "URL", 264, 48);
+  Edit4 = MakeEdit(Panel1, "Edit4", 264, 64, 245);
+  EditEdit = MakeButton(Panel1, "EditEdit", "OK", {8, 90, 75, 23});
+}
+
+void TManagementForm::CreateButtons() {
+  EditUp = MakeButton(this, "EditUp", "Move Up", {6, 472, 80, 25});
+  EditDown = MakeButton(this, "EditDown", "Move Down", {91, 472, 80, 25});
+  EditDelete = MakeButton(this, "EditDelete", "Delete", {176, 472, 80, 25});
+  ManageOK = MakeButton(this, "ManageOK", "OK", {372, 472, 80, 25});
+  ManageOK->setDefault(true);
+  ManageCancel = MakeButton(this, "ManageCancel", "Cancel", {457, 472, 80, 25});
+}
+
+}  // namespace rivolet

@@ -1,0 +1,188 @@
+// The New Feed dialog.
+#include "dialogs/new_feed_form.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QShowEvent>
+#include <exception>
+#include <utility>
+
+#include "dialogs/new_feed.h"
+#include "platform/artwork.h"
+#include "platform/connect.h"
+#include "platform/desktop.h"
+#include "platform/download.h"
+#include "platform/guard.h"
+#include "platform/keys.h"
+#include "platform/text_bridge.h"
+#include "platform/widgets.h"
+
+namespace rivolet {
+namespace {
+
+constexpr int kClientWidth = 465;
+constexpr int kClientHeight = 300;
+constexpr int kPictureWidth = 120;
+constexpr int kEditHeight = 21;
+constexpr int kNameLimit = 100;
+constexpr int kPeriodLimit = 5;
+
+QLabel* MakeCaption(QWidget* parent, const char* name, const char* text,
+                    int left, int top) {
+  QLabel* label = PlaceLabel(parent, name, left, top);
+  label->setText(text);
+  label->adjustSize();
+  return label;
+}
+
+template <typename Edit = QLineEdit>
+Edit* MakeEdit(QWidget* parent, const char* name, int left, int top, int width,
+               int limit = 0) {
+  auto* edit = new Edit(parent);
+  edit->setObjectName(name);
+  edit->setGeometry(left, top, width, kEditHeight);
+  if (limit > 0) edit->setMaxLength(limit);
+  return edit;
+}
+
+QPushButton* MakeButton(QWidget* parent, const char* name, const char* text,
+                        QRect geometry) {
+  auto* button = new QPushButton(text, parent);
+  button->setObjectName(name);
+  button->setGeometry(geometry);
+  button->setCursor(Qt::PointingHandCursor);
+  return button;
+}
+
+}  // namespace
+
+TNewForm::TNewForm(FeedList& feed_list, HttpClientSettings settings,
+                   QWidget* parent)
+    : QDialog(parent), new_http(std::move(settings)), feed_list_(feed_list) {
+  setObjectName("NewForm");
+  setWindowTitle("New Feed");
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowCloseButtonHint);
+  setFont(WindowFont(11));
+  setFixedSize(kClientWidth, kClientHeight);
+
+  picture_ = new QLabel(this);
+  picture_->setObjectName("picture");
+  picture_->setGeometry(0, 0, kPictureWidth, kClientHeight);
+  picture_->setPixmap(SidePicture(kClientHeight));
+
+  new_feed_label = MakeCaption(this, "new_feed_label", "New Feed", 128, 8);
+  new_feed_label->setFont(WindowFont(13, true));
+  new_feed_label->adjustSize();
+  Label3NF = MakeCaption(this, "Label3NF", "URL", 128, 48);
+  UrlEdit = MakeEdit(this, "UrlEdit", 128, 64, 313);
+  Label5NF = MakeCaption(this, "Label5NF", "Category", 128, 96);
+  CategoryEdit = MakeEdit(this, "CategoryEdit", 129, 112, 313, kNameLimit);
+  CategoryEdit->setText(kNoCategoryText);
+  Label2NF = MakeCaption(this, "Label2NF", "Feed Name", 128, 144);
+  FeedNameEdit = MakeEdit(this, "FeedNameEdit", 128, 160, 225, kNameLimit);
+  ReadButtonNF = MakeButton(this, "ReadButtonNF", "Read", {360, 160, 82, 21});
+  Label4NF = MakeCaption(this, "Label4NF", "Update Period", 128, 192);
+  UpdateEdit =
+      MakeEdit<KeyUpEdit>(this, "UpdateEdit", 128, 208, 97, kPeriodLimit);
+  UpdateEdit->setText("60");
+  Label6NF = MakeCaption(this, "Label6NF", "minutes", 232, 211);
+  Button2NF = MakeButton(this, "Button2NF", "OK", {294, 268, 80, 25});
+  Button2NF->setDefault(true);
+  Button1NF = MakeButton(this, "Button1NF", "Cancel", {377, 268, 80, 25});
+
+  setTabOrder(UrlEdit, FeedNameEdit);
+  setTabOrder(FeedNameEdit, UpdateEdit);
+  setTabOrder(UpdateEdit, Button1NF);
+  setTabOrder(Button1NF, Button2NF);
+  setTabOrder(Button2NF, CategoryEdit);
+  setTabOrder(CategoryEdit, ReadButtonNF);
+
+  ConnectGuarded(UpdateEdit, &KeyUpEdit::keyUp, this,
+                 &TNewForm::UpdateEditKeyUp);
+  ConnectGuarded(ReadButtonNF, &QPushButton::clicked, this,
+                 &TNewForm::ReadButtonNFClick);
+  ConnectGuarded(Button2NF, &QPushButton::clicked, this,
+                 &TNewForm::Button2NFClick);
+  ConnectGuarded(Button1NF, &QPushButton::clicked, this,
+                 &TNewForm::Button1NFClick);
+}
+
+TNewForm::~TNewForm() = default;
+
+bool TNewForm::ApplyLanguage() {
+  // The chosen language file is applied here once the program has language
+  // files; a file that cannot be read will end the showing with the error
+  // box, the fields already emptied.
+  return true;
+}
+
+void TNewForm::FormShow() {
+  // The category stays: the last one typed is the likeliest next one.
+  FeedNameEdit->clear();
+  UrlEdit->clear();
+  UpdateEdit->clear();
+  if (!ApplyLanguage()) return;
+}
+
+void TNewForm::UpdateEditKeyUp(int virtual_key) {
+  if (!PeriodKeyKeepsText(virtual_key)) UpdateEdit->clear();
+}
+
+void TNewForm::ReadButtonNFClick() {
+  std::string name;
+  try {
+    name = FeedTitleFromDocument(
+        DownloadWhilePainting(new_http, FromQt(UrlEdit->text())));
+  } catch (const std::exception&) {
+    // Whatever went wrong, the user is told only that the feed could not be
+    // read, and the name typed so far stays.
+    CurrentDesktop().ShowMessage(MessageKind::kInformation,
+                                 kConnectionErrorText, kProgramCaption,
+                                 nullptr);
+    return;
+  }
+  FeedNameEdit->setText(ToQt(name));
+  FeedNameEdit->setCursorPosition(0);
+}
+
+void TNewForm::Button2NFClick() {
+  const NewFeedOutcome outcome =
+      AddNewFeed({FromQt(FeedNameEdit->text()), FromQt(UrlEdit->text()),
+                  FromQt(CategoryEdit->text()), FromQt(UpdateEdit->text())},
+                 feed_list_);
+  CategoryEdit->setText(ToQt(outcome.category));
+  if (!outcome.added) {
+    CurrentDesktop().ShowMessage(MessageKind::kInformation,
+                                 kFeedAlreadyAddedText, kProgramCaption,
+                                 nullptr);
+    return;
+  }
+  close();
+}
+
+void TNewForm::Button1NFClick() { close(); }
+
+void TNewForm::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  // A window coming back from the task bar is not a new opening.
+  if (event->spontaneous()) return;
+  CentreOnScreen(this, size());
+  // Every opening starts at the address, which it has just emptied.
+  UrlEdit->setFocus();
+  // A failed show is reported and the dialog opens all the same.
+  Guarded([this] { FormShow(); });
+}
+
+void TNewForm::keyPressEvent(QKeyEvent* event) {
+  // Only the close box and Cancel close this dialog.
+  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+    event->ignore();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+}  // namespace rivolet

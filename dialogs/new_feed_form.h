@@ -1,0 +1,65 @@
+// The New Feed dialog: the user types a feed's address, category, name and
+// update period; Read fills the name from the feed's own title, and OK adds
+// the feed at the end of the feed list unless it is already there.
+#pragma once
+
+#include <QDialog>
+
+#include "feeds/feed_list.h"
+#include "net/http_client.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace rivolet {
+
+class KeyUpEdit;
+
+class TNewForm : public QDialog {
+  Q_OBJECT
+
+ public:
+  // `feed_list` is the program's list, which OK appends to.
+  TNewForm(FeedList& feed_list, HttpClientSettings settings,
+           QWidget* parent = nullptr);
+  ~TNewForm() override;
+
+  // Components, named as the language files know them.
+  QLabel* new_feed_label;
+  QLabel* Label3NF;
+  QLineEdit* UrlEdit;
+  QLabel* Label5NF;
+  QLineEdit* CategoryEdit;
+  QLabel* Label2NF;
+  QLineEdit* FeedNameEdit;
+  QPushButton* ReadButtonNF;
+  QLabel* Label4NF;
+  KeyUpEdit* UpdateEdit;
+  QLabel* Label6NF;
+  QPushButton* Button2NF;  // OK
+  QPushButton* Button1NF;  // Cancel
+
+  // The dialog's own client, with its own cookies.
+  HttpClient new_http;
+
+  // Handlers.
+  void FormShow();
+  void UpdateEditKeyUp(int virtual_key);
+  void ReadButtonNFClick();
+  void Button2NFClick();
+  void Button1NFClick();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  // The language step of every showing; false ends the showing there.
+  bool ApplyLanguage();
+
+  FeedList& feed_list_;
+  QLabel* picture_;
+};
+
+}  // namespace rivolet
