@@ -5,6 +5,8 @@
 
 #include "app/main_form.h"
 #include "dialogs/information_form.h"
+#include "settings/options.h"
+#include "settings/options_form.h"
 
 namespace rivolet {
 
@@ -14,6 +16,7 @@ RivoletApp::RivoletApp(std::filesystem::path exe_folder,
                        HttpClientSettings http_settings)
     : feed_store(exe_folder / "feeds.che"),
       http(http_settings),
+      settings_file(SettingsFilePath(exe_folder)),
       exe_folder_(std::move(exe_folder)),
       executable_(std::move(executable)),
       arguments_(std::move(arguments)),
@@ -22,11 +25,14 @@ RivoletApp::RivoletApp(std::filesystem::path exe_folder,
 RivoletApp::~RivoletApp() {
   // Dialogs first, the main window last, the reverse of their creation.
   information_form_.reset();
+  options_form_.reset();
   main_form_.reset();
 }
 
 void RivoletApp::CreateWindows() {
   main_form_ = std::make_unique<TMainForm>(*this);
+  options_form_ = std::make_unique<TOptionsForm>(settings_file, executable_,
+                                                 main_form_.get());
   information_form_ = std::make_unique<TInformationForm>(http_settings_);
 }
 
@@ -46,6 +52,8 @@ void RivoletApp::ShowModal(QDialog& dialog) {
     dialog.exec();
   }
 }
+
+void RivoletApp::ShowOptionsForm() { ShowModal(*options_form_); }
 
 void RivoletApp::ShowInformationForm() {
   information_form_->feed_url = session.current_feed_url();

@@ -15,12 +15,14 @@
 #include "feeds/feed_store.h"
 #include "feeds/feed_stream.h"
 #include "net/http_client.h"
+#include "settings/ini_file.h"
 
 class QDialog;
 
 namespace rivolet {
 
 class TMainForm;
+class TOptionsForm;
 class TInformationForm;
 
 class RivoletApp {
@@ -40,6 +42,7 @@ class RivoletApp {
   void CreateWindows();
 
   TMainForm& MainForm() { return *main_form_; }
+  TOptionsForm& OptionsForm() { return *options_form_; }
   TInformationForm& InformationForm() { return *information_form_; }
 
   // True for the names of the program's windows, which a feed list file may
@@ -51,6 +54,8 @@ class RivoletApp {
   void ShowModal(QDialog& dialog);
   std::function<void(QDialog&)> modal_runner;
 
+  // The Options dialog, as the user left it.
+  void ShowOptionsForm();
   // The Feed information dialog, describing the feed fetched last.
   void ShowInformationForm();
 
@@ -64,7 +69,8 @@ class RivoletApp {
   FeedListControl feed_list_control;
   FeedStore feed_store;
   ReadingSession session;
-  HttpClient http;  // the main window's client
+  HttpClient http;        // the main window's client
+  IniFile settings_file;  // rivolet.ini
 
  private:
   std::filesystem::path exe_folder_;
@@ -72,6 +78,7 @@ class RivoletApp {
   std::vector<std::string> arguments_;
   HttpClientSettings http_settings_;
   std::unique_ptr<TMainForm> main_form_;
+  std::unique_ptr<TOptionsForm> options_form_;
   std::unique_ptr<TInformationForm> information_form_;
 };
 

@@ -111,6 +111,9 @@ class TMainForm : public QMainWindow {
   void Help3Click();
   void HelpEN1Click();
 
+  // Commands that open another window.
+  void N2Click();
+
  protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
