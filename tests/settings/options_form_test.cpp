@@ -320,7 +320,7 @@ TEST_F(OptionsFormTest, TheSoundChoiceEnablesItsFileAndTheDialogFillsIt) {
       EXPECT_EQ(model->nameFilters(), (QStringList{"*.mp3", "*.wav", "*.mid"}));
     }
     auto* sidebar = dialog.findChild<QWidget*>("sidebar");
-    EXPECT_TRUE(sidebar == nullptr || sidebar->isHidden());
+    EXPECT_TRUE(sidebar != nullptr && sidebar->isHidden());
     dialog.setDirectory(QString::fromStdString(dir.path().string()));
     dialog.selectFile("ding.wav");
     return runs == 1 ? int{QDialog::Accepted} : int{QDialog::Rejected};
