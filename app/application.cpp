@@ -8,6 +8,8 @@
 #include "dialogs/management_form.h"
 #include "dialogs/new_feed_form.h"
 #include "platform/guard.h"
+#include "settings/options.h"
+#include "settings/options_form.h"
 
 namespace rivolet {
 
@@ -17,6 +19,7 @@ RivoletApp::RivoletApp(std::filesystem::path exe_folder,
                        HttpClientSettings http_settings)
     : feed_store(exe_folder / "feeds.che"),
       http(http_settings),
+      settings_file(SettingsFilePath(exe_folder)),
       exe_folder_(std::move(exe_folder)),
       executable_(std::move(executable)),
       arguments_(std::move(arguments)),
@@ -27,6 +30,7 @@ RivoletApp::~RivoletApp() {
   information_form_.reset();
   management_form_.reset();
   new_form_.reset();
+  options_form_.reset();
   main_form_.reset();
 }
 
@@ -34,6 +38,8 @@ void RivoletApp::CreateWindows() {
   main_form_ = std::make_unique<TMainForm>(*this);
   new_form_ = std::make_unique<TNewForm>(feed_list, http_settings_);
   management_form_ = std::make_unique<TManagementForm>(feed_list);
+  options_form_ = std::make_unique<TOptionsForm>(settings_file, executable_,
+                                                 main_form_.get());
   information_form_ = std::make_unique<TInformationForm>(http_settings_);
 }
 
@@ -59,6 +65,7 @@ void RivoletApp::ShowModal(QDialog& dialog) {
 void RivoletApp::ShowNewForm() { ShowModal(*new_form_); }
 
 void RivoletApp::ShowManagementForm() { ShowModal(*management_form_); }
+void RivoletApp::ShowOptionsForm() { ShowModal(*options_form_); }
 
 void RivoletApp::ShowInformationForm() {
   information_form_->feed_url = session.current_feed_url();

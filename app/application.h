@@ -15,6 +15,7 @@
 #include "feeds/feed_store.h"
 #include "feeds/feed_stream.h"
 #include "net/http_client.h"
+#include "settings/ini_file.h"
 
 class QDialog;
 
@@ -23,6 +24,7 @@ namespace rivolet {
 class TMainForm;
 class TNewForm;
 class TManagementForm;
+class TOptionsForm;
 class TInformationForm;
 
 class RivoletApp {
@@ -44,6 +46,7 @@ class RivoletApp {
   TMainForm& MainForm() { return *main_form_; }
   TNewForm& NewForm() { return *new_form_; }
   TManagementForm& ManagementForm() { return *management_form_; }
+  TOptionsForm& OptionsForm() { return *options_form_; }
   TInformationForm& InformationForm() { return *information_form_; }
 
   // True for the names of the program's windows, which a feed list file may
@@ -59,6 +62,8 @@ class RivoletApp {
   void ShowNewForm();
   void ShowManagementForm();
 
+  // The Options dialog, as the user left it.
+  void ShowOptionsForm();
   // The Feed information dialog, describing the feed fetched last.
   void ShowInformationForm();
 
@@ -72,7 +77,8 @@ class RivoletApp {
   FeedListControl feed_list_control;
   FeedStore feed_store;
   ReadingSession session;
-  HttpClient http;  // the main window's client
+  HttpClient http;        // the main window's client
+  IniFile settings_file;  // rivolet.ini
 
  private:
   std::filesystem::path exe_folder_;
@@ -82,6 +88,7 @@ class RivoletApp {
   std::unique_ptr<TMainForm> main_form_;
   std::unique_ptr<TNewForm> new_form_;
   std::unique_ptr<TManagementForm> management_form_;
+  std::unique_ptr<TOptionsForm> options_form_;
   std::unique_ptr<TInformationForm> information_form_;
 };
 

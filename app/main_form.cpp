@@ -25,10 +25,13 @@
 #include "platform/connect.h"
 #include "platform/desktop.h"
 #include "platform/download.h"
+#include "platform/frame_position.h"
 #include "platform/guard.h"
 #include "platform/link_label.h"
 #include "platform/text_bridge.h"
 #include "platform/widgets.h"
+#include "settings/options.h"
+#include "settings/options_form.h"
 
 namespace rivolet {
 namespace {
@@ -66,6 +69,7 @@ TMainForm::~TMainForm() = default;
 
 void TMainForm::ConnectHandlers() {
   ConnectGuarded(Exit1, &QAction::triggered, this, &QWidget::close);
+  ConnectGuarded(N2, &QAction::triggered, this, &TMainForm::N2Click);
   ConnectGuarded(Help3, &QAction::triggered, this, &TMainForm::Help3Click);
   ConnectGuarded(HelpEN1, &QAction::triggered, this, &TMainForm::HelpEN1Click);
   ConnectGuarded(ChooseButton, &QToolButton::clicked, this,
@@ -103,6 +107,20 @@ bool TMainForm::ComponentExists(std::string_view name) const {
 
 void TMainForm::FormCreate() {
   CentreOnScreen(this, sizeHint());
+  // A remembered position is the frame's top-left corner, as x() and y()
+  // give it at close. One that no screen shows any more (a monitor removed
+  // since) is brought back where the whole window can be seen.
+  const MainWindowPlacement placement =
+      ReadMainWindowPlacement(app_.settings_file);
+  if (placement.remembered) {
+    std::vector<PixelRect> screens;
+    for (const ScreenRect& area : CurrentDesktop().WorkAreas())
+      screens.push_back({area.left, area.top, area.width, area.height});
+    const QSize size = sizeHint();
+    const PixelPoint at = KeepOnScreen(
+        {placement.left, placement.top, size.width(), size.height()}, screens);
+    MoveFrameTo(this, {at.left, at.top});
+  }
   // A failed registration is reported, and the start goes on: skipping the
   // rest would start with an empty list and save it over the stored one.
   Guarded([this] { CurrentDesktop().RegisterFileType(app_.executable()); });
@@ -136,6 +154,13 @@ bool TMainForm::FormCloseQuery() {
       [this] { app_.feed_store.Save(app_.feed_list, app_.feed_list_control); });
   std::error_code ec;
   std::filesystem::remove(app_.exe_folder() / "temp.xml", ec);
+  // The chosen language is saved to language.dat here, before the position.
+  // A failed write of the position keeps the window open (the error box
+  // tells why); the next close starts again from the feed list.
+  const QPoint corner = FramePosition(this);
+  WriteMainWindowState(app_.settings_file,
+                       app_.OptionsForm().RememberPosition(), corner.x(),
+                       corner.y());
   return true;
 }
 
@@ -306,5 +331,7 @@ void TMainForm::Help3Click() {
 void TMainForm::HelpEN1Click() {
   CurrentDesktop().OpenUrl((app_.exe_folder() / "help.html").string());
 }
+
+void TMainForm::N2Click() { app_.ShowOptionsForm(); }
 
 }  // namespace rivolet

@@ -116,11 +116,12 @@ class TMainForm : public QMainWindow {
   void Help3Click();
   void HelpEN1Click();
 
-  // Commands that open a dialog.
+  // Commands that open another window.
   void Newchannel1Click();
   void AddButtonClick();
   void ChannelsManagement1Click();
   void ManagementButtonClick();
+  void N2Click();
 
  protected:
   void showEvent(QShowEvent* event) override;

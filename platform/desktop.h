@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 class QWidget;
 
@@ -47,6 +48,8 @@ class Desktop {
   // The primary screen: its whole size and the part not taken by panels.
   virtual ScreenRect ScreenSize() = 0;
   virtual ScreenRect WorkArea() = 0;
+  // The part not taken by panels of every screen, the primary one first.
+  virtual std::vector<ScreenRect> WorkAreas() = 0;
 };
 
 // The desktop in use. Until one is installed it is the real Qt desktop.

@@ -157,13 +157,19 @@ void QtDesktop::RegisterFileType(const std::filesystem::path& executable) {
   }
 }
 
+std::filesystem::path QtDesktop::StartupEntryFile() const {
+  const std::filesystem::path config = ConfigHome();
+  // A relative folder would put the entry wherever the program was started.
+  if (!config.is_absolute()) return {};
+  return config / "autostart" / "rivolet.desktop";
+}
+
 void QtDesktop::SetStartupEntry(bool enabled,
                                 const std::filesystem::path& executable) {
-  const std::filesystem::path file =
-      ConfigHome() / "autostart" / "rivolet.desktop";
+  const std::filesystem::path file = StartupEntryFile();
   if (!enabled) {
     std::error_code ec;
-    std::filesystem::remove(file, ec);
+    if (!file.empty()) std::filesystem::remove(file, ec);
     return;
   }
   const std::string entry = std::string("[Desktop Entry]\n") +
@@ -173,13 +179,14 @@ void QtDesktop::SetStartupEntry(bool enabled,
                             QuoteExecArgument(executable.string()) +
                             "\n"
                             "Terminal=false\n";
-  if (!WriteWhole(file, entry)) throw Error("Failed to set data for 'Rivolet'");
+  if (file.empty() || !WriteWhole(file, entry))
+    throw Error("Failed to set data for 'Rivolet'");
 }
 
 bool QtDesktop::HasStartupEntry() {
+  const std::filesystem::path file = StartupEntryFile();
   std::error_code ec;
-  return std::filesystem::exists(ConfigHome() / "autostart" / "rivolet.desktop",
-                                 ec);
+  return !file.empty() && std::filesystem::exists(file, ec);
 }
 
 ScreenRect QtDesktop::ScreenSize() {
@@ -192,6 +199,13 @@ ScreenRect QtDesktop::WorkArea() {
   QScreen* screen = QGuiApplication::primaryScreen();
   return screen ? ToScreenRect(screen->availableGeometry())
                 : ScreenRect{0, 0, 1024, 768};
+}
+
+std::vector<ScreenRect> QtDesktop::WorkAreas() {
+  std::vector<ScreenRect> areas;
+  for (QScreen* screen : QGuiApplication::screens())
+    areas.push_back(ToScreenRect(screen->availableGeometry()));
+  return areas;
 }
 
 }  // namespace rivolet

@@ -25,10 +25,13 @@ class QtDesktop : public Desktop {
   bool HasStartupEntry() override;
   ScreenRect ScreenSize() override;
   ScreenRect WorkArea() override;
+  std::vector<ScreenRect> WorkAreas() override;
 
  private:
   std::filesystem::path DataHome() const;
   std::filesystem::path ConfigHome() const;
+  // Empty when the config folder is not an absolute path.
+  std::filesystem::path StartupEntryFile() const;
 
   std::filesystem::path data_home_;
   std::filesystem::path config_home_;

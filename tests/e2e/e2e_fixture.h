@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -40,6 +41,41 @@ class ProgramTest : public ::testing::Test {
   }
 
   std::vector<std::string> Env() const { return {screen.DisplayEnv()}; }
+
+  // Starts openbox on the test's screen, so that windows get frames and
+  // title bars as on a desktop. False when it is not installed or does not
+  // come up.
+  bool StartWindowManager() {
+    std::string path;
+    const char* search = std::getenv("PATH");
+    std::string dirs = search ? search : "/usr/bin:/bin";
+    for (std::size_t at = 0; path.empty() && at <= dirs.size();) {
+      std::size_t end = dirs.find(':', at);
+      if (end == std::string::npos) end = dirs.size();
+      const std::filesystem::path candidate =
+          std::filesystem::path(dirs.substr(at, end - at)) / "openbox";
+      std::error_code ec;
+      if (std::filesystem::is_regular_file(candidate, ec)) path = candidate;
+      at = end + 1;
+    }
+    if (path.empty()) return false;
+    window_manager = std::make_unique<ChildProcess>(
+        std::vector<std::string>{path},
+        std::vector<std::string>{
+            screen.DisplayEnv(),
+            "XDG_CONFIG_HOME=" + (folder / "wm-config").string()},
+        (folder / "wm.log").string());
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (std::chrono::steady_clock::now() < deadline) {
+      bool ok = false;
+      const std::string check = RunCommand(
+          {"xprop", "-root", "_NET_SUPPORTING_WM_CHECK"}, Env(), &ok);
+      if (ok && check.find("window id") != std::string::npos) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return false;
+  }
 
   // The id of the first window whose name matches `pattern`, waiting for it.
   std::string FindWindow(
@@ -125,6 +161,7 @@ class ProgramTest : public ::testing::Test {
   std::filesystem::path folder;
   VirtualScreen screen;
   std::unique_ptr<ChildProcess> program;
+  std::unique_ptr<ChildProcess> window_manager;
 };
 
 }  // namespace rivolet::testing

@@ -100,5 +100,16 @@ TEST(QtDesktopRegistration, StartupEntryFollowsTheSwitch) {
   EXPECT_FALSE(desktop.HasStartupEntry());
 }
 
+TEST(QtDesktopRegistration, StartupEntryNeedsAnAbsoluteConfigFolder) {
+  TempDir dir;
+  const std::filesystem::path here = std::filesystem::current_path();
+  std::filesystem::current_path(dir.path());
+  QtDesktop desktop(dir / "data", "relative-config");
+  EXPECT_THROW(desktop.SetStartupEntry(true, "/usr/bin/rivolet"), Error);
+  EXPECT_FALSE(desktop.HasStartupEntry());
+  std::filesystem::current_path(here);
+  EXPECT_FALSE(std::filesystem::exists(dir / "relative-config"));
+}
+
 }  // namespace
 }  // namespace rivolet

@@ -29,8 +29,10 @@ void RecordingDesktop::RegisterFileType(
 }
 
 void RecordingDesktop::SetStartupEntry(
-    bool enabled, const std::filesystem::path& /*executable*/) {
+    bool enabled, const std::filesystem::path& executable) {
+  if (startup_fails) throw Error("Failed to set data for 'Rivolet'");
   startup_entry = enabled;
+  startup_executable = executable;
 }
 
 }  // namespace rivolet

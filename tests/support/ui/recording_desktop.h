@@ -30,6 +30,7 @@ class RecordingDesktop : public Desktop {
   bool HasStartupEntry() override { return startup_entry; }
   ScreenRect ScreenSize() override { return screen; }
   ScreenRect WorkArea() override { return work_area; }
+  std::vector<ScreenRect> WorkAreas() override { return work_areas; }
 
   // The answer the next question box gives; kNo when the queue is empty.
   void SetNextAnswer(MessageAnswer answer) { answers.push_back(answer); }
@@ -39,10 +40,14 @@ class RecordingDesktop : public Desktop {
   std::vector<std::filesystem::path> registrations;
   std::deque<MessageAnswer> answers;
   bool startup_entry = false;
+  std::filesystem::path startup_executable;
+  // When set, SetStartupEntry fails and changes nothing.
+  bool startup_fails = false;
   // When set, RegisterFileType fails with this text.
   std::string registration_error;
   ScreenRect screen{0, 0, 1024, 768};
   ScreenRect work_area{0, 0, 1024, 738};
+  std::vector<ScreenRect> work_areas{work_area};
 };
 
 }  // namespace rivolet

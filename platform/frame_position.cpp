@@ -1,0 +1,63 @@
+// Placing a window by its frame's corner. Qt's widgets learn the size of a
+// window's frame late (often only once the window has been moved), so the
+// frame is asked of the window's native handle instead.
+#include "platform/frame_position.h"
+
+#include <QEvent>
+#include <QTimer>
+#include <QWidget>
+#include <QWindow>
+
+namespace rivolet {
+namespace {
+
+// Watches a window until its frame is known, then puts the frame's corner
+// where it was asked for, once, and goes away.
+class FrameCorrection : public QObject {
+ public:
+  FrameCorrection(QWidget* window, QPoint frame_top_left)
+      : QObject(window), window_(window), wanted_(frame_top_left) {
+    window->installEventFilter(this);
+  }
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    QWindow* handle = window_->windowHandle();
+    if (watched != window_ || handle == nullptr || !window_->isVisible() ||
+        handle->frameMargins().isNull()) {
+      return QObject::eventFilter(watched, event);
+    }
+    window_->removeEventFilter(this);
+    // Not from inside the event that told us (it may be a paint).
+    QTimer::singleShot(0, this, [this] {
+      // setGeometry places the inside of the window, which is exact once
+      // the frame around it is known.
+      if (QWindow* handle = window_->windowHandle()) {
+        const QMargins frame = handle->frameMargins();
+        window_->setGeometry(QRect(wanted_ + QPoint(frame.left(), frame.top()),
+                                   window_->size()));
+      }
+      deleteLater();
+    });
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  QWidget* window_;
+  QPoint wanted_;
+};
+
+}  // namespace
+
+void MoveFrameTo(QWidget* window, QPoint frame_top_left) {
+  window->move(frame_top_left);
+  if (window->isVisible()) return;
+  new FrameCorrection(window, frame_top_left);
+}
+
+QPoint FramePosition(const QWidget* window) {
+  const QWindow* handle = window->windowHandle();
+  if (handle != nullptr && window->isVisible()) return handle->framePosition();
+  return window->pos();
+}
+
+}  // namespace rivolet

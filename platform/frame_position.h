@@ -1,0 +1,21 @@
+// Placing a top-level window by the top-left corner of its frame (title bar
+// and borders included), the corner QWidget::pos() reports.
+#pragma once
+
+#include <QPoint>
+
+class QWidget;
+
+namespace rivolet {
+
+// Moves `window` so that its frame's top-left corner is at `frame_top_left`.
+// Before a window is first shown its frame is unknown, and X11 puts the inside
+// of the window at the position asked for; so the window is moved once more
+// as soon as its frame is known, and pos() then gives back `frame_top_left`.
+// Meant for a window's placement before its first showing.
+void MoveFrameTo(QWidget* window, QPoint frame_top_left);
+
+// Where the frame's top-left corner of `window` is now.
+QPoint FramePosition(const QWidget* window);
+
+}  // namespace rivolet
