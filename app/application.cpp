@@ -4,7 +4,9 @@
 #include <QDialog>
 
 #include "app/main_form.h"
+#include "dialogs/catalogue_form.h"
 #include "dialogs/information_form.h"
+#include "settings/about_form.h"
 
 namespace rivolet {
 
@@ -22,11 +24,16 @@ RivoletApp::RivoletApp(std::filesystem::path exe_folder,
 RivoletApp::~RivoletApp() {
   // Dialogs first, the main window last, the reverse of their creation.
   information_form_.reset();
+  catalogue_form_.reset();
+  about_form_.reset();
   main_form_.reset();
 }
 
 void RivoletApp::CreateWindows() {
   main_form_ = std::make_unique<TMainForm>(*this);
+  about_form_ = std::make_unique<TAboutForm>();
+  catalogue_form_ =
+      std::make_unique<TCatalogueForm>(feed_list, exe_folder_, http_settings_);
   information_form_ = std::make_unique<TInformationForm>(http_settings_);
 }
 
@@ -51,5 +58,9 @@ void RivoletApp::ShowInformationForm() {
   information_form_->feed_url = session.current_feed_url();
   ShowModal(*information_form_);
 }
+
+void RivoletApp::ShowAboutForm() { ShowModal(*about_form_); }
+
+void RivoletApp::ShowCatalogueForm() { ShowModal(*catalogue_form_); }
 
 }  // namespace rivolet

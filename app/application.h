@@ -21,6 +21,8 @@ class QDialog;
 namespace rivolet {
 
 class TMainForm;
+class TAboutForm;
+class TCatalogueForm;
 class TInformationForm;
 
 class RivoletApp {
@@ -40,6 +42,8 @@ class RivoletApp {
   void CreateWindows();
 
   TMainForm& MainForm() { return *main_form_; }
+  TAboutForm& AboutForm() { return *about_form_; }
+  TCatalogueForm& CatalogueForm() { return *catalogue_form_; }
   TInformationForm& InformationForm() { return *information_form_; }
 
   // True for the names of the program's windows, which a feed list file may
@@ -53,6 +57,8 @@ class RivoletApp {
 
   // The Feed information dialog, describing the feed fetched last.
   void ShowInformationForm();
+  void ShowAboutForm();
+  void ShowCatalogueForm();
 
   const std::filesystem::path& exe_folder() const { return exe_folder_; }
   const std::filesystem::path& executable() const { return executable_; }
@@ -72,6 +78,8 @@ class RivoletApp {
   std::vector<std::string> arguments_;
   HttpClientSettings http_settings_;
   std::unique_ptr<TMainForm> main_form_;
+  std::unique_ptr<TAboutForm> about_form_;
+  std::unique_ptr<TCatalogueForm> catalogue_form_;
   std::unique_ptr<TInformationForm> information_form_;
 };
 

@@ -5,7 +5,9 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QCursor>
+#include <QEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QTabBar>
@@ -26,6 +28,7 @@
 #include "platform/link_label.h"
 #include "platform/text_bridge.h"
 #include "platform/widgets.h"
+#include "settings/tray_icon.h"
 
 namespace rivolet {
 namespace {
@@ -79,6 +82,19 @@ void TMainForm::ConnectHandlers() {
                  &TMainForm::tarvelsiteClick);
   ConnectGuarded(Zakladki, &QTabWidget::currentChanged, this,
                  &TMainForm::ZakladkiChange);
+  ConnectGuarded(Catalogue1, &QAction::triggered, this,
+                 &TMainForm::Catalogue1Click);
+  ConnectGuarded(CatalogueButton, &QToolButton::clicked, this,
+                 &TMainForm::Catalogue1Click);
+  ConnectGuarded(AboutRivolet1, &QAction::triggered, this,
+                 &TMainForm::AboutRivolet1Click);
+  ConnectGuarded(Restore1, &QAction::triggered, this,
+                 &TMainForm::Restore1Click);
+  ConnectGuarded(Options1, &QAction::triggered, this,
+                 &TMainForm::Options1Click);
+  ConnectGuarded(FeedsManagement1, &QAction::triggered, this,
+                 &TMainForm::FeedsManagement1Click);
+  ConnectGuarded(Exit2, &QAction::triggered, this, &TMainForm::Exit2Click);
 }
 
 bool TMainForm::ComponentExists(std::string_view name) const {
@@ -123,11 +139,23 @@ bool TMainForm::FormCloseQuery() {
   return true;
 }
 
+void TMainForm::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  if (event->type() != QEvent::WindowStateChange) return;
+  const auto* change = static_cast<QWindowStateChangeEvent*>(event);
+  if (isMinimized() && !(change->oldState() & Qt::WindowMinimized)) {
+    Guarded([this] { tray->Minimize(); });
+  }
+}
+
 void TMainForm::closeEvent(QCloseEvent* event) {
   bool closing = false;
   Guarded([&] { closing = FormCloseQuery(); });
   if (closing) {
     event->accept();
+    // The program ends with this window, not with the last window shown:
+    // hidden in the tray, closing a dialog must not end it unsaved.
+    QCoreApplication::quit();
   } else {
     event->ignore();
   }
@@ -272,5 +300,13 @@ void TMainForm::Help3Click() {
 void TMainForm::HelpEN1Click() {
   CurrentDesktop().OpenUrl((app_.exe_folder() / "help.html").string());
 }
+
+// ---- Dialogs and the tray menu ----
+
+void TMainForm::Catalogue1Click() { app_.ShowCatalogueForm(); }
+
+void TMainForm::AboutRivolet1Click() { app_.ShowAboutForm(); }
+
+void TMainForm::Restore1Click() { tray->RestoreApplication(); }
 
 }  // namespace rivolet
