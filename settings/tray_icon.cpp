@@ -75,7 +75,10 @@ void TTrayIcon::Restore() {
 void TTrayIcon::ShowMenu() {
   if (PopupMenu == nullptr) return;
   const QPoint at = QCursor::pos();
-  if (QWidget* active = QApplication::activeWindow()) {
+  // A window hidden in the tray may still count as active: bringing it
+  // forward would show it again.
+  QWidget* active = QApplication::activeWindow();
+  if (active != nullptr && active->isVisible() && !active->isMinimized()) {
     active->raise();
     active->activateWindow();
   }
