@@ -9,8 +9,8 @@
 #include "app/application.h"
 #include "app/main_form.h"
 #include "feeds/feed_stream.h"
-#include "tests/support/ui/recording_desktop.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/ui/recording_desktop.h"
 
 namespace rivolet {
 namespace {
