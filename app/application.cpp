@@ -4,12 +4,14 @@
 #include <QDialog>
 
 #include "app/main_form.h"
+#include "dialogs/catalogue_form.h"
 #include "dialogs/information_form.h"
 #include "dialogs/management_form.h"
 #include "dialogs/new_feed_form.h"
 #include "platform/guard.h"
 #include "settings/options.h"
 #include "settings/options_form.h"
+#include "settings/about_form.h"
 
 namespace rivolet {
 
@@ -28,9 +30,11 @@ RivoletApp::RivoletApp(std::filesystem::path exe_folder,
 RivoletApp::~RivoletApp() {
   // Dialogs first, the main window last, the reverse of their creation.
   information_form_.reset();
+  catalogue_form_.reset();
+  options_form_.reset();
+  about_form_.reset();
   management_form_.reset();
   new_form_.reset();
-  options_form_.reset();
   main_form_.reset();
 }
 
@@ -38,8 +42,11 @@ void RivoletApp::CreateWindows() {
   main_form_ = std::make_unique<TMainForm>(*this);
   new_form_ = std::make_unique<TNewForm>(feed_list, http_settings_);
   management_form_ = std::make_unique<TManagementForm>(feed_list);
+  about_form_ = std::make_unique<TAboutForm>();
   options_form_ = std::make_unique<TOptionsForm>(settings_file, executable_,
                                                  main_form_.get());
+  catalogue_form_ =
+      std::make_unique<TCatalogueForm>(feed_list, exe_folder_, http_settings_);
   information_form_ = std::make_unique<TInformationForm>(http_settings_);
 }
 
@@ -71,5 +78,9 @@ void RivoletApp::ShowInformationForm() {
   information_form_->feed_url = session.current_feed_url();
   ShowModal(*information_form_);
 }
+
+void RivoletApp::ShowAboutForm() { ShowModal(*about_form_); }
+
+void RivoletApp::ShowCatalogueForm() { ShowModal(*catalogue_form_); }
 
 }  // namespace rivolet

@@ -25,6 +25,8 @@ class TMainForm;
 class TNewForm;
 class TManagementForm;
 class TOptionsForm;
+class TAboutForm;
+class TCatalogueForm;
 class TInformationForm;
 
 class RivoletApp {
@@ -47,6 +49,8 @@ class RivoletApp {
   TNewForm& NewForm() { return *new_form_; }
   TManagementForm& ManagementForm() { return *management_form_; }
   TOptionsForm& OptionsForm() { return *options_form_; }
+  TAboutForm& AboutForm() { return *about_form_; }
+  TCatalogueForm& CatalogueForm() { return *catalogue_form_; }
   TInformationForm& InformationForm() { return *information_form_; }
 
   // True for the names of the program's windows, which a feed list file may
@@ -66,6 +70,8 @@ class RivoletApp {
   void ShowOptionsForm();
   // The Feed information dialog, describing the feed fetched last.
   void ShowInformationForm();
+  void ShowAboutForm();
+  void ShowCatalogueForm();
 
   const std::filesystem::path& exe_folder() const { return exe_folder_; }
   const std::filesystem::path& executable() const { return executable_; }
@@ -89,6 +95,8 @@ class RivoletApp {
   std::unique_ptr<TNewForm> new_form_;
   std::unique_ptr<TManagementForm> management_form_;
   std::unique_ptr<TOptionsForm> options_form_;
+  std::unique_ptr<TAboutForm> about_form_;
+  std::unique_ptr<TCatalogueForm> catalogue_form_;
   std::unique_ptr<TInformationForm> information_form_;
 };
 

@@ -16,6 +16,9 @@
 int main(int argc, char** argv) {
   QApplication qt_app(argc, argv);
   QApplication::setApplicationName(rivolet::kProgramCaption);
+  // The main window's close ends the program (it may be hidden in the tray
+  // while a dialog closes).
+  QApplication::setQuitOnLastWindowClosed(false);
   // No display name: with one, Qt adds " — Rivolet" to every window title, and
   // each window's title must be exactly the caption the program sets.
   int result = 0;

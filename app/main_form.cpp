@@ -5,7 +5,9 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QCursor>
+#include <QEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QScrollArea>
@@ -32,6 +34,7 @@
 #include "platform/widgets.h"
 #include "settings/options.h"
 #include "settings/options_form.h"
+#include "settings/tray_icon.h"
 
 namespace rivolet {
 namespace {
@@ -99,6 +102,19 @@ void TMainForm::ConnectHandlers() {
                  &TMainForm::ChannelsManagement1Click);
   ConnectGuarded(ManagementButton, &QToolButton::clicked, this,
                  &TMainForm::ManagementButtonClick);
+  ConnectGuarded(Catalogue1, &QAction::triggered, this,
+                 &TMainForm::Catalogue1Click);
+  ConnectGuarded(CatalogueButton, &QToolButton::clicked, this,
+                 &TMainForm::Catalogue1Click);
+  ConnectGuarded(AboutRivolet1, &QAction::triggered, this,
+                 &TMainForm::AboutRivolet1Click);
+  ConnectGuarded(Restore1, &QAction::triggered, this,
+                 &TMainForm::Restore1Click);
+  ConnectGuarded(Options1, &QAction::triggered, this,
+                 &TMainForm::Options1Click);
+  ConnectGuarded(FeedsManagement1, &QAction::triggered, this,
+                 &TMainForm::FeedsManagement1Click);
+  ConnectGuarded(Exit2, &QAction::triggered, this, &TMainForm::Exit2Click);
 }
 
 bool TMainForm::ComponentExists(std::string_view name) const {
@@ -164,6 +180,15 @@ bool TMainForm::FormCloseQuery() {
   return true;
 }
 
+void TMainForm::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  if (event->type() != QEvent::WindowStateChange) return;
+  const auto* change = static_cast<QWindowStateChangeEvent*>(event);
+  if (isMinimized() && !(change->oldState() & Qt::WindowMinimized)) {
+    Guarded([this] { tray->Minimize(); });
+  }
+}
+
 void TMainForm::closeEvent(QCloseEvent* event) {
   // A download being waited for is given up at once; the close sequence runs
   // as soon as the handler that waited for it has ended.
@@ -179,6 +204,10 @@ void TMainForm::closeEvent(QCloseEvent* event) {
   // answer a failed step.
   if (closing || ShutdownRequested()) {
     event->accept();
+    // The program ends with this window, not with the last window shown:
+    // hidden in the tray, closing a dialog must not end it unsaved. exit(),
+    // not quit(): the close sequence has run, nothing is to be asked again.
+    QCoreApplication::exit(0);
   } else {
     event->ignore();
   }
@@ -333,5 +362,13 @@ void TMainForm::HelpEN1Click() {
 }
 
 void TMainForm::N2Click() { app_.ShowOptionsForm(); }
+
+// ---- Dialogs and the tray menu ----
+
+void TMainForm::Catalogue1Click() { app_.ShowCatalogueForm(); }
+
+void TMainForm::AboutRivolet1Click() { app_.ShowAboutForm(); }
+
+void TMainForm::Restore1Click() { tray->RestoreApplication(); }
 
 }  // namespace rivolet

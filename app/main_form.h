@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/reading_session.h"
+#include "common/links.h"
 #include "net/http_client.h"
 #include "reader/feed_reader.h"
 
@@ -27,10 +28,7 @@ namespace rivolet {
 
 class ClickLabel;
 class RivoletApp;
-
-// The maker's site shown by `tarvelsite`.
-inline constexpr char kMakerSiteName[] = "rivolet.example.org";
-inline constexpr char kMakerSiteUrl[] = "https://rivolet.example.org/";
+class TTrayIcon;
 
 class TMainForm : public QMainWindow {
   Q_OBJECT
@@ -82,6 +80,14 @@ class TMainForm : public QMainWindow {
   ClickLabel* img_inf;
   ClickLabel* about_feed_l;
   ClickLabel* tarvelsite;
+  TTrayIcon* tray;
+  QMenu* TrayMenu;
+  QAction* Restore1;
+  QAction* N5;
+  QAction* Options1;
+  QAction* FeedsManagement1;
+  QAction* N6;
+  QAction* Exit2;
 
   // The state of reading and the window's client, kept by the application.
   ReadingSession& session;
@@ -122,10 +128,20 @@ class TMainForm : public QMainWindow {
   void ChannelsManagement1Click();
   void ManagementButtonClick();
   void N2Click();
+  void Catalogue1Click();
+  void AboutRivolet1Click();
+
+  // The tray menu: its items act as their twins in the main menu.
+  void Restore1Click();
+  void Options1Click() { N2Click(); }
+  void FeedsManagement1Click() { ChannelsManagement1Click(); }
+  void Exit2Click() { close(); }
 
  protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  // Minimising goes through the tray icon.
+  void changeEvent(QEvent* event) override;
 
  private:
   // Building the components (main_form_layout.cpp).
@@ -134,6 +150,7 @@ class TMainForm : public QMainWindow {
   void CreateToolBar(QWidget* client);
   void CreateFeedsPage();
   void CreateViewPage();
+  void CreateTray();
 
   void ConnectHandlers();
   void SetMark(QTreeWidgetItem* row, int mark);

@@ -18,6 +18,7 @@
 #include "platform/artwork.h"
 #include "platform/link_label.h"
 #include "platform/widgets.h"
+#include "settings/tray_icon.h"
 
 namespace rivolet {
 namespace {
@@ -70,6 +71,7 @@ void TMainForm::CreateComponents() {
   tarvelsite->adjustSize();
 
   layout()->setSizeConstraint(QLayout::SetFixedSize);
+  CreateTray();
 }
 
 void TMainForm::CreateMenus() {
@@ -131,6 +133,31 @@ void TMainForm::CreateToolBar(QWidget* client) {
   FeedMenu = new QMenu(this);
   FeedMenu->setObjectName("FeedMenu");
   FeedMenu->addAction(" ");  // the placeholder before the first opening
+}
+
+void TMainForm::CreateTray() {
+  TrayMenu = new QMenu(this);
+  TrayMenu->setObjectName("TrayMenu");
+  auto add_item = [this](const char* name, const char* caption) {
+    QAction* action =
+        caption ? TrayMenu->addAction(caption) : TrayMenu->addSeparator();
+    action->setObjectName(name);
+    return action;
+  };
+  Restore1 = add_item("Restore1", "Restore");
+  TrayMenu->setDefaultAction(Restore1);  // drawn in bold
+  N5 = add_item("N5", nullptr);
+  Options1 = add_item("Options1", "Options");
+  FeedsManagement1 = add_item("FeedsManagement1", "Feeds' Management");
+  N6 = add_item("N6", nullptr);
+  Exit2 = add_item("Exit2", "Exit");
+
+  tray = new TTrayIcon(this);
+  tray->setObjectName("tray");
+  tray->PopupMenu = TrayMenu;
+  tray->RestoreOn = TTrayIconMessage::imLeftClickUp;
+  tray->PopupMenuOn = TTrayIconMessage::imRightClickUp;
+  tray->SetVisible(true);
 }
 
 void TMainForm::CreateFeedsPage() {

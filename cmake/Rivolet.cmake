@@ -2,16 +2,20 @@
 
 set_property(GLOBAL PROPERTY RIVOLET_CORE_TARGETS "")
 
-# A core library: every .cpp of the folder that is not a window (*_form*.cpp),
-# or the given sources. Core libraries must never link Qt;
-# rivolet_check_core_boundary() enforces it.
+# A core library: every .cpp of the folder that is not a window (*_form*.cpp)
+# nor named in EXCLUDE (window files of other names), or the given sources.
+# Core libraries must never link Qt; rivolet_check_core_boundary() enforces
+# it.
 function(rivolet_core_library name)
-  cmake_parse_arguments(ARG "" "" "LINK;SOURCES" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "LINK;SOURCES;EXCLUDE" ${ARGN})
   if(ARG_SOURCES)
     set(sources ${ARG_SOURCES})
   else()
     file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
     list(FILTER sources EXCLUDE REGEX "_form[a-z_]*\\.cpp$")
+    foreach(excluded ${ARG_EXCLUDE})
+      list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/${excluded})
+    endforeach()
   endif()
   if(sources)
     add_library(${name} STATIC ${sources})

@@ -6,6 +6,8 @@
 
 #include "common/text.h"
 #include "feeds/feed_rules.h"
+#include "settings/helpers.h"
+#include "settings/options.h"
 
 namespace rivolet {
 namespace {
@@ -37,6 +39,20 @@ bool FitsTheCap(const CatalogueEntry& e) {
 }
 
 }  // namespace
+
+CatalogueSource FindCatalogueSource(
+    const std::filesystem::path& program_folder) {
+  const IniFile settings(SettingsFilePath(program_folder));
+  std::optional<std::string> url =
+      settings.ReadString("general", "catalogue_url");
+  if (url && !url->empty()) return {std::move(*url), {}};
+  return {{}, program_folder / kCatalogueFileName};
+}
+
+std::string ReadCatalogueFile(const std::filesystem::path& file,
+                              std::size_t max_size) {
+  return settings_text::ReadRegularFile(file, max_size);
+}
 
 std::vector<CatalogueEntry> ParseCatalogue(std::string_view document) {
   std::vector<CatalogueEntry> entries;

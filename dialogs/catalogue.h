@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,6 +19,9 @@ namespace rivolet {
 inline constexpr char kCatalogueDoneText[] = "Done";
 inline constexpr const char* kCatalogueDuplicateText = kFeedAlreadyAddedText;
 
+// What the dialog says when the catalogue cannot be had.
+inline constexpr char kNoConnectionText[] = "No connection.";
+
 // The category the dialog selects when it opens (compared without regard to
 // letter case).
 inline constexpr char kPreselectedCategory[] = "Rivolet";
@@ -27,6 +31,29 @@ inline constexpr char kPreselectedCategory[] = "Rivolet";
 // trimming) is skipped. A huge or malformed catalogue gives fewer entries.
 inline constexpr std::size_t kMaxCatalogueRecords = 10000;
 inline constexpr std::size_t kMaxCatalogueFieldSize = 2048;
+
+// The catalogue shipped beside the program, read when the settings name no
+// address of their own; it is capped like a download.
+inline constexpr char kCatalogueFileName[] = "rss_pl.txt";
+inline constexpr std::size_t kMaxCatalogueFileSize = 64u * 1024 * 1024;
+
+// Where an opening of the dialog takes its catalogue from.
+struct CatalogueSource {
+  std::string url;             // download this address when it is set
+  std::filesystem::path file;  // else read this file
+};
+
+// The address under "catalogue_url" in section "general" of rivolet.ini in
+// `program_folder` (read at every opening, never written); without one (or
+// with an empty one) the shipped file beside the program.
+CatalogueSource FindCatalogueSource(
+    const std::filesystem::path& program_folder);
+
+// The bytes of a catalogue file. Fails with "Cannot open file <path>" when it
+// is missing, unreadable or not a regular file (a pipe would never end), and
+// with "File too large: <path>" beyond `max_size` bytes.
+std::string ReadCatalogueFile(const std::filesystem::path& file,
+                              std::size_t max_size = kMaxCatalogueFileSize);
 
 struct CatalogueEntry {
   std::string name;

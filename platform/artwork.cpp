@@ -2,6 +2,7 @@
 #include "platform/artwork.h"
 
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -165,6 +166,82 @@ QPixmap SidePicture(int height) {
 QPixmap ProgramIcon() {
   return Draw(48, 48, [](QPainter& p) {
     DrawFeedSymbol(p, QRectF(1, 1, 46, 46), kOrange);
+  });
+}
+
+QPixmap AboutPicture() {
+  QPixmap pixmap(600, 400);
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing);
+  QLinearGradient sky(0, 0, 0, 400);
+  sky.setColorAt(0, QColor(226, 238, 248));
+  sky.setColorAt(0.6, QColor(250, 250, 246));
+  p.fillRect(pixmap.rect(), sky);
+
+  // Two soft hills and a stream running down between them.
+  p.setPen(Qt::NoPen);
+  QPainterPath far_hill;
+  far_hill.moveTo(0, 300);
+  far_hill.cubicTo(150, 250, 330, 260, 600, 290);
+  far_hill.lineTo(600, 400);
+  far_hill.lineTo(0, 400);
+  far_hill.closeSubpath();
+  p.setBrush(QColor(200, 222, 196));
+  p.drawPath(far_hill);
+  QPainterPath near_hill;
+  near_hill.moveTo(0, 345);
+  near_hill.cubicTo(200, 310, 420, 335, 600, 325);
+  near_hill.lineTo(600, 400);
+  near_hill.lineTo(0, 400);
+  near_hill.closeSubpath();
+  p.setBrush(QColor(172, 204, 168));
+  p.drawPath(near_hill);
+  QPainterPath stream;
+  stream.moveTo(400, 272);
+  stream.cubicTo(330, 300, 420, 322, 300, 350);
+  stream.cubicTo(220, 368, 170, 386, 130, 402);
+  p.setBrush(Qt::NoBrush);
+  p.setPen(QPen(QColor(120, 170, 215), 8, Qt::SolidLine, Qt::RoundCap));
+  p.drawPath(stream);
+  p.setPen(QPen(QColor(190, 220, 245), 3, Qt::SolidLine, Qt::RoundCap));
+  p.drawPath(stream);
+
+  // A pale strip along the foot for the credit line.
+  p.fillRect(QRectF(0, 382, 600, 18), QColor(255, 255, 255, 170));
+
+  // The name ends just left of where the box shows the version; the feed
+  // symbol stands before it whatever the font's width.
+  constexpr int kNameRight = 556;
+  constexpr int kBaseline = 196;
+  const QFont name = WindowFont(48, true);
+  const int name_width = QFontMetrics(name).horizontalAdvance("Rivolet");
+  const int name_left = kNameRight - name_width;
+  DrawFeedSymbol(p, QRectF(name_left - 66, kBaseline - 54, 56, 56), kOrange);
+  p.setFont(name);
+  p.setPen(QColor(40, 70, 110));
+  p.drawText(QPointF(name_left, kBaseline), "Rivolet");
+  p.setFont(WindowFont(14));
+  p.setPen(QColor(90, 110, 130));
+  p.drawText(QPointF(name_left + 2, kBaseline + 26),
+             "a reader for RSS news feeds");
+  return pixmap;
+}
+
+QPixmap MakerLogo() {
+  return Draw(200, 26, [](QPainter& p) {
+    p.setPen(QPen(kBlue, 2.5, Qt::SolidLine, Qt::RoundCap));
+    for (int row = 0; row < 3; ++row) {
+      QPainterPath wave;
+      const double y = 7 + row * 6;
+      wave.moveTo(3, y);
+      wave.cubicTo(8, y - 4, 12, y + 4, 17, y);
+      wave.cubicTo(20, y - 3, 22, y - 2, 24, y);
+      p.drawPath(wave);
+    }
+    p.setFont(WindowFont(15, true));
+    p.setPen(kBlue.darker(130));
+    p.drawText(QRectF(32, 0, 168, 26), Qt::AlignLeft | Qt::AlignVCenter,
+               "Rivolet project");
   });
 }
 

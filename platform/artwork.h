@@ -21,5 +21,7 @@ QPixmap ReadMoreImage();          // 32 x 32
 QPixmap InformationImage();       // 32 x 32
 QPixmap SidePicture(int height);  // 120 pixels wide, the dialogs' left edge
 QPixmap ProgramIcon();            // 48 x 48
+QPixmap AboutPicture();           // 600 x 400, the About box's picture
+QPixmap MakerLogo();              // 200 x 26, transparent
 
 }  // namespace rivolet

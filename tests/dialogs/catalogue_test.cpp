@@ -3,14 +3,23 @@
 #include "dialogs/catalogue.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <string>
 #include <vector>
+
+#include "common/error.h"
+#include "common/file_io.h"
+#include "common/links.h"
+#include "tests/support/temp_dir.h"
 
 namespace rivolet {
 namespace {
 
 using Entries = std::vector<CatalogueEntry>;
+using testing::ReadFileBytes;
+using testing::TempDir;
+using testing::WriteFileBytes;
 
 TEST(ParseCatalogueTest, RecordGrammar) {
   struct Case {
@@ -124,6 +133,73 @@ TEST(AddCatalogueFeedTest, UrlContainmentOnlyAndAnEmptyPeriod) {
   EXPECT_EQ(list.Entry(1).name, "Name");
   EXPECT_EQ(list.Entry(1).fields,
             (std::vector<std::string>{"Cat", "", "http://new/rss"}));
+}
+
+TEST(CatalogueSourceTest, TheSettingsAddressElseTheShippedFile) {
+  struct Case {
+    const char* settings;  // nullptr: no rivolet.ini
+    const char* url;       // empty: the shipped file
+  } cases[] = {
+      {nullptr, ""},
+      {"[general]\r\nremember_pos=1\r\n", ""},
+      {"[General]\ncatalogue_url = https://h/c.txt \n", "https://h/c.txt"},
+      {"[updating]\ncatalogue_url=http://h/c.txt\n", ""},
+      {"[general]\ncatalogue_url=\n", ""},
+  };
+  for (const Case& c : cases) {
+    TempDir dir;
+    if (c.settings) WriteFileBytes(dir / "rivolet.ini", c.settings);
+    const CatalogueSource source = FindCatalogueSource(dir.path());
+    EXPECT_EQ(source.url, c.url) << c.url;
+    if (source.url.empty()) {
+      EXPECT_EQ(source.file, dir / "rss_pl.txt");
+    }
+    // Read, never written.
+    if (c.settings) {
+      EXPECT_EQ(ReadFileBytes(dir / "rivolet.ini"), c.settings);
+    }
+  }
+}
+
+TEST(CatalogueSourceTest, TheFileIsCappedAndAPipeNeverBlocks) {
+  TempDir dir;
+  WriteFileBytes(dir / "rss_pl.txt", "<c>A||B||u||s</c>");
+  EXPECT_EQ(ReadCatalogueFile(dir / "rss_pl.txt"), "<c>A||B||u||s</c>");
+  EXPECT_THROW(ReadCatalogueFile(dir / "rss_pl.txt", 10), Error);
+  EXPECT_THROW(ReadCatalogueFile(dir / "missing.txt"), Error);
+  ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+  EXPECT_THROW(ReadCatalogueFile(dir / "pipe"), Error);
+}
+
+TEST(ShippedCatalogueTest, EveryRecordIsCompleteWithWebAddresses) {
+  const std::string document =
+      ReadWholeFile(RIVOLET_SOURCE_DIR "/resources/rss_pl.txt");
+  const Entries entries = ParseCatalogue(document);
+  ASSERT_GE(entries.size(), 30u);
+  std::size_t records = 0;
+  for (std::size_t at = 0; (at = document.find("<c>", at)) != std::string::npos;
+       ++at) {
+    ++records;
+  }
+  EXPECT_EQ(entries.size(), records);  // no record dropped
+  for (const CatalogueEntry& e : entries) {
+    EXPECT_FALSE(e.name.empty() || e.category.empty()) << e.feed_url;
+    EXPECT_TRUE(IsWebLink(e.feed_url)) << e.feed_url;
+    EXPECT_TRUE(IsWebLink(e.site_url)) << e.site_url;
+    // Add refuses a feed whose address lies inside a stored one.
+    for (const CatalogueEntry& other : entries) {
+      if (&other != &e) {
+        EXPECT_EQ(other.feed_url.find(e.feed_url), std::string::npos)
+            << e.feed_url;
+      }
+    }
+  }
+  // Windows-1250 text: "Wiadomo\x9C\x63i" is the news category.
+  std::vector<std::string> categories;
+  MergeCategories(categories, entries);
+  EXPECT_TRUE(FindCategory(categories,
+                           "Wiadomo\x9C"
+                           "ci"));
 }
 
 }  // namespace

@@ -1,0 +1,103 @@
+// The About box. It is not translated by language files.
+#include "settings/about_form.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+#include <QShowEvent>
+
+#include "common/links.h"
+#include "platform/artwork.h"
+#include "platform/connect.h"
+#include "platform/desktop.h"
+#include "platform/guard.h"
+#include "platform/link_label.h"
+#include "platform/text_bridge.h"
+#include "platform/widgets.h"
+
+namespace rivolet {
+namespace {
+
+constexpr int kClientWidth = 527;
+constexpr int kClientHeight = 433;
+constexpr int kUpperHeight = 398;
+constexpr char kPartnerSiteName[] = "velmora.example.net";
+constexpr char kCreditText[] =
+    "\xA9 The Rivolet developers. Feeds belong to their publishers.";
+
+QFrame* MakePanel(QWidget* parent, const char* name, int top, int height) {
+  auto* panel = new QFrame(parent);
+  panel->setObjectName(name);
+  panel->setGeometry(0, top, kClientWidth, height);
+  return panel;
+}
+
+ClickLabel* MakeLink(QWidget* parent, const char* name, int left, int top,
+                     const char* text) {
+  auto* label = PlaceLabel<ClickLabel>(parent, name, left, top);
+  label->setText(ToQt(text));
+  label->adjustSize();
+  return label;
+}
+
+}  // namespace
+
+TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent) {
+  setObjectName("AboutForm");
+  setWindowTitle("About Rivolet");
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowCloseButtonHint);
+  setFont(WindowFont(11));
+  setFixedSize(kClientWidth, kClientHeight);
+
+  Panel2 = MakePanel(this, "Panel2", 0, kUpperHeight);
+  logo = PlaceLabel(Panel2, "logo", -71, -3);
+  logo->setPixmap(AboutPicture());
+  logo->setFixedSize(600, 400);
+
+  Label1 = PlaceLabel(Panel2, "Label1", 493, 181);
+  Label1->setFont(WindowFont(13, true));
+  tarvel = MakeLink(Panel2, "tarvel", 408, 8, kMakerSiteName);
+  velmora = MakeLink(Panel2, "velmora", 408, 24, kPartnerSiteName);
+  ls = PlaceLabel<ClickLabel>(Panel2, "ls", 328, 95);
+  ls->SetHoverUnderline(false);
+  ls->setPixmap(MakerLogo());
+  ls->setFixedSize(200, 26);
+  cops = MakeLink(Panel2, "cops", 3, 383, kCreditText);
+  cops->SetHoverUnderline(false);
+
+  Panel1 =
+      MakePanel(this, "Panel1", kUpperHeight, kClientHeight - kUpperHeight);
+  OK = new QPushButton("OK", Panel1);
+  OK->setObjectName("OK");
+  OK->move(446, 6);
+  OK->resize(75, 25);
+  OK->setCursor(Qt::PointingHandCursor);
+  OK->setDefault(true);
+
+  ConnectGuarded(ls, &ClickLabel::clicked, this, &TAboutForm::lsClick);
+  ConnectGuarded(cops, &ClickLabel::clicked, this, &TAboutForm::copsClick);
+  ConnectGuarded(OK, &QPushButton::clicked, this, &TAboutForm::OKClick);
+}
+
+TAboutForm::~TAboutForm() = default;
+
+void TAboutForm::FormShow() {
+  Label1->setText(kVersionText);
+  Label1->adjustSize();
+}
+
+void TAboutForm::lsClick() { CurrentDesktop().OpenUrl(kMakerSiteUrl); }
+
+void TAboutForm::copsClick() { CurrentDesktop().OpenUrl(kMakerSiteUrl); }
+
+void TAboutForm::OKClick() { close(); }
+
+void TAboutForm::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (event->spontaneous()) return;
+  CentreOnScreen(this, size());
+  Guarded([this] { FormShow(); });
+}
+
+}  // namespace rivolet

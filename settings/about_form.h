@@ -1,0 +1,46 @@
+// The About box: a picture with the program's name and version, the maker's
+// addresses, and OK.
+#pragma once
+
+#include <QDialog>
+
+class QFrame;
+class QLabel;
+class QPushButton;
+
+namespace rivolet {
+
+class ClickLabel;
+
+// The version the About box shows.
+inline constexpr char kVersionText[] = "0.51";
+
+class TAboutForm : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit TAboutForm(QWidget* parent = nullptr);
+  ~TAboutForm() override;
+
+  // Components.
+  QFrame* Panel2;
+  QLabel* logo;
+  QLabel* Label1;
+  ClickLabel* tarvel;
+  ClickLabel* velmora;
+  ClickLabel* ls;
+  ClickLabel* cops;
+  QFrame* Panel1;
+  QPushButton* OK;
+
+  // Handlers.
+  void FormShow();
+  void lsClick();
+  void copsClick();
+  void OKClick();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+};
+
+}  // namespace rivolet
