@@ -9,9 +9,9 @@
 #include "dialogs/management_form.h"
 #include "dialogs/new_feed_form.h"
 #include "platform/guard.h"
+#include "settings/about_form.h"
 #include "settings/options.h"
 #include "settings/options_form.h"
-#include "settings/about_form.h"
 
 namespace rivolet {
 
@@ -48,6 +48,16 @@ void RivoletApp::CreateWindows() {
   catalogue_form_ =
       std::make_unique<TCatalogueForm>(feed_list, exe_folder_, http_settings_);
   information_form_ = std::make_unique<TInformationForm>(http_settings_);
+  // Every dialog but the About box reads the chosen language file again at
+  // each showing.
+  const LanguageSource source = [this] {
+    return DialogLanguage(exe_folder_, language);
+  };
+  new_form_->language = source;
+  management_form_->language = source;
+  options_form_->language = source;
+  catalogue_form_->language = source;
+  information_form_->language = source;
 }
 
 bool RivoletApp::IsWindowName(std::string_view name) {

@@ -16,6 +16,7 @@
 #include "feeds/feed_stream.h"
 #include "net/http_client.h"
 #include "settings/ini_file.h"
+#include "settings/language_file.h"
 
 class QDialog;
 
@@ -85,6 +86,8 @@ class RivoletApp {
   ReadingSession session;
   HttpClient http;        // the main window's client
   IniFile settings_file;  // rivolet.ini
+  // The languages found, the chosen one and the file the dialogs apply.
+  LanguageState language;
 
  private:
   std::filesystem::path exe_folder_;

@@ -4,6 +4,7 @@
 #include "app/main_form.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QCursor>
@@ -29,6 +30,7 @@
 #include "platform/download.h"
 #include "platform/frame_position.h"
 #include "platform/guard.h"
+#include "platform/language_apply.h"
 #include "platform/link_label.h"
 #include "platform/text_bridge.h"
 #include "platform/widgets.h"
@@ -143,7 +145,11 @@ void TMainForm::FormCreate() {
   app_.feed_store.LoadStored(
       app_.feed_list, app_.feed_list_control, RivoletApp::IsWindowName,
       [this](std::string_view name) { return ComponentExists(name); });
+  BuildLanguagesMenu();
   Zakladki->setCurrentWidget(ChannelsTab);
+  if (const auto lines = StartupLanguage(app_.exe_folder(), app_.language)) {
+    ApplyMainLanguage(*lines);
+  }
 }
 
 void TMainForm::FormShow() {
@@ -170,9 +176,10 @@ bool TMainForm::FormCloseQuery() {
       [this] { app_.feed_store.Save(app_.feed_list, app_.feed_list_control); });
   std::error_code ec;
   std::filesystem::remove(app_.exe_folder() / "temp.xml", ec);
-  // The chosen language is saved to language.dat here, before the position.
-  // A failed write of the position keeps the window open (the error box
-  // tells why); the next close starts again from the feed list.
+  // A failed write of the language or of the position keeps the window open
+  // (the error box tells why); the next close starts again from the feed
+  // list.
+  SaveLanguageChoice(app_.exe_folder(), app_.language);
   const QPoint corner = FramePosition(this);
   WriteMainWindowState(app_.settings_file,
                        app_.OptionsForm().RememberPosition(), corner.x(),
@@ -211,6 +218,37 @@ void TMainForm::closeEvent(QCloseEvent* event) {
   } else {
     event->ignore();
   }
+}
+
+// ---- Languages ----
+
+void TMainForm::BuildLanguagesMenu() {
+  const bool read_all =
+      BuildLanguageIndex(app_.exe_folder(), app_.language.index);
+  for (const LanguageEntry& entry : app_.language.index) {
+    QAction* item = Languages1->addAction(ToQt(entry.display_name));
+    item->setCheckable(true);
+    LanguageItems->addAction(item);
+    ConnectGuarded(item, &QAction::triggered, this,
+                   [item](TMainForm* form) { form->LanguageItemClick(item); });
+  }
+  if (!read_all) {
+    CurrentDesktop().ShowMessage(MessageKind::kPlain, "Language Problem",
+                                 kProgramCaption, nullptr);
+  }
+}
+
+void TMainForm::LanguageItemClick(QAction* item) {
+  item->setChecked(true);
+  // The caption as the menu shows it; a failed choice changes nothing.
+  if (const auto lines = ChooseLanguage(app_.exe_folder(), FromQt(item->text()),
+                                        app_.language)) {
+    ApplyMainLanguage(*lines);
+  }
+}
+
+void TMainForm::ApplyMainLanguage(const LanguageLines& lines) {
+  ApplyLanguageLines({this}, lines, MainFormLanguageKeys());
 }
 
 // ---- Feed menu and item list ----

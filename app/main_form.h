@@ -11,8 +11,10 @@
 #include "common/links.h"
 #include "net/http_client.h"
 #include "reader/feed_reader.h"
+#include "settings/language_file.h"
 
 class QAction;
+class QActionGroup;
 class QFrame;
 class QLabel;
 class QMenu;
@@ -45,6 +47,7 @@ class TMainForm : public QMainWindow {
   QAction* Catalogue1;
   QAction* Exit1;
   QMenu* Languages1;
+  QActionGroup* LanguageItems;  // one radio group of the Languages items
   QMenu* Help1;
   QAction* Help3;
   QAction* HelpEN1;
@@ -136,6 +139,12 @@ class TMainForm : public QMainWindow {
   void Options1Click() { N2Click(); }
   void FeedsManagement1Click() { ChannelsManagement1Click(); }
   void Exit2Click() { close(); }
+
+  // Languages: the menu is built once at creation; a choice applies the
+  // language to this window (the dialogs take it at their next showing).
+  void BuildLanguagesMenu();
+  void LanguageItemClick(QAction* item);
+  void ApplyMainLanguage(const LanguageLines& lines);
 
  protected:
   void showEvent(QShowEvent* event) override;

@@ -1,6 +1,7 @@
 // Building the main window's components: menus, toolbar, the feeds page
 // with the item list and its count labels, the item view page.
 #include <QAction>
+#include <QActionGroup>
 #include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
@@ -96,6 +97,9 @@ void TMainForm::CreateMenus() {
 
   Languages1 = menuBar()->addMenu("&Languages");
   Languages1->setObjectName("Languages1");
+  LanguageItems = new QActionGroup(this);
+  LanguageItems->setObjectName("LanguageItems");
+  LanguageItems->setExclusive(true);
 
   Help1 = menuBar()->addMenu("&Help");
   Help1->setObjectName("Help1");

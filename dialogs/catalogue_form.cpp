@@ -19,6 +19,7 @@
 #include "platform/guard.h"
 #include "platform/text_bridge.h"
 #include "platform/widgets.h"
+#include "settings/language_file.h"
 
 namespace rivolet {
 
@@ -68,11 +69,13 @@ void TCatalogueForm::ConnectHandlers() {
                  &TCatalogueForm::CatCloseClick);
 }
 
-bool TCatalogueForm::ApplyLanguage() {
-  // The chosen language file is applied here, before the catalogue is read,
-  // once the program has language files; a file that cannot be read will end
-  // the showing here with the error box, and nothing is downloaded.
-  return true;
+void TCatalogueForm::ApplyLanguage() {
+  ApplyDialogLanguage({this, TableColumns(katalog),
+                       [this](std::string_view key, std::string text) {
+                         (key == "DoneWarning" ? DoneText : DuplicateText) =
+                             std::move(text);
+                       }},
+                      language, CatalogueFormLanguageKeys());
 }
 
 std::string TCatalogueForm::FetchCatalogue() {
@@ -82,7 +85,7 @@ std::string TCatalogueForm::FetchCatalogue() {
 }
 
 void TCatalogueForm::FormShow() {
-  if (!ApplyLanguage()) return;
+  ApplyLanguage();
   ShowRows({});
   entries_.clear();
   try {

@@ -13,6 +13,7 @@
 #include "dialogs/catalogue.h"
 #include "feeds/feed_list.h"
 #include "net/http_client.h"
+#include "platform/language_apply.h"
 
 class QFrame;
 class QLabel;
@@ -73,6 +74,9 @@ class TCatalogueForm : public QDialog {
   std::string DoneText = kCatalogueDoneText;
   std::string DuplicateText = kCatalogueDuplicateText;
 
+  // Where each showing finds the chosen language (set by the application).
+  LanguageSource language;
+
   // The entries of the last catalogue read, in document order.
   const std::vector<CatalogueEntry>& entries() const { return entries_; }
 
@@ -98,8 +102,9 @@ class TCatalogueForm : public QDialog {
   void CreateFeedPage();
   void ConnectHandlers();
 
-  // The language step of every showing; false ends the showing there.
-  bool ApplyLanguage();
+  // The language step of every showing; an unreadable file ends the
+  // showing there.
+  void ApplyLanguage();
   // The catalogue's text from the configured address or the shipped file.
   std::string FetchCatalogue();
   // Puts the categories into catList and selects the given item (or none).

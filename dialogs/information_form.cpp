@@ -18,6 +18,7 @@
 #include "platform/link_label.h"
 #include "platform/text_bridge.h"
 #include "platform/widgets.h"
+#include "settings/language_file.h"
 
 namespace rivolet {
 namespace {
@@ -104,15 +105,12 @@ TInformationForm::TInformationForm(HttpClientSettings settings, QWidget* parent)
 
 TInformationForm::~TInformationForm() = default;
 
-bool TInformationForm::ApplyLanguage() {
-  // The chosen language file is applied here, before the download, once the
-  // program has language files; a file that cannot be read will end the
-  // showing here with the error box.
-  return true;
+void TInformationForm::ApplyLanguage() {
+  ApplyDialogLanguage({this}, language, InformationFormLanguageKeys());
 }
 
 void TInformationForm::FormShow() {
-  if (!ApplyLanguage()) return;
+  ApplyLanguage();
   const FeedInformation info =
       ReadFeedInformation(DownloadWhilePainting(http, feed_url));
   URLEdit->setText(ToQt(feed_url));

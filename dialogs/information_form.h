@@ -7,6 +7,7 @@
 #include <string>
 
 #include "net/http_client.h"
+#include "platform/language_apply.h"
 
 class QLabel;
 class QLineEdit;
@@ -46,6 +47,9 @@ class TInformationForm : public QDialog {
   // The dialog's own client, with its own cookies.
   HttpClient http;
 
+  // Where each showing finds the chosen language (set by the application).
+  LanguageSource language;
+
   // The channel link last read; what a click on the title opens.
   const std::string& link() const { return link_; }
 
@@ -61,8 +65,9 @@ class TInformationForm : public QDialog {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
-  // The language step of every showing; false ends the showing there.
-  bool ApplyLanguage();
+  // The language step of every showing; an unreadable file ends the
+  // showing there.
+  void ApplyLanguage();
 
   QLabel* picture_;
   std::string link_;

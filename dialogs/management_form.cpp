@@ -19,6 +19,7 @@
 #include "platform/keys.h"
 #include "platform/text_bridge.h"
 #include "platform/widgets.h"
+#include "settings/language_file.h"
 
 namespace rivolet {
 
@@ -59,19 +60,21 @@ void TManagementForm::ConnectHandlers() {
                  &TManagementForm::ManageCancelClick);
 }
 
-bool TManagementForm::ApplyLanguage() {
-  // The chosen language file is applied here once the program has language
-  // files: column captions, the caption, the two messages and the
-  // components' texts. A file that cannot be read will end the showing with
-  // the error box, the working copy already shown.
-  return true;
+void TManagementForm::ApplyLanguage() {
+  ApplyDialogLanguage(
+      {this, TableColumns(ManageRssList),
+       [this](std::string_view key, std::string text) {
+         (key == "warning1" ? delete_question : select_feed_text) =
+             std::move(text);
+       }},
+      language, ManagementFormLanguageKeys());
 }
 
 void TManagementForm::FormShow() {
   // The four edits keep what they showed last time.
   list_ = ManagementList(feed_list_);
   ShowRows();
-  if (!ApplyLanguage()) return;
+  ApplyLanguage();
 }
 
 void TManagementForm::TakeSelection() {

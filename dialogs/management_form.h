@@ -9,6 +9,7 @@
 
 #include "dialogs/management.h"
 #include "feeds/feed_list.h"
+#include "platform/language_apply.h"
 
 class QAction;
 class QFrame;
@@ -64,6 +65,9 @@ class TManagementForm : public QDialog {
   std::string delete_question = kDeleteQuestionText;
   std::string select_feed_text = kSelectFeedText;
 
+  // Where each showing finds the chosen language (set by the application).
+  LanguageSource language;
+
   // The rows being edited, and the sort that outlives each opening.
   const ManagementList& working_copy() const { return list_; }
   const ManagementSort& sort() const { return sort_; }
@@ -96,8 +100,9 @@ class TManagementForm : public QDialog {
   void CreateButtons();
   void ConnectHandlers();
 
-  // The language step of every showing; false ends the showing there.
-  bool ApplyLanguage();
+  // The language step of every showing; an unreadable file ends the
+  // showing there.
+  void ApplyLanguage();
 
   // The row the list shows selected, taken into the working copy.
   void TakeSelection();

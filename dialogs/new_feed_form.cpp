@@ -18,6 +18,7 @@
 #include "platform/keys.h"
 #include "platform/text_bridge.h"
 #include "platform/widgets.h"
+#include "settings/language_file.h"
 
 namespace rivolet {
 namespace {
@@ -112,11 +113,8 @@ TNewForm::TNewForm(FeedList& feed_list, HttpClientSettings settings,
 
 TNewForm::~TNewForm() = default;
 
-bool TNewForm::ApplyLanguage() {
-  // The chosen language file is applied here once the program has language
-  // files; a file that cannot be read will end the showing with the error
-  // box, the fields already emptied.
-  return true;
+void TNewForm::ApplyLanguage() {
+  ApplyDialogLanguage({this}, language, NewFormLanguageKeys());
 }
 
 void TNewForm::FormShow() {
@@ -124,7 +122,7 @@ void TNewForm::FormShow() {
   FeedNameEdit->clear();
   UrlEdit->clear();
   UpdateEdit->clear();
-  if (!ApplyLanguage()) return;
+  ApplyLanguage();
 }
 
 void TNewForm::UpdateEditKeyUp(int virtual_key) {

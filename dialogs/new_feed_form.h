@@ -7,6 +7,7 @@
 
 #include "feeds/feed_list.h"
 #include "net/http_client.h"
+#include "platform/language_apply.h"
 
 class QLabel;
 class QLineEdit;
@@ -43,6 +44,9 @@ class TNewForm : public QDialog {
   // The dialog's own client, with its own cookies.
   HttpClient new_http;
 
+  // Where each showing finds the chosen language (set by the application).
+  LanguageSource language;
+
   // Handlers.
   void FormShow();
   void UpdateEditKeyUp(int virtual_key);
@@ -55,8 +59,9 @@ class TNewForm : public QDialog {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
-  // The language step of every showing; false ends the showing there.
-  bool ApplyLanguage();
+  // The language step of every showing; an unreadable file ends the
+  // showing there.
+  void ApplyLanguage();
 
   FeedList& feed_list_;
   QLabel* picture_;

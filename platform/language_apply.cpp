@@ -11,7 +11,7 @@
 #include <QPlainTextEdit>
 #include <QStackedWidget>
 #include <QTabWidget>
-#include <QTreeWidget>
+#include <QTableWidget>
 
 #include "platform/text_bridge.h"
 
@@ -73,9 +73,7 @@ void ApplyLanguagePlan(const LanguageWindow& target,
     const QString value = ToQt(action.value);
     switch (action.kind) {
       case LanguageAction::Kind::kColumn:
-        if (target.column_list != nullptr) {
-          target.column_list->headerItem()->setText(action.column, value);
-        }
+        if (target.set_column) target.set_column(action.column, value);
         break;
       case LanguageAction::Kind::kCaption:
         target.window->setWindowTitle(value);
@@ -98,10 +96,29 @@ void ApplyLanguagePlan(const LanguageWindow& target,
   }
 }
 
+std::function<void(int, const QString&)> TableColumns(QTableWidget* table) {
+  return [table](int column, const QString& caption) {
+    if (column < 0 || column >= table->columnCount()) return;
+    if (table->horizontalHeaderItem(column) == nullptr) {
+      table->setHorizontalHeaderItem(column, new QTableWidgetItem);
+    }
+    table->horizontalHeaderItem(column)->setText(caption);
+  };
+}
+
 void ApplyLanguageLines(const LanguageWindow& target,
                         const LanguageLines& lines,
                         const WindowLanguageKeys& keys) {
   ApplyLanguagePlan(target, PlanLanguage(lines, keys));
+}
+
+void ApplyDialogLanguage(const LanguageWindow& target,
+                         const LanguageSource& source,
+                         const WindowLanguageKeys& keys) {
+  if (!source) return;
+  if (const std::optional<LanguageLines> lines = source()) {
+    ApplyLanguageLines(target, *lines, keys);
+  }
 }
 
 }  // namespace rivolet

@@ -18,6 +18,7 @@
 #include "platform/guard.h"
 #include "platform/text_bridge.h"
 #include "platform/widgets.h"
+#include "settings/language_file.h"
 #include "settings/options.h"
 
 namespace rivolet {
@@ -78,15 +79,12 @@ void TOptionsForm::FormCreate() {
   if (load.noUpdateClicked) noUpdateClick();
 }
 
-bool TOptionsForm::ApplyLanguage() {
-  // The chosen language file is applied here, once the program has language
-  // files; a file that cannot be read will end the showing here with the
-  // error box.
-  return true;
+void TOptionsForm::ApplyLanguage() {
+  ApplyDialogLanguage({this}, language, OptionsFormLanguageKeys());
 }
 
 void TOptionsForm::FormShow() {
-  if (!ApplyLanguage()) return;
+  ApplyLanguage();
   // Nothing is read again: the controls hold the settings as left.
 }
 

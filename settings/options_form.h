@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+#include "platform/language_apply.h"
 #include "settings/ini_file.h"
 
 class QCheckBox;
@@ -64,6 +65,9 @@ class TOptionsForm : public QDialog {
   std::string NotificationTimeText() const;
   bool RememberPosition() const;
 
+  // Where each showing finds the chosen language (set by the application).
+  LanguageSource language;
+
   // Runs the file dialog and returns its result. Tests replace it so that
   // no test blocks in the dialog's own event loop.
   std::function<int(QFileDialog&)> file_dialog_runner;
@@ -92,8 +96,9 @@ class TOptionsForm : public QDialog {
   void CreateUpdatingPage();
   void CreateOpenDialog();
 
-  // The language step of every showing; false ends the showing there.
-  bool ApplyLanguage();
+  // The language step of every showing; an unreadable file ends the
+  // showing there.
+  void ApplyLanguage();
   // The controls that follow the update switch.
   void EnableUpdateControls(bool enabled);
 

@@ -9,7 +9,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QTreeWidget>
+#include <QTableWidget>
 #include <map>
 
 #include "platform/text_bridge.h"
@@ -34,8 +34,9 @@ TEST(ApplyLanguage, EveryKindOfComponentTakesItsTextByNameInAnyCase) {
   auto* page = static_cast<QWidget*>(named(new QWidget, "Catalogues"));
   tabs->addTab(page, "Feed");
   auto* list =
-      static_cast<QTreeWidget*>(named(new QTreeWidget(&window), "katalog"));
+      static_cast<QTableWidget*>(named(new QTableWidget(&window), "katalog"));
   list->setColumnCount(4);
+  list->setHorizontalHeaderLabels({"a", "b", "c", "d"});
   std::map<std::string, std::string> messages;
 
   const LanguageLines lines = ParseLanguageFile(
@@ -56,7 +57,7 @@ TEST(ApplyLanguage, EveryKindOfComponentTakesItsTextByNameInAnyCase) {
   keys.message_keys = {"UPS"};
   keys.column_list = "katalog";
   keys.column_count = 4;
-  ApplyLanguageLines({&window, list,
+  ApplyLanguageLines({&window, TableColumns(list),
                       [&](std::string_view key, std::string text) {
                         messages[std::string(key)] = text;
                       }},
@@ -71,8 +72,8 @@ TEST(ApplyLanguage, EveryKindOfComponentTakesItsTextByNameInAnyCase) {
   EXPECT_FALSE(separator->isSeparator());
   EXPECT_EQ(separator->text(), "Pozycja");
   EXPECT_EQ(FromQt(tabs->tabText(0)), "Kana\xB3");
-  EXPECT_EQ(list->headerItem()->text(0), "Nazwa");
-  EXPECT_EQ(list->headerItem()->text(2), "");  // no key: empty caption
+  EXPECT_EQ(list->horizontalHeaderItem(0)->text(), "Nazwa");
+  EXPECT_EQ(list->horizontalHeaderItem(2)->text(), "");  // no key: empty
   EXPECT_EQ(messages,
             (std::map<std::string, std::string>{{"UPS", "Ju\xBF jest"}}));
 }
