@@ -241,8 +241,8 @@ void TMainForm::FillItemView() {
   const ItemRecord& item = session.CurrentItem();
   item_title->setFixedWidth(kTitleWidth);
   item_desc->setFixedWidth(kTitleWidth);
-  item_title->setText(ToQt(item.title));
-  item_desc->setText(ToQt(item.description));
+  item_title->setText(ToQt(DisplayText(item.title)));
+  item_desc->setText(ToQt(DisplayText(item.description)));
   const int title_height = WrappedHeight(item_title);
   const int desc_height = WrappedHeight(item_desc);
   item_title->setFixedHeight(title_height);

@@ -18,8 +18,13 @@ inline constexpr char kMainCaption[] = "Rivolet";
 // What one row of the item list shows of a title: its first line.
 std::string_view ItemRowText(std::string_view title);
 
-// The item view's tab caption: the title, or its first 43 characters and
-// "..." when it is longer.
+// What the item view shows of a title or description: the text, or its
+// first 64 KiB and "..." when it is longer, since laying out a label of
+// megabytes would freeze the window. The item keeps the whole text.
+std::string DisplayText(std::string_view text);
+
+// The item view's tab caption: the title as shown (DisplayText), or its
+// first 43 characters and "..." when it is longer.
 std::string ItemTabCaption(std::string_view title);
 
 // The channel title inside a window title "Rivolet - <title>": the caption

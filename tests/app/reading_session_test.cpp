@@ -17,6 +17,20 @@ TEST(ReadingSessionTest, RowShowsTheFirstLineAndItemManTheChannel) {
   EXPECT_EQ(ChannelFromWindowTitle("Rivolet - "), "");
 }
 
+TEST(ReadingSessionTest, HugeTextsShowTheirFirst64KiB) {
+  const std::string full(65536, 'a');
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"short", "short"},
+      {full, full},
+      {full + "b", full + "..."},
+      // A line break is not cut in two.
+      {full.substr(1) + "\r\nb", full.substr(1) + "..."},
+  };
+  for (const auto& [text, shown] : cases) {
+    EXPECT_EQ(DisplayText(text), shown) << text.size();
+  }
+}
+
 TEST(ReadingSessionTest, MarksFollowTheRowsOfTheLastRead) {
   ReadingSession session;
   EXPECT_EQ(session.window_title(), "Rivolet");
