@@ -14,7 +14,8 @@ constexpr std::size_t kWindowTitlePrefix = 10;  // "Rivolet - "
 }  // namespace
 
 std::string_view ItemRowText(std::string_view title) {
-  return title.substr(0, title.find_first_of("\r\n"));
+  const std::string_view head = title.substr(0, kDisplayLimit);
+  return head.substr(0, head.find_first_of("\r\n"));
 }
 
 std::string DisplayText(std::string_view text) {

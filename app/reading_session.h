@@ -15,7 +15,8 @@ namespace rivolet {
 // The main window's caption before any feed was read.
 inline constexpr char kMainCaption[] = "Rivolet";
 
-// What one row of the item list shows of a title: its first line.
+// What one row of the item list shows of a title: its first line, within
+// the first 64 KiB (the list cuts it to the column's width anyway).
 std::string_view ItemRowText(std::string_view title);
 
 // What the item view shows of a title or description: the text, or its

@@ -171,6 +171,7 @@ TEST_F(FeedMenuTest, AHugeItemShowsItsFirst64KiBAndKeepsTheRest) {
   TMainForm& f = Main();
   OpenRow(f, 0);
   const ItemRecord& item = f.session.CurrentItem();
+  EXPECT_EQ(f.main_channels->topLevelItem(0)->text(1).size(), 65536);
   EXPECT_GT(item.description.size(), 65536u);
   // Compared whole, but only sizes are printed when they differ.
   const std::string title = f.item_title->text().toStdString();

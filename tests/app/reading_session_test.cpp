@@ -12,6 +12,7 @@ TEST(ReadingSessionTest, RowShowsTheFirstLineAndItemManTheChannel) {
   EXPECT_EQ(ItemRowText("One\nTwo"), "One");
   EXPECT_EQ(ItemRowText("\nTwo"), "");
   EXPECT_EQ(ItemRowText("Only"), "Only");
+  EXPECT_EQ(ItemRowText(std::string(70000, 'a')).size(), 65536u);
   EXPECT_EQ(ChannelFromWindowTitle("Rivolet - News"), "News");
   EXPECT_EQ(ChannelFromWindowTitle("Rivolet"), "");
   EXPECT_EQ(ChannelFromWindowTitle("Rivolet - "), "");
