@@ -266,11 +266,11 @@ void TMainForm::AboutFeedClick() { app_.ShowInformationForm(); }
 void TMainForm::tarvelsiteClick() { CurrentDesktop().OpenUrl(kMakerSiteUrl); }
 
 void TMainForm::Help3Click() {
-  CurrentDesktop().OpenUrl((app_.exe_folder() / "pomoc.html").string());
+  CurrentDesktop().OpenLocalFile(app_.exe_folder() / "pomoc.html");
 }
 
 void TMainForm::HelpEN1Click() {
-  CurrentDesktop().OpenUrl((app_.exe_folder() / "help.html").string());
+  CurrentDesktop().OpenLocalFile(app_.exe_folder() / "help.html");
 }
 
 }  // namespace rivolet
