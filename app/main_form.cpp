@@ -359,8 +359,9 @@ void TMainForm::ZakladkiChange(int index) {
 
 void TMainForm::FillItemView() {
   const ItemRecord& item = session.CurrentItem();
-  const int title_height = SetWrappedText(item_title, item.title);
-  const int desc_height = SetWrappedText(item_desc, item.description);
+  const int title_height = SetWrappedText(item_title, DisplayText(item.title));
+  const int desc_height =
+      SetWrappedText(item_desc, DisplayText(item.description));
   item_desc->move(item_desc->x(), title_height + 5);
   item_date->setText(ToQt(Trim(item.date)));
   item_date->adjustSize();
@@ -392,11 +393,11 @@ void TMainForm::ManagementButtonClick() { app_.ShowManagementForm(); }
 void TMainForm::tarvelsiteClick() { CurrentDesktop().OpenUrl(kMakerSiteUrl); }
 
 void TMainForm::Help3Click() {
-  CurrentDesktop().OpenUrl((app_.exe_folder() / "pomoc.html").string());
+  CurrentDesktop().OpenLocalFile(app_.exe_folder() / "pomoc.html");
 }
 
 void TMainForm::HelpEN1Click() {
-  CurrentDesktop().OpenUrl((app_.exe_folder() / "help.html").string());
+  CurrentDesktop().OpenLocalFile(app_.exe_folder() / "help.html");
 }
 
 void TMainForm::N2Click() { app_.ShowOptionsForm(); }

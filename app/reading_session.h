@@ -15,11 +15,17 @@ namespace rivolet {
 // The main window's caption before any feed was read.
 inline constexpr char kMainCaption[] = "Rivolet";
 
-// What one row of the item list shows of a title: its first line.
+// What one row of the item list shows of a title: its first line, within
+// the first 64 KiB (the list cuts it to the column's width anyway).
 std::string_view ItemRowText(std::string_view title);
 
-// The item view's tab caption: the title, or its first 43 characters and
-// "..." when it is longer.
+// What the item view shows of a title or description: the text, or its
+// first 64 KiB and "..." when it is longer, since laying out a label of
+// megabytes would freeze the window. The item keeps the whole text.
+std::string DisplayText(std::string_view text);
+
+// The item view's tab caption: the title as shown (DisplayText), or its
+// first 43 characters and "..." when it is longer.
 std::string ItemTabCaption(std::string_view title);
 
 // The channel title inside a window title "Rivolet - <title>": the caption

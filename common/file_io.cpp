@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <random>
+#include <string>
 
 #include "common/error.h"
 
@@ -43,12 +45,39 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
+// Creates a new file beside `target` ("<name>.<6 letters>.tmp"). Exclusive
+// creation refuses any name already taken, a planted link included, so what
+// gets written can only be a new regular file of ours.
+int CreateTemporary(const std::filesystem::path& target,
+                    std::filesystem::path& temp) {
+  static constexpr char kLetters[] =
+      "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  thread_local std::mt19937_64 random(std::random_device{}());
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string suffix = ".";
+    for (int i = 0; i < 6; ++i) suffix += kLetters[random() % 62];
+    temp = target;
+    temp += suffix + ".tmp";
+    int fd = ::open(temp.c_str(),
+                    O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
 }  // namespace
 
 std::string ReadWholeFile(const std::filesystem::path& path,
                           std::size_t max_size) {
-  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  // Only a regular file is ever opened: opening a pipe or a device could
+  // wait forever for a writer or set the device going. The kind is checked
+  // again on what was opened, in case the name changed hands in between,
+  // and the opening itself never waits.
   struct stat info {};
+  if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    throw Error("Cannot open file " + path.string());
+  }
+  Fd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
   if (fd.get() < 0 || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
     throw Error("Cannot open file " + path.string());
   }
@@ -73,22 +102,42 @@ std::string ReadWholeFile(const std::filesystem::path& path,
   return bytes;
 }
 
+std::filesystem::path FollowLinks(const std::filesystem::path& path) {
+  // As many links as the system itself follows before calling it a loop.
+  constexpr int kMaxLinks = 40;
+  std::filesystem::path current = path;
+  for (int links = 0; links <= kMaxLinks; ++links) {
+    struct stat info {};
+    if (::lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+      return current;
+    }
+    std::error_code ec;
+    std::filesystem::path target = std::filesystem::read_symlink(current, ec);
+    if (ec) return {};
+    current = target.is_absolute() ? target : current.parent_path() / target;
+  }
+  return {};
+}
+
 void WriteFileAtomically(const std::filesystem::path& path,
                          std::string_view bytes) {
-  std::filesystem::path temp = path;
-  temp += ".tmp";
   const Error failure("Cannot create file " + path.string());
-  Fd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+  // A list kept elsewhere through a link stays there, and the link stays.
+  const std::filesystem::path target = FollowLinks(path);
+  if (target.empty()) throw failure;
+  std::filesystem::path temp;
+  Fd fd(CreateTemporary(target, temp));
   if (fd.get() < 0) throw failure;
   bool ok = WriteAll(fd.get(), bytes) && ::fsync(fd.get()) == 0;
   ok = (::close(fd.release()) == 0) && ok;
-  if (!ok || ::rename(temp.c_str(), path.c_str()) != 0) {
+  if (!ok || ::rename(temp.c_str(), target.c_str()) != 0) {
     ::unlink(temp.c_str());
     throw failure;
   }
   // Make the rename itself durable.
-  Fd dir(::open(path.parent_path().empty() ? "." : path.parent_path().c_str(),
-                O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  Fd dir(
+      ::open(target.parent_path().empty() ? "." : target.parent_path().c_str(),
+             O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (dir.get() >= 0) ::fsync(dir.get());
 }
 

@@ -1,6 +1,13 @@
 // Loading and saving the feed list file.
 #include "feeds/feed_store.h"
 
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
 #include <system_error>
 
 #include "common/error.h"
@@ -8,13 +15,22 @@
 
 namespace rivolet {
 
-FeedStore::FeedStore(std::filesystem::path file) : file_(std::move(file)) {}
+namespace {
 
-std::filesystem::path FeedStore::BackupFile() const {
-  std::filesystem::path backup = file_;
+// Beyond this many backups something is badly wrong; the save stops.
+constexpr int kMaxBackups = 10000;
+
+std::filesystem::path BackupName(const std::filesystem::path& file,
+                                 int number) {
+  std::filesystem::path backup = file;
+  if (number > 0) backup += "." + std::to_string(number);
   backup += ".bak";
   return backup;
 }
+
+}  // namespace
+
+FeedStore::FeedStore(std::filesystem::path file) : file_(std::move(file)) {}
 
 bool FeedStore::LoadStored(FeedList& list, FeedListControl& control,
                            const NameTaken& name_taken,
@@ -47,12 +63,30 @@ void FeedStore::LoadFrom(const std::filesystem::path& path, FeedList& list,
 
 void FeedStore::Save(const FeedList& list, const FeedListControl& control) {
   const std::string bytes = WriteFeedFile(list, control);
-  std::error_code ec;
-  if (backup_pending_ && std::filesystem::exists(file_, ec)) {
-    WriteFileAtomically(BackupFile(), ReadWholeFile(file_));
-  }
+  if (backup_pending_) KeepBackup();
   backup_pending_ = false;
   WriteFileAtomically(file_, bytes);
+}
+
+// The stored file may be of any size, so it is never copied: the backup is a
+// second name for it (the save then replaces only the first), or where the
+// file system has no such names, the file itself moved. Neither can replace
+// an existing backup.
+void FeedStore::KeepBackup() {
+  const std::filesystem::path stored = FollowLinks(file_);
+  struct stat info {};
+  if (stored.empty() || ::lstat(stored.c_str(), &info) != 0) return;
+  for (int number = 0; number < kMaxBackups; ++number) {
+    const std::filesystem::path backup = BackupName(stored, number);
+    if (::link(stored.c_str(), backup.c_str()) == 0) return;
+    if (errno == EEXIST) continue;
+    if (::renameat2(AT_FDCWD, stored.c_str(), AT_FDCWD, backup.c_str(),
+                    RENAME_NOREPLACE) == 0) {
+      return;
+    }
+    if (errno != EEXIST) throw Error("Cannot create file " + backup.string());
+  }
+  throw Error("Cannot create file " + BackupName(stored, kMaxBackups).string());
 }
 
 }  // namespace rivolet

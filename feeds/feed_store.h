@@ -21,7 +21,6 @@ class FeedStore {
   explicit FeedStore(std::filesystem::path file);
 
   const std::filesystem::path& file() const { return file_; }
-  std::filesystem::path BackupFile() const;
 
   // Loads the stored file when it exists. Errors are not reported: the list
   // keeps whatever the load had reached. Returns false when the load failed.
@@ -36,14 +35,18 @@ class FeedStore {
                 const NameTaken& component_exists);
 
   // Writes the list. Before the first save after a failed load, the stored
-  // file is kept as feeds.che.bak, since the list in memory may be missing
-  // what the file held. Fails with "Cannot create file <path>"; the stored
-  // file is then unchanged.
+  // file is kept, since the list in memory may be missing what the file
+  // held: under the first free name of feeds.che.bak, feeds.che.1.bak,
+  // feeds.che.2.bak, ... beside it (beside the file a link named feeds.che
+  // leads to), never over an older backup. Fails with "Cannot create file
+  // <path>"; the stored file is then unchanged.
   void Save(const FeedList& list, const FeedListControl& control);
 
   bool backup_pending() const { return backup_pending_; }
 
  private:
+  void KeepBackup();
+
   std::filesystem::path file_;
   bool backup_pending_ = false;
 };

@@ -130,8 +130,20 @@ std::optional<CookieJar::Clock::time_point> CookieJar::ParseCookieDate(
       std::chrono::year(year), std::chrono::month(static_cast<unsigned>(month)),
       std::chrono::day(static_cast<unsigned>(day))};
   if (!date.ok()) return std::nullopt;
-  return std::chrono::sys_days(date) + std::chrono::hours(hour) +
-         std::chrono::minutes(minute) + std::chrono::seconds(second);
+  // The clock counts nanoseconds and spans only 1677 to 2262; sites send
+  // dates as far as 9999 to mean "never", so later dates stay the latest
+  // time the clock has and earlier ones the earliest.
+  using std::chrono::seconds;
+  const std::chrono::sys_seconds when =
+      std::chrono::sys_days(date) + std::chrono::hours(hour) +
+      std::chrono::minutes(minute) + seconds(second);
+  constexpr auto kLatest =
+      std::chrono::floor<seconds>(Clock::time_point::max());
+  constexpr auto kEarliest =
+      std::chrono::ceil<seconds>(Clock::time_point::min());
+  if (when >= kLatest) return Clock::time_point::max();
+  if (when <= kEarliest) return Clock::time_point::min();
+  return Clock::time_point(when);
 }
 
 void CookieJar::Store(std::string_view host, std::string_view header_value,

@@ -2,9 +2,6 @@
 // HTTP/1.1 client.
 #include "net/http_message.h"
 
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstring>
 #include <limits>
@@ -51,28 +48,6 @@ bool ParseDecimal(std::string_view s, std::uint64_t& value) {
     value = value * 10 + static_cast<std::uint64_t>(c - '0');
   }
   return true;
-}
-
-// Room for a body of known size. Memory for a large one is populated in one
-// call: touching fresh pages one fault at a time costs more than receiving
-// the bytes (twice as long on a virtual machine).
-void ReserveBody(std::string& body, std::size_t size) {
-  body.reserve(size);
-#if defined(__linux__) && defined(MADV_POPULATE_WRITE)
-  constexpr std::size_t kLarge = 1024 * 1024;
-  if (size >= kLarge) {
-    const std::uintptr_t page =
-        static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
-    auto start = reinterpret_cast<std::uintptr_t>(body.data());
-    std::uintptr_t first = (start + page - 1) & ~(page - 1);
-    std::uintptr_t last = (start + size) & ~(page - 1);
-    // Only a hint: on failure the pages are faulted in as they are written.
-    if (last > first) {
-      madvise(reinterpret_cast<void*>(first), last - first,
-              MADV_POPULATE_WRITE);
-    }
-  }
-#endif
 }
 
 }  // namespace
@@ -344,7 +319,7 @@ void HttpResponseParser::EndOfHead() {
     if (length == 0) {
       state_ = State::kDone;
     } else {
-      if (!refused_) ReserveBody(body_, static_cast<std::size_t>(length));
+      if (!refused_) body_.Expect(static_cast<std::size_t>(length));
       remaining_ = length;
       state_ = State::kBodyLength;
     }
@@ -381,7 +356,7 @@ void HttpResponseParser::TakeBodyBytes(const char* p, std::size_t n) {
     throw HttpProtocolError(Kind::kTooLarge, "body too large");
   }
   body_size_ += n;
-  if (!refused_) body_.append(p, n);
+  if (!refused_) body_.Append(std::string_view(p, n));
 }
 
 std::span<char> HttpResponseParser::BodyWindow(std::size_t max) {
@@ -392,14 +367,12 @@ std::span<char> HttpResponseParser::BodyWindow(std::size_t max) {
     return {};
   }
   if (refused_ || room == 0) return {};
-  std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(room, max));
-  window_start_ = body_.size();
-  body_.resize(window_start_ + n);
-  return {body_.data() + window_start_, n};
+  return body_.Room(
+      static_cast<std::size_t>(std::min<std::uint64_t>(room, max)));
 }
 
 void HttpResponseParser::BodyWindowFilled(std::size_t used) {
-  body_.resize(window_start_ + used);
+  body_.Commit(used);
   body_size_ += used;
   if (state_ != State::kBodyUntilClose) {
     remaining_ -= used;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "common/error.h"
+#include "net/body_buffer.h"
 
 namespace rivolet {
 
@@ -90,8 +91,8 @@ class HttpResponseParser {
   const std::vector<HttpHeader>& headers() const { return headers_; }
   bool refused() const { return refused_; }
 
-  const std::string& body() const { return body_; }
-  std::string TakeBody() { return std::move(body_); }
+  std::string_view body() const { return body_.view(); }
+  std::string TakeBody() { return body_.Take(); }
 
  private:
   enum class State {
@@ -128,8 +129,7 @@ class HttpResponseParser {
 
   std::uint64_t remaining_ = 0;  // of the Content-Length body or the chunk
   std::uint64_t body_size_ = 0;  // counted also while dropping
-  std::string body_;
-  std::size_t window_start_ = 0;  // where the open BodyWindow begins
+  BodyBuffer body_;
 };
 
 }  // namespace rivolet

@@ -32,9 +32,14 @@ class Desktop {
                                     const std::string& caption,
                                     QWidget* owner) = 0;
 
-  // Hands a web address or a local file to the desktop's default handler.
-  // Returns false when nothing could be opened; callers ignore it.
+  // Hands a web address (http or https) to the desktop's browser. It is
+  // never looked up on disk, whatever folders exist; anything else is
+  // refused. Returns false when nothing could be opened; callers ignore it.
   virtual bool OpenUrl(const std::string& target) = 0;
+
+  // Hands one of the program's own files (a help page) to the desktop's
+  // default handler. Returns false when nothing could be opened.
+  virtual bool OpenLocalFile(const std::filesystem::path& file) = 0;
 
   // Declares the ".che" file type and the "Open in Rivolet" action for the
   // given executable. Fails with an Error whose text the user sees.

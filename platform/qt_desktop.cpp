@@ -3,6 +3,7 @@
 #include "platform/qt_desktop.h"
 
 #include <QDesktopServices>
+#include <QFile>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QScreen>
@@ -12,6 +13,7 @@
 
 #include "common/error.h"
 #include "common/file_io.h"
+#include "common/links.h"
 #include "platform/guard.h"
 #include "platform/text_bridge.h"
 
@@ -111,13 +113,15 @@ MessageAnswer QtDesktop::ShowMessage(MessageKind kind, const std::string& text,
 }
 
 bool QtDesktop::OpenUrl(const std::string& target) {
-  QString text = ToQt(target);
-  std::error_code ec;
-  QUrl url = std::filesystem::exists(std::filesystem::path(target), ec)
-                 ? QUrl::fromLocalFile(text)
-                 : QUrl(text, QUrl::StrictMode);
+  if (!IsWebLink(target)) return false;
+  const QUrl url(ToQt(target), QUrl::StrictMode);
   if (!url.isValid()) return false;
   return QDesktopServices::openUrl(url);
+}
+
+bool QtDesktop::OpenLocalFile(const std::filesystem::path& file) {
+  return QDesktopServices::openUrl(
+      QUrl::fromLocalFile(QFile::decodeName(file.c_str())));
 }
 
 void QtDesktop::RegisterFileType(const std::filesystem::path& executable) {

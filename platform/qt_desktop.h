@@ -19,6 +19,7 @@ class QtDesktop : public Desktop {
                             const std::string& caption,
                             QWidget* owner) override;
   bool OpenUrl(const std::string& target) override;
+  bool OpenLocalFile(const std::filesystem::path& file) override;
   void RegisterFileType(const std::filesystem::path& executable) override;
   void SetStartupEntry(bool enabled,
                        const std::filesystem::path& executable) override;

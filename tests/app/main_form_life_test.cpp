@@ -1,6 +1,7 @@
 // The main window's life: what it loads when made and first shown, and what
 // it saves when it closes.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <QAction>
 #include <QLabel>
@@ -8,6 +9,7 @@
 #include <QMenu>
 #include <QTabWidget>
 #include <QToolButton>
+#include <csignal>
 #include <filesystem>
 
 #include "dialogs/management_form.h"
@@ -49,7 +51,8 @@ TEST(MainFormLife, FirstStartInEmptyFolderSavesAnEmptyListAndIsCentred) {
   EXPECT_EQ(saved, WriteFeedFile(FeedList(), FeedListControl()));
   EXPECT_EQ(saved.find("Items.Data"), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(h.dir / "temp.xml"));
-  EXPECT_FALSE(std::filesystem::exists(h.dir / "feeds.che.tmp"));
+  for (const auto& entry : std::filesystem::directory_iterator(h.dir.path()))
+    EXPECT_NE(entry.path().extension(), ".tmp") << entry.path();
   EXPECT_TRUE(h.desktop.messages.empty());
 }
 
@@ -123,9 +126,16 @@ TEST(MainFormLife, FailedSaveIsReportedAndKeepsTheOldFile) {
   WriteFileBytes(h.dir / "feeds.che", stored);
   h.Start();
   h.app->feed_list.Append("New", "c", "1", "http://new.example/");
-  // A folder where the temporary file must go: not even root can write it.
-  std::filesystem::create_directory(h.dir / "feeds.che.tmp");
+  // A file size limit fails the write: not even root escapes it.
+  std::signal(SIGXFSZ, SIG_IGN);
+  rlimit limit{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
+  const rlimit before = limit;
+  // Room for the settings and the language, not for the feed list.
+  limit.rlim_cur = 128;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
   EXPECT_TRUE(h.Close());
+  setrlimit(RLIMIT_FSIZE, &before);
   EXPECT_EQ(h.ErrorTexts(),
             std::vector<std::string>{"Cannot create file " +
                                      (h.dir / "feeds.che").string() + "."});

@@ -79,13 +79,13 @@ TEST(MainFormPosition, CloseWritesTheBoxAsLeftEvenAfterCancel) {
 TEST(MainFormPosition, AFailedWriteKeepsTheWindowOpenAfterSavingTheFeeds) {
   AppHarness h;
   h.Start();
-  std::filesystem::create_directory(h.dir / "rivolet.ini.tmp");
+  std::filesystem::create_directory(h.dir / "rivolet.ini");
   EXPECT_FALSE(h.Close());
   EXPECT_TRUE(std::filesystem::exists(h.dir / "feeds.che"));
   EXPECT_EQ(h.ErrorTexts(),
             std::vector<std::string>{"Unable to write to " +
                                      (h.dir / "rivolet.ini").string() + "."});
-  std::filesystem::remove(h.dir / "rivolet.ini.tmp");
+  std::filesystem::remove(h.dir / "rivolet.ini");
   EXPECT_TRUE(h.Close());
   EXPECT_TRUE(std::filesystem::exists(h.dir / "rivolet.ini"));
 }

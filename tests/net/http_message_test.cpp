@@ -395,5 +395,24 @@ TEST(CookieJarTest, ParsesCookieDatesLeniently) {
   }
 }
 
+TEST(CookieJarTest, DatesBeyondTheClockClampInsteadOfWrapping) {
+  struct Case {
+    const char* expires;
+    const char* sent;
+  };
+  const Case cases[] = {
+      {"Fri, 31 Dec 9999 23:59:59 GMT", "a=1"},
+      {"Sat, 12 Apr 2262 00:00:00 GMT", "a=1"},
+      {"Mon, 01 Jan 1601 00:00:00 GMT", ""},
+      {"Wed, 01 Jan 1677 00:00:00 GMT", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.expires);
+    CookieJar jar;
+    jar.Store("h", std::string("a=1; Expires=") + c.expires, false, kNow);
+    EXPECT_EQ(jar.HeaderFor("h", false, kNow), c.sent);
+  }
+}
+
 }  // namespace
 }  // namespace rivolet

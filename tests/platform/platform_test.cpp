@@ -2,7 +2,12 @@
 // files that stand for the file-type and start-up registrations.
 #include <gtest/gtest.h>
 
+#include <QDesktopServices>
+#include <QObject>
+#include <QUrl>
 #include <filesystem>
+#include <initializer_list>
+#include <vector>
 
 #include "common/error.h"
 #include "platform/guard.h"
@@ -111,5 +116,47 @@ TEST(QtDesktopRegistration, StartupEntryNeedsAnAbsoluteConfigFolder) {
   EXPECT_FALSE(std::filesystem::exists(dir / "relative-config"));
 }
 
+// Takes what the desktop would have opened, scheme by scheme.
+class OpenedUrls : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit OpenedUrls(std::initializer_list<const char*> schemes)
+      : schemes_(schemes) {
+    for (const char* scheme : schemes_)
+      QDesktopServices::setUrlHandler(scheme, this, "Open");
+  }
+  ~OpenedUrls() override {
+    for (const char* scheme : schemes_)
+      QDesktopServices::unsetUrlHandler(scheme);
+  }
+  std::vector<std::string> urls;
+
+ public slots:
+  void Open(const QUrl& url) { urls.push_back(url.toString().toStdString()); }
+
+ private:
+  std::vector<const char*> schemes_;
+};
+
+TEST(QtDesktopOpening, AWebLinkIsNeverLookedUpOnDisk) {
+  TempDir dir;
+  std::filesystem::create_directories(dir / "http:/x");
+  testing::WriteFileBytes(dir / "http:/x/evil.desktop", "[Desktop Entry]");
+  const std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path(dir.path());
+  OpenedUrls opened({"http", "file"});
+  QtDesktop desktop(dir / "data", dir / "config");
+  desktop.OpenUrl("http://x/evil.desktop");
+  desktop.OpenUrl("file:///etc/passwd");  // refused
+  desktop.OpenLocalFile(dir / "help.html");
+  std::filesystem::current_path(before);
+  EXPECT_EQ(opened.urls, (std::vector<std::string>{
+                             "http://x/evil.desktop",
+                             "file://" + (dir / "help.html").string()}));
+}
+
 }  // namespace
 }  // namespace rivolet
+
+#include "platform_test.moc"

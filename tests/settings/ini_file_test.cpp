@@ -3,8 +3,10 @@
 #include "settings/ini_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <csignal>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -138,10 +140,15 @@ TEST(IniFileTest, AFailedWriteLeavesTheFileAsItWas) {
          std::filesystem::create_directory(ini);
        },
        7},
-      {"the temporary file cannot be made",
+      {"the disk takes no more bytes",
        [](const std::filesystem::path& ini) {
          WriteFileBytes(ini, "[general]\nleft=1\n");
-         std::filesystem::create_directory(ini.string() + ".tmp");
+         // A file size limit fails the write: not even root escapes it.
+         std::signal(SIGXFSZ, SIG_IGN);
+         rlimit limit{};
+         getrlimit(RLIMIT_FSIZE, &limit);
+         limit.rlim_cur = 4;
+         setrlimit(RLIMIT_FSIZE, &limit);
        },
        1},
       {"the file is a pipe that would block a read",
@@ -156,6 +163,8 @@ TEST(IniFileTest, AFailedWriteLeavesTheFileAsItWas) {
        },
        7},
   };
+  rlimit no_limit{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &no_limit), 0);
   for (const Case& c : cases) {
     TempDir dir;
     IniFile ini(dir / "rivolet.ini");
@@ -170,6 +179,7 @@ TEST(IniFileTest, AFailedWriteLeavesTheFileAsItWas) {
                 "Unable to write to " + ini.path().string())
           << c.name;
     }
+    setrlimit(RLIMIT_FSIZE, &no_limit);
     if (is_file) {
       EXPECT_EQ(ReadFileBytes(ini.path()), old) << c.name;
     }

@@ -22,6 +22,11 @@ bool RecordingDesktop::OpenUrl(const std::string& target) {
   return true;
 }
 
+bool RecordingDesktop::OpenLocalFile(const std::filesystem::path& file) {
+  opened.push_back(file.string());
+  return true;
+}
+
 void RecordingDesktop::RegisterFileType(
     const std::filesystem::path& executable) {
   if (!registration_error.empty()) throw Error(registration_error);

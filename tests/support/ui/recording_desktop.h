@@ -24,6 +24,8 @@ class RecordingDesktop : public Desktop {
                             const std::string& caption,
                             QWidget* owner) override;
   bool OpenUrl(const std::string& target) override;
+  // Recorded in `opened` too, as the file's path.
+  bool OpenLocalFile(const std::filesystem::path& file) override;
   void RegisterFileType(const std::filesystem::path& executable) override;
   void SetStartupEntry(bool enabled,
                        const std::filesystem::path& executable) override;

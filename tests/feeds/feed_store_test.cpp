@@ -1,0 +1,64 @@
+// The store's promise: a feed list file that could not be read is kept,
+// never overwritten, whatever its size.
+#include "feeds/feed_store.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "tests/support/temp_dir.h"
+
+namespace rivolet {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ReadFileBytes;
+using testing::TempDir;
+using testing::WriteFileBytes;
+
+// Starts the program once over whatever feeds.che holds and saves at close.
+void StartAndSave(const fs::path& file) {
+  FeedStore store(file);
+  FeedList list;
+  FeedListControl control;
+  store.LoadStored(list, control, {}, {});
+  store.Save(list, control);
+}
+
+TEST(FeedStoreTest, EachDamagedListGetsABackupOfItsOwn) {
+  TempDir dir;
+  const fs::path file = dir / "feeds.che";
+  for (const char* damaged : {"first", "second", "third"}) {
+    WriteFileBytes(file, damaged);
+    StartAndSave(file);
+  }
+  EXPECT_EQ(ReadFileBytes(dir / "feeds.che.bak"), "first");
+  EXPECT_EQ(ReadFileBytes(dir / "feeds.che.1.bak"), "second");
+  EXPECT_EQ(ReadFileBytes(dir / "feeds.che.2.bak"), "third");
+  // A backup the user removed frees its name for the next one.
+  fs::remove(dir / "feeds.che.bak");
+  WriteFileBytes(file, "fourth");
+  StartAndSave(file);
+  EXPECT_EQ(ReadFileBytes(dir / "feeds.che.bak"), "fourth");
+  EXPECT_EQ(ReadFileBytes(file), WriteFeedFile(FeedList(), FeedListControl()));
+}
+
+TEST(FeedStoreTest, AListTooLargeToReadIsKeptWhole) {
+  TempDir dir;
+  const fs::path file = dir / "feeds.che";
+  constexpr std::uintmax_t kSize = 257u * 1024 * 1024;
+  WriteFileBytes(file, "x");
+  fs::resize_file(file, kSize);  // sparse: costs no disk
+  struct stat before {};
+  ASSERT_EQ(::stat(file.c_str(), &before), 0);
+  StartAndSave(file);
+  struct stat after {};
+  ASSERT_EQ(::stat((dir / "feeds.che.bak").c_str(), &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino);  // kept, not copied
+  EXPECT_EQ(fs::file_size(dir / "feeds.che.bak"), kSize);
+  EXPECT_EQ(ReadFileBytes(file), WriteFeedFile(FeedList(), FeedListControl()));
+}
+
+}  // namespace
+}  // namespace rivolet
