@@ -6,6 +6,7 @@
 #include "app/main_form.h"
 #include "dialogs/information_form.h"
 #include "platform/guard.h"
+#include "reader/feed_reader.h"
 
 namespace rivolet {
 
@@ -23,11 +24,13 @@ RivoletApp::RivoletApp(std::filesystem::path exe_folder,
 RivoletApp::~RivoletApp() {
   // Dialogs first, the main window last, the reverse of their creation.
   information_form_.reset();
+  aktualizacja_form_.reset();
   main_form_.reset();
 }
 
 void RivoletApp::CreateWindows() {
   main_form_ = std::make_unique<TMainForm>(*this);
+  aktualizacja_form_ = std::make_unique<TAktualizacjaForm>(*this, http);
   information_form_ = std::make_unique<TInformationForm>(http_settings_);
 }
 
@@ -53,6 +56,23 @@ void RivoletApp::ShowModal(QDialog& dialog) {
 void RivoletApp::ShowInformationForm() {
   information_form_->feed_url = session.current_feed_url();
   ShowModal(*information_form_);
+}
+
+void RivoletApp::ShowNotifiedFeed(const std::string& url,
+                                  std::string document) {
+  // The feed on show is the one "About feed" describes, not the last one
+  // the tick fetched.
+  session.set_current_feed_url(url);
+  session.TakeFeedRead(ReadFeed(std::move(document)));
+  main_form_->ShowFeedRead();
+  main_form_->ShowItem(0);
+}
+
+void RivoletApp::RestoreProgram() {
+  if (!main_form_->isMinimized()) return;
+  main_form_->showNormal();
+  main_form_->raise();
+  main_form_->activateWindow();
 }
 
 }  // namespace rivolet

@@ -15,6 +15,7 @@
 #include "feeds/feed_store.h"
 #include "feeds/feed_stream.h"
 #include "net/http_client.h"
+#include "update/aktualizacja_form.h"
 
 class QDialog;
 
@@ -23,7 +24,7 @@ namespace rivolet {
 class TMainForm;
 class TInformationForm;
 
-class RivoletApp {
+class RivoletApp : public NotificationHost {
  public:
   // `exe_folder` is where the program keeps its files; `executable` is the
   // program's own file (for the file-type registration); `arguments` are the
@@ -31,7 +32,7 @@ class RivoletApp {
   RivoletApp(std::filesystem::path exe_folder, std::filesystem::path executable,
              std::vector<std::string> arguments,
              HttpClientSettings http_settings = {});
-  ~RivoletApp();
+  ~RivoletApp() override;
   RivoletApp(const RivoletApp&) = delete;
   RivoletApp& operator=(const RivoletApp&) = delete;
 
@@ -40,6 +41,7 @@ class RivoletApp {
   void CreateWindows();
 
   TMainForm& MainForm() { return *main_form_; }
+  TAktualizacjaForm& AktualizacjaForm() { return *aktualizacja_form_; }
   TInformationForm& InformationForm() { return *information_form_; }
 
   // True for the names of the program's windows, which a feed list file may
@@ -53,6 +55,21 @@ class RivoletApp {
 
   // The Feed information dialog, describing the feed fetched last.
   void ShowInformationForm();
+
+  // The Options dialog's "Update?" and "Close notification window after..."
+  // settings, as the scheduler and the notification window read them.
+  bool UpdatingOn() const { return updating_on; }
+  std::string NotificationSecondsText() override {
+    return notification_seconds;
+  }
+  // Until the Options dialog is here, its defaults stand in for its
+  // controls (tests change them).
+  bool updating_on = true;
+  std::string notification_seconds = "5";
+
+  // The notification window's requests.
+  void ShowNotifiedFeed(const std::string& url, std::string document) override;
+  void RestoreProgram() override;
 
   const std::filesystem::path& exe_folder() const { return exe_folder_; }
   const std::filesystem::path& executable() const { return executable_; }
@@ -72,6 +89,7 @@ class RivoletApp {
   std::vector<std::string> arguments_;
   HttpClientSettings http_settings_;
   std::unique_ptr<TMainForm> main_form_;
+  std::unique_ptr<TAktualizacjaForm> aktualizacja_form_;
   std::unique_ptr<TInformationForm> information_form_;
 };
 

@@ -5,11 +5,15 @@
 
 #include <QMainWindow>
 #include <cstddef>
+#include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "app/reading_session.h"
 #include "net/http_client.h"
 #include "reader/feed_reader.h"
+#include "update/scheduler.h"
 
 class QAction;
 class QFrame;
@@ -18,6 +22,7 @@ class QMenu;
 class QPoint;
 class QScrollArea;
 class QTabWidget;
+class QTimer;
 class QToolBar;
 class QToolButton;
 class QTreeWidget;
@@ -27,6 +32,7 @@ namespace rivolet {
 
 class ClickLabel;
 class RivoletApp;
+class TickDownloads;
 
 // The maker's site shown by `tarvelsite`.
 inline constexpr char kMakerSiteName[] = "rivolet.example.org";
@@ -82,6 +88,7 @@ class TMainForm : public QMainWindow {
   ClickLabel* img_inf;
   ClickLabel* about_feed_l;
   ClickLabel* tarvelsite;
+  QTimer* timer;
 
   // The state of reading and the window's client, kept by the application.
   ReadingSession& session;
@@ -116,6 +123,13 @@ class TMainForm : public QMainWindow {
   void Help3Click();
   void HelpEN1Click();
 
+  // Periodic updates: the minute tick starts the due feeds' downloads, and
+  // their rows go to the notification window once all have ended.
+  void timerTimer();
+  void TickDownloadsEnded();
+  bool TickRunning() const { return scheduler_.running(); }
+  std::int32_t UpdateTick() const { return scheduler_.tick(); }
+
  protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
@@ -133,8 +147,15 @@ class TMainForm : public QMainWindow {
   void LayOutCountLabels();
   bool ComponentExists(std::string_view name) const;
 
+  // Clears the running tick away, giving up its downloads at once when they
+  // still run.
+  void EndTick();
+
   RivoletApp& app_;
   bool shown_once_ = false;
+  UpdateScheduler scheduler_;
+  std::vector<DueFeed> tick_due_;  // the running tick's feeds
+  std::unique_ptr<TickDownloads> tick_downloads_;
 };
 
 }  // namespace rivolet

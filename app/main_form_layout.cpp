@@ -10,6 +10,7 @@
 #include <QScrollArea>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -68,6 +69,10 @@ void TMainForm::CreateComponents() {
   tarvelsite = MakeLabel<ClickLabel>(client, "tarvelsite", 4, 414, 11);
   tarvelsite->setText(kMakerSiteName);
   tarvelsite->adjustSize();
+
+  timer = new QTimer(this);
+  timer->setObjectName("timer");
+  timer->setInterval(60000);
 
   layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
