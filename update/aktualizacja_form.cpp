@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QShowEvent>
+#include <QStyle>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -29,6 +30,7 @@ TAktualizacjaForm::TAktualizacjaForm(NotificationHost& host, HttpClient& http)
     : host_(host), http_(http) {
   setObjectName("AktualizacjaForm");
   setWindowTitle(kProgramCaption);
+  setWindowIcon(QIcon(ProgramIcon()));
   setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint |
                  Qt::WindowCloseButtonHint);
   // It reports; it does not take the keyboard from what the user is doing,
@@ -69,12 +71,16 @@ TAktualizacjaForm::TAktualizacjaForm(NotificationHost& host, HttpClient& http)
 TAktualizacjaForm::~TAktualizacjaForm() = default;
 
 void TAktualizacjaForm::FormCreate() {
-  // Once, from the design size: the bottom edge 10 pixels below the bottom
-  // of a full-screen window's client area, which here is the bottom of the
-  // primary screen, and the right edge 20 pixels in from the screen's.
+  // Once, from the design size. A full-screen window's client area ends one
+  // title bar above the bottom of the work area; the window's bottom edge,
+  // its own title bar included, goes 10 pixels below that, so it sits just
+  // above any panel. Its right edge stays 20 pixels in from the screen's.
   const ScreenRect screen = CurrentDesktop().ScreenSize();
+  const ScreenRect work = CurrentDesktop().WorkArea();
+  const int title_bar = style()->pixelMetric(QStyle::PM_TitleBarHeight);
+  const int full_screen_client_height = work.top + work.height - title_bar;
   move(screen.left + screen.width - kWidth - 20,
-       screen.top + screen.height - kHeight + 10);
+       full_screen_client_height - (kHeight + title_bar) + 10);
 }
 
 void TAktualizacjaForm::showEvent(QShowEvent* event) {

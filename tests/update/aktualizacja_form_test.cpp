@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -88,8 +89,11 @@ TEST_F(UpdateTest, TheWindowAsCreated) {
   TAktualizacjaForm& n = Note();
   EXPECT_EQ(n.windowTitle().toStdString(), "Rivolet");
   EXPECT_EQ(n.size(), QSize(337, 189));
-  // Placed from the screen of the recording desktop, 1024 x 768.
-  EXPECT_EQ(n.pos(), QPoint(1024 - 337 - 20, 768 - 189 + 10));
+  // Placed from the recording desktop's screen (1024 x 768, with a panel
+  // taking its bottom 30 pixels), its title bar included.
+  const int title_bar = n.style()->pixelMetric(QStyle::PM_TitleBarHeight);
+  EXPECT_EQ(n.pos(), QPoint(1024 - 337 - 20,
+                            (738 - title_bar) - (189 + title_bar) + 10));
   EXPECT_TRUE(n.windowFlags() & Qt::WindowStaysOnTopHint);
   EXPECT_EQ(n.windowType(), Qt::Tool);
   EXPECT_TRUE(n.akt->isHeaderHidden());
