@@ -12,6 +12,7 @@
 #include "settings/about_form.h"
 #include "settings/options.h"
 #include "settings/options_form.h"
+#include "reader/feed_reader.h"
 
 namespace rivolet {
 
@@ -33,6 +34,7 @@ RivoletApp::~RivoletApp() {
   catalogue_form_.reset();
   options_form_.reset();
   about_form_.reset();
+  aktualizacja_form_.reset();
   management_form_.reset();
   new_form_.reset();
   main_form_.reset();
@@ -42,6 +44,7 @@ void RivoletApp::CreateWindows() {
   main_form_ = std::make_unique<TMainForm>(*this);
   new_form_ = std::make_unique<TNewForm>(feed_list, http_settings_);
   management_form_ = std::make_unique<TManagementForm>(feed_list);
+  aktualizacja_form_ = std::make_unique<TAktualizacjaForm>(*this, http);
   about_form_ = std::make_unique<TAboutForm>();
   options_form_ = std::make_unique<TOptionsForm>(settings_file, executable_,
                                                  main_form_.get());
@@ -92,5 +95,28 @@ void RivoletApp::ShowInformationForm() {
 void RivoletApp::ShowAboutForm() { ShowModal(*about_form_); }
 
 void RivoletApp::ShowCatalogueForm() { ShowModal(*catalogue_form_); }
+
+bool RivoletApp::UpdatingOn() const { return options_form_->UpdatingOn(); }
+
+std::string RivoletApp::NotificationSecondsText() {
+  return options_form_->NotificationTimeText();
+}
+
+void RivoletApp::ShowNotifiedFeed(const std::string& url,
+                                  std::string document) {
+  // The feed on show is the one "About feed" describes, not the last one
+  // the tick fetched.
+  session.set_current_feed_url(url);
+  session.TakeFeedRead(ReadFeed(std::move(document)));
+  main_form_->ShowFeedRead();
+  main_form_->ShowItem(0);
+}
+
+void RivoletApp::RestoreProgram() {
+  if (!main_form_->isMinimized()) return;
+  main_form_->showNormal();
+  main_form_->raise();
+  main_form_->activateWindow();
+}
 
 }  // namespace rivolet

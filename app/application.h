@@ -17,6 +17,7 @@
 #include "net/http_client.h"
 #include "settings/ini_file.h"
 #include "settings/language_file.h"
+#include "update/aktualizacja_form.h"
 
 class QDialog;
 
@@ -30,7 +31,7 @@ class TAboutForm;
 class TCatalogueForm;
 class TInformationForm;
 
-class RivoletApp {
+class RivoletApp : public NotificationHost {
  public:
   // `exe_folder` is where the program keeps its files; `executable` is the
   // program's own file (for the file-type registration); `arguments` are the
@@ -38,7 +39,7 @@ class RivoletApp {
   RivoletApp(std::filesystem::path exe_folder, std::filesystem::path executable,
              std::vector<std::string> arguments,
              HttpClientSettings http_settings = {});
-  ~RivoletApp();
+  ~RivoletApp() override;
   RivoletApp(const RivoletApp&) = delete;
   RivoletApp& operator=(const RivoletApp&) = delete;
 
@@ -52,6 +53,7 @@ class RivoletApp {
   TOptionsForm& OptionsForm() { return *options_form_; }
   TAboutForm& AboutForm() { return *about_form_; }
   TCatalogueForm& CatalogueForm() { return *catalogue_form_; }
+  TAktualizacjaForm& AktualizacjaForm() { return *aktualizacja_form_; }
   TInformationForm& InformationForm() { return *information_form_; }
 
   // True for the names of the program's windows, which a feed list file may
@@ -73,6 +75,15 @@ class RivoletApp {
   void ShowInformationForm();
   void ShowAboutForm();
   void ShowCatalogueForm();
+
+  // The Options dialog's "Update?" and "Close notification window after..."
+  // settings, as the scheduler and the notification window read them.
+  bool UpdatingOn() const;
+  std::string NotificationSecondsText() override;
+
+  // The notification window's requests.
+  void ShowNotifiedFeed(const std::string& url, std::string document) override;
+  void RestoreProgram() override;
 
   const std::filesystem::path& exe_folder() const { return exe_folder_; }
   const std::filesystem::path& executable() const { return executable_; }
@@ -100,6 +111,7 @@ class RivoletApp {
   std::unique_ptr<TOptionsForm> options_form_;
   std::unique_ptr<TAboutForm> about_form_;
   std::unique_ptr<TCatalogueForm> catalogue_form_;
+  std::unique_ptr<TAktualizacjaForm> aktualizacja_form_;
   std::unique_ptr<TInformationForm> information_form_;
 };
 

@@ -12,6 +12,7 @@
 #include "platform/download.h"
 #include "platform/guard.h"
 #include "platform/termination.h"
+#include "update/tick_downloads.h"
 
 int main(int argc, char** argv) {
   QApplication qt_app(argc, argv);
@@ -35,7 +36,10 @@ int main(int argc, char** argv) {
     // A download given up at the close may still be looking up its host on
     // a worker thread; the exit handlers must not run under it. Everything
     // the program keeps was written and flushed by the close sequence.
-    if (rivolet::AbandonedWorkers() > 0) ::_exit(result);
+    if (rivolet::AbandonedWorkers() > 0 ||
+        rivolet::UnfinishedTickWorkers() > 0) {
+      ::_exit(result);
+    }
   } catch (const std::exception& e) {
     rivolet::GeneralErrorBox(e.what());
     return 1;

@@ -11,6 +11,7 @@
 #include <QEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QPointer>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTabBar>
@@ -37,6 +38,7 @@
 #include "settings/options.h"
 #include "settings/options_form.h"
 #include "settings/tray_icon.h"
+#include "update/tick_downloads.h"
 
 namespace rivolet {
 namespace {
@@ -59,6 +61,15 @@ int SetWrappedText(QLabel* label, std::string_view text) {
   const int height = text.empty() ? 0 : label->heightForWidth(kTitleWidth);
   label->setFixedSize(kTitleWidth, height);
   return height;
+}
+
+// Runs `handler` of `form` when no download is being waited for, otherwise as
+// soon as it has ended, so that a tick never changes what the user's
+// download is about to show; nothing when the window is gone by then.
+void WhenNoDownload(TMainForm* form, void (TMainForm::*handler)()) {
+  AfterDownload([form = QPointer<TMainForm>(form), handler] {
+    if (form) Guarded([&] { (form->*handler)(); });
+  });
 }
 
 }  // namespace
@@ -117,6 +128,9 @@ void TMainForm::ConnectHandlers() {
   ConnectGuarded(FeedsManagement1, &QAction::triggered, this,
                  &TMainForm::FeedsManagement1Click);
   ConnectGuarded(Exit2, &QAction::triggered, this, &TMainForm::Exit2Click);
+  ConnectGuarded(timer, &QTimer::timeout, this, [](TMainForm* form) {
+    WhenNoDownload(form, &TMainForm::timerTimer);
+  });
 }
 
 bool TMainForm::ComponentExists(std::string_view name) const {
@@ -150,6 +164,7 @@ void TMainForm::FormCreate() {
   if (const auto lines = StartupLanguage(app_.exe_folder(), app_.language)) {
     ApplyMainLanguage(*lines);
   }
+  timer->start();
 }
 
 void TMainForm::FormShow() {
@@ -210,6 +225,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
   // A program being ended by a signal always closes: nobody is there to
   // answer a failed step.
   if (closing || ShutdownRequested()) {
+    EndTick();
     event->accept();
     // The program ends with this window, not with the last window shown:
     // hidden in the tray, closing a dialog must not end it unsaved. exit(),
@@ -409,5 +425,58 @@ void TMainForm::Catalogue1Click() { app_.ShowCatalogueForm(); }
 void TMainForm::AboutRivolet1Click() { app_.ShowAboutForm(); }
 
 void TMainForm::Restore1Click() { tray->RestoreApplication(); }
+
+// ---- Periodic updates ----
+
+void TMainForm::timerTimer() {
+  const TickPlan plan = scheduler_.BeginTick(app_.UpdatingOn(), app_.feed_list);
+  if (plan.action != TickAction::kRun) return;
+  app_.AktualizacjaForm().akt->clear();
+  if (plan.due.empty()) return;
+  std::vector<std::string> urls;
+  for (const DueFeed& feed : plan.due) urls.push_back(feed.url);
+  tick_due_ = plan.due;
+  try {
+    // The workers only post the news; the rows are added on this thread.
+    tick_downloads_ = std::make_unique<TickDownloads>(
+        std::move(urls), http.settings(), http.cookies(), [this] {
+          QMetaObject::invokeMethod(
+              this,
+              [this] { WhenNoDownload(this, &TMainForm::TickDownloadsEnded); },
+              Qt::QueuedConnection);
+        });
+  } catch (...) {
+    EndTick();
+    throw;
+  }
+}
+
+void TMainForm::TickDownloadsEnded() {
+  if (!tick_downloads_ || !tick_downloads_->Finished()) return;
+  TickOutcome outcome = ApplyReads(tick_due_, tick_downloads_->TakeReads());
+  EndTick();
+  if (outcome.current_feed_url) {
+    session.set_current_feed_url(std::move(*outcome.current_feed_url));
+  }
+  if (outcome.last_read) session.TakeFirstItemRead(*outcome.last_read);
+  TAktualizacjaForm& notification = app_.AktualizacjaForm();
+  notification.AddRows(outcome.rows);
+  if (outcome.show_window) {
+    notification.SwitchTimer1On();
+    notification.show();
+  }
+  if (!outcome.first_error) return;
+  // No tick runs while this box is up, so a dead server cannot stack one box
+  // on another.
+  scheduler_.SetErrorBoxOpen(true);
+  GeneralErrorBox(*outcome.first_error);
+  scheduler_.SetErrorBoxOpen(false);
+}
+
+void TMainForm::EndTick() {
+  tick_downloads_.reset();
+  tick_due_.clear();
+  scheduler_.FinishTick();
+}
 
 }  // namespace rivolet

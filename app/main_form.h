@@ -5,13 +5,17 @@
 
 #include <QMainWindow>
 #include <cstddef>
+#include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "app/reading_session.h"
 #include "common/links.h"
 #include "net/http_client.h"
 #include "reader/feed_reader.h"
 #include "settings/language_file.h"
+#include "update/scheduler.h"
 
 class QAction;
 class QActionGroup;
@@ -21,6 +25,7 @@ class QMenu;
 class QPoint;
 class QScrollArea;
 class QTabWidget;
+class QTimer;
 class QToolBar;
 class QToolButton;
 class QTreeWidget;
@@ -31,6 +36,7 @@ namespace rivolet {
 class ClickLabel;
 class RivoletApp;
 class TTrayIcon;
+class TickDownloads;
 
 class TMainForm : public QMainWindow {
   Q_OBJECT
@@ -91,6 +97,7 @@ class TMainForm : public QMainWindow {
   QAction* FeedsManagement1;
   QAction* N6;
   QAction* Exit2;
+  QTimer* timer;
 
   // The state of reading and the window's client, kept by the application.
   ReadingSession& session;
@@ -146,6 +153,13 @@ class TMainForm : public QMainWindow {
   void LanguageItemClick(QAction* item);
   void ApplyMainLanguage(const LanguageLines& lines);
 
+  // Periodic updates: the minute tick starts the due feeds' downloads, and
+  // their rows go to the notification window once all have ended.
+  void timerTimer();
+  void TickDownloadsEnded();
+  bool TickRunning() const { return scheduler_.running(); }
+  std::int32_t UpdateTick() const { return scheduler_.tick(); }
+
  protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
@@ -166,8 +180,15 @@ class TMainForm : public QMainWindow {
   void LayOutCountLabels();
   bool ComponentExists(std::string_view name) const;
 
+  // Clears the running tick away, giving up its downloads at once when they
+  // still run.
+  void EndTick();
+
   RivoletApp& app_;
   bool shown_once_ = false;
+  UpdateScheduler scheduler_;
+  std::vector<DueFeed> tick_due_;  // the running tick's feeds
+  std::unique_ptr<TickDownloads> tick_downloads_;
 };
 
 }  // namespace rivolet

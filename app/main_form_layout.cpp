@@ -11,6 +11,7 @@
 #include <QScrollArea>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -70,6 +71,10 @@ void TMainForm::CreateComponents() {
   tarvelsite = MakeLabel<ClickLabel>(client, "tarvelsite", 4, 414, 11);
   tarvelsite->setText(kMakerSiteName);
   tarvelsite->adjustSize();
+
+  timer = new QTimer(this);
+  timer->setObjectName("timer");
+  timer->setInterval(60000);
 
   layout()->setSizeConstraint(QLayout::SetFixedSize);
   CreateTray();

@@ -1,5 +1,5 @@
 // The HTTP/1.1 client: one connection per GET, the response read by
-// HttpResponseParser, cookies kept per host.
+// HttpResponseParser, cookies kept per host in a store clients may share.
 #include "net/http_client.h"
 
 #include <fcntl.h>
@@ -46,11 +46,34 @@ void HttpCancel::Cancel() {
   [[maybe_unused]] ssize_t ignored = write(fds_[1], &byte, 1);
 }
 
+void SharedCookieJar::Store(std::string_view host,
+                            std::string_view header_value, bool version2,
+                            CookieJar::Clock::time_point now) {
+  std::lock_guard lock(mutex_);
+  jar_.Store(host, header_value, version2, now);
+}
+
+std::string SharedCookieJar::HeaderFor(std::string_view host, bool secure,
+                                       CookieJar::Clock::time_point now) {
+  std::lock_guard lock(mutex_);
+  return jar_.HeaderFor(host, secure, now);
+}
+
 HttpClient::HttpClient(HttpClientSettings settings)
     : settings_(std::move(settings)) {}
+HttpClient::HttpClient(HttpClientSettings settings,
+                       std::shared_ptr<SharedCookieJar> cookies)
+    : settings_(std::move(settings)), cookies_(std::move(cookies)) {}
 HttpClient::~HttpClient() = default;
 HttpClient::HttpClient(HttpClient&&) noexcept = default;
 HttpClient& HttpClient::operator=(HttpClient&&) noexcept = default;
+
+std::shared_ptr<SharedCookieJar> HttpClient::cookies() {
+  // Made here rather than in the constructor, so that a moved-from client
+  // is still a whole client.
+  if (!cookies_) cookies_ = std::make_shared<SharedCookieJar>();
+  return cookies_;
+}
 
 std::string HttpClient::Get(std::string_view url_text,
                             const HttpCancel* cancel) {
@@ -69,8 +92,9 @@ std::string HttpClient::Get(std::string_view url_text,
     tls_ = std::make_unique<TlsContext>(settings_.extra_ca_file);
   }
 
+  const std::shared_ptr<SharedCookieJar> jar = cookies();
   const std::string request = BuildHttpRequest(
-      url, cookies_.HeaderFor(url.host, url.secure, CookieJar::Clock::now()));
+      url, jar->HeaderFor(url.host, url.secure, CookieJar::Clock::now()));
   HttpConnection connection(url, timeouts, tls_.get());
   connection.SendAll(request);
 
@@ -82,9 +106,9 @@ std::string HttpClient::Get(std::string_view url_text,
     auto now = CookieJar::Clock::now();
     for (const HttpHeader& header : parser.headers()) {
       if (EqualsIgnoreCase(header.name, "Set-Cookie")) {
-        cookies_.Store(url.host, header.value, false, now);
+        jar->Store(url.host, header.value, false, now);
       } else if (EqualsIgnoreCase(header.name, "Set-Cookie2")) {
-        cookies_.Store(url.host, header.value, true, now);
+        jar->Store(url.host, header.value, true, now);
       }
     }
   };

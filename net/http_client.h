@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstddef>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -48,10 +49,28 @@ class HttpCancel {
   int fds_[2] = {-1, -1};
 };
 
+// A cookie store that several clients may share, each on its own thread
+// (the downloads of an update tick use the main window's cookies).
+class SharedCookieJar {
+ public:
+  void Store(std::string_view host, std::string_view header_value,
+             bool version2, CookieJar::Clock::time_point now);
+  std::string HeaderFor(std::string_view host, bool secure,
+                        CookieJar::Clock::time_point now);
+
+ private:
+  std::mutex mutex_;
+  CookieJar jar_;
+};
+
 // Not thread-safe: one client serves one window, one download at a time.
+// Only its cookie store may be shared with other clients.
 class HttpClient {
  public:
   explicit HttpClient(HttpClientSettings settings = {});
+  // A client that keeps its cookies in `cookies`, shared with other clients.
+  HttpClient(HttpClientSettings settings,
+             std::shared_ptr<SharedCookieJar> cookies);
   ~HttpClient();
   HttpClient(HttpClient&&) noexcept;
   HttpClient& operator=(HttpClient&&) noexcept;
@@ -66,11 +85,13 @@ class HttpClient {
   std::string Get(std::string_view url, const HttpCancel* cancel = nullptr);
 
   const HttpClientSettings& settings() const { return settings_; }
+  // The client's cookie store, for clients that are to share it.
+  std::shared_ptr<SharedCookieJar> cookies();
 
  private:
   HttpClientSettings settings_;
-  CookieJar cookies_;
-  std::unique_ptr<TlsContext> tls_;  // made at the first https request
+  std::shared_ptr<SharedCookieJar> cookies_;  // made when first needed
+  std::unique_ptr<TlsContext> tls_;           // made at the first https request
 };
 
 // The program's one way to download: the body of `url` as text.

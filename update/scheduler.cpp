@@ -44,24 +44,45 @@ TickPlan UpdateScheduler::BeginTick(bool updating_on, const FeedList& feeds) {
   return plan;
 }
 
-TickOutcome ApplyDownloads(const std::vector<DueFeed>& due,
-                           std::vector<FeedDownload> downloads) {
+FeedRead ReadDownload(FeedDownload download) {
+  FeedRead read;
+  if (download.ok) {
+    read.item = ReadFirstItem(std::move(download.text));
+  } else {
+    read.error = std::move(download.text);
+  }
+  return read;
+}
+
+TickOutcome ApplyReads(const std::vector<DueFeed>& due,
+                       std::vector<FeedRead> reads) {
   TickOutcome outcome;
-  const std::size_t n = std::min(due.size(), downloads.size());
+  const std::size_t n = std::min(due.size(), reads.size());
   for (std::size_t i = 0; i < n; ++i) {
     outcome.current_feed_url = due[i].url;
-    FeedDownload& download = downloads[i];
-    if (!download.ok) {
-      if (!outcome.first_error) outcome.first_error = std::move(download.text);
+    FeedRead& read = reads[i];
+    if (read.error) {
+      if (!outcome.first_error) outcome.first_error = std::move(read.error);
       continue;
     }
-    FirstItemResult item = ReadFirstItem(std::move(download.text));
-    if (!item.has_row) continue;
-    outcome.rows.push_back({std::move(item.caption), std::move(item.title),
-                            std::move(item.date), due[i].url});
+    if (read.item.has_row) {
+      outcome.rows.push_back(
+          {read.item.caption, read.item.title, read.item.date, due[i].url});
+    }
+    outcome.last_read = std::move(read.item);
   }
   outcome.show_window = !outcome.rows.empty();
   return outcome;
+}
+
+TickOutcome ApplyDownloads(const std::vector<DueFeed>& due,
+                           std::vector<FeedDownload> downloads) {
+  std::vector<FeedRead> reads;
+  reads.reserve(downloads.size());
+  for (FeedDownload& download : downloads) {
+    reads.push_back(ReadDownload(std::move(download)));
+  }
+  return ApplyReads(due, std::move(reads));
 }
 
 }  // namespace rivolet

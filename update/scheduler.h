@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "feeds/feed_list.h"
+#include "reader/feed_reader.h"
 
 namespace rivolet {
 
@@ -75,6 +76,15 @@ struct FeedDownload {
   std::string text;  // body when ok, error message otherwise
 };
 
+// A due feed's download after the notification reader went over it; made on
+// the thread that downloaded it, so the window's thread only adds rows.
+struct FeedRead {
+  std::optional<std::string> error;  // the download failed with this message
+  FirstItemResult item;              // what the reader gave, when it did not
+};
+
+FeedRead ReadDownload(FeedDownload download);
+
 // One row of the notification list. The row keeps the URL it was read from,
 // so that a double-click opens that feed whatever its channel title says.
 struct NotificationRow {
@@ -95,11 +105,18 @@ struct TickOutcome {
   // The first failure of the tick, for one error box; later feeds were still
   // downloaded and read.
   std::optional<std::string> first_error;
+  // What the reader left of the last feed it read (its channel title and the
+  // rest of its document); none when every download failed.
+  std::optional<FirstItemResult> last_read;
 };
 
-// Reads the first item of every successful download, in order. `downloads`
-// holds one result per due feed, in the same order; due feeds without a
-// result are left out.
+// The rows and state a tick gives, as if its feeds had been downloaded and
+// read one after another. `reads` holds one result per due feed, in the same
+// order; due feeds without a result are left out.
+TickOutcome ApplyReads(const std::vector<DueFeed>& due,
+                       std::vector<FeedRead> reads);
+
+// ApplyReads over the reads of `downloads`.
 TickOutcome ApplyDownloads(const std::vector<DueFeed>& due,
                            std::vector<FeedDownload> downloads);
 

@@ -9,10 +9,12 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "tests/net/http_test_util.h"
 #include "tests/support/loopback_server.h"
@@ -162,6 +164,36 @@ TEST(HttpClientTest, CookiesGoBackOnlyFromTheClientThatReceivedThem) {
       requests[4].find("\r\nCookie: visitor=42; pref=\"dark\"; seen=1\r\n\r\n"),
       std::string::npos)
       << requests[4];
+}
+
+TEST(HttpClientTest, ClientsSharingAStoreSeeEachOthersCookies) {
+  LoopbackServer server;
+  server.SetHandler([](const testing::Request& request) {
+    // Each request sets a cookie named after its path.
+    return Response::Ok("x").Header("Set-Cookie",
+                                    request.target.substr(1) + "=1");
+  });
+  HttpClient window;
+  window.Get(server.Url("/main"));
+  std::vector<std::thread> threads;
+  for (int i = 0; i < 4; ++i) {
+    threads.emplace_back([&, i] {
+      HttpClient worker(Quick(), window.cookies());
+      for (int j = 0; j < 5; ++j) {
+        worker.Get(server.Url("/w" + std::to_string(i) + std::to_string(j)));
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  window.Get(server.Url("/last"));
+  const std::vector<std::string> requests = server.Requests();
+  ASSERT_EQ(requests.size(), 22u);
+  // Every worker request carried the main client's cookie; the last request
+  // carries all twenty-one.
+  for (std::size_t i = 1; i < 21; ++i) {
+    EXPECT_NE(requests[i].find("Cookie: main=1"), std::string::npos);
+  }
+  EXPECT_EQ(std::count(requests[21].begin(), requests[21].end(), '='), 21);
 }
 
 TEST(HttpClientTest, BrokenTransfersFailQuicklyWithAClearText) {
