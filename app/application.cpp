@@ -9,10 +9,10 @@
 #include "dialogs/management_form.h"
 #include "dialogs/new_feed_form.h"
 #include "platform/guard.h"
+#include "reader/feed_reader.h"
 #include "settings/about_form.h"
 #include "settings/options.h"
 #include "settings/options_form.h"
-#include "reader/feed_reader.h"
 
 namespace rivolet {
 
@@ -29,7 +29,7 @@ RivoletApp::RivoletApp(std::filesystem::path exe_folder,
       http_settings_(std::move(http_settings)) {}
 
 RivoletApp::~RivoletApp() {
-  // Dialogs first, the main window last, the reverse of their creation.
+  // Dialogs first, the main window last, the reverse of the windows' order.
   information_form_.reset();
   catalogue_form_.reset();
   options_form_.reset();
@@ -42,25 +42,54 @@ RivoletApp::~RivoletApp() {
 
 void RivoletApp::CreateWindows() {
   main_form_ = std::make_unique<TMainForm>(*this);
-  new_form_ = std::make_unique<TNewForm>(feed_list, http_settings_);
-  management_form_ = std::make_unique<TManagementForm>(feed_list);
   aktualizacja_form_ = std::make_unique<TAktualizacjaForm>(*this, http);
-  about_form_ = std::make_unique<TAboutForm>();
   options_form_ = std::make_unique<TOptionsForm>(settings_file, executable_,
                                                  main_form_.get());
-  catalogue_form_ =
-      std::make_unique<TCatalogueForm>(feed_list, exe_folder_, http_settings_);
-  information_form_ = std::make_unique<TInformationForm>(http_settings_);
+  options_form_->language = DialogLanguageSource();
+}
+
+LanguageSource RivoletApp::DialogLanguageSource() {
   // Every dialog but the About box reads the chosen language file again at
   // each showing.
-  const LanguageSource source = [this] {
-    return DialogLanguage(exe_folder_, language);
-  };
-  new_form_->language = source;
-  management_form_->language = source;
-  options_form_->language = source;
-  catalogue_form_->language = source;
-  information_form_->language = source;
+  return [this] { return DialogLanguage(exe_folder_, language); };
+}
+
+TNewForm& RivoletApp::NewForm() {
+  if (!new_form_) {
+    new_form_ = std::make_unique<TNewForm>(feed_list, http_settings_);
+    new_form_->language = DialogLanguageSource();
+  }
+  return *new_form_;
+}
+
+TManagementForm& RivoletApp::ManagementForm() {
+  if (!management_form_) {
+    management_form_ = std::make_unique<TManagementForm>(feed_list);
+    management_form_->language = DialogLanguageSource();
+  }
+  return *management_form_;
+}
+
+TAboutForm& RivoletApp::AboutForm() {
+  if (!about_form_) about_form_ = std::make_unique<TAboutForm>();
+  return *about_form_;
+}
+
+TCatalogueForm& RivoletApp::CatalogueForm() {
+  if (!catalogue_form_) {
+    catalogue_form_ = std::make_unique<TCatalogueForm>(feed_list, exe_folder_,
+                                                       http_settings_);
+    catalogue_form_->language = DialogLanguageSource();
+  }
+  return *catalogue_form_;
+}
+
+TInformationForm& RivoletApp::InformationForm() {
+  if (!information_form_) {
+    information_form_ = std::make_unique<TInformationForm>(http_settings_);
+    information_form_->language = DialogLanguageSource();
+  }
+  return *information_form_;
 }
 
 bool RivoletApp::IsWindowName(std::string_view name) {
@@ -82,19 +111,19 @@ void RivoletApp::ShowModal(QDialog& dialog) {
   }
 }
 
-void RivoletApp::ShowNewForm() { ShowModal(*new_form_); }
+void RivoletApp::ShowNewForm() { ShowModal(NewForm()); }
 
-void RivoletApp::ShowManagementForm() { ShowModal(*management_form_); }
+void RivoletApp::ShowManagementForm() { ShowModal(ManagementForm()); }
 void RivoletApp::ShowOptionsForm() { ShowModal(*options_form_); }
 
 void RivoletApp::ShowInformationForm() {
-  information_form_->feed_url = session.current_feed_url();
-  ShowModal(*information_form_);
+  InformationForm().feed_url = session.current_feed_url();
+  ShowModal(InformationForm());
 }
 
-void RivoletApp::ShowAboutForm() { ShowModal(*about_form_); }
+void RivoletApp::ShowAboutForm() { ShowModal(AboutForm()); }
 
-void RivoletApp::ShowCatalogueForm() { ShowModal(*catalogue_form_); }
+void RivoletApp::ShowCatalogueForm() { ShowModal(CatalogueForm()); }
 
 bool RivoletApp::UpdatingOn() const { return options_form_->UpdatingOn(); }
 

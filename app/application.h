@@ -15,6 +15,7 @@
 #include "feeds/feed_store.h"
 #include "feeds/feed_stream.h"
 #include "net/http_client.h"
+#include "platform/language_apply.h"
 #include "settings/ini_file.h"
 #include "settings/language_file.h"
 #include "update/aktualizacja_form.h"
@@ -47,14 +48,17 @@ class RivoletApp : public NotificationHost {
   // steps run inside.
   void CreateWindows();
 
+  // The windows. The main window, the notification window and the Options
+  // dialog (which holds the settings in memory) are made at start; the
+  // other dialogs, which the first paint does not need, when first used.
   TMainForm& MainForm() { return *main_form_; }
-  TNewForm& NewForm() { return *new_form_; }
-  TManagementForm& ManagementForm() { return *management_form_; }
+  TNewForm& NewForm();
+  TManagementForm& ManagementForm();
   TOptionsForm& OptionsForm() { return *options_form_; }
-  TAboutForm& AboutForm() { return *about_form_; }
-  TCatalogueForm& CatalogueForm() { return *catalogue_form_; }
+  TAboutForm& AboutForm();
+  TCatalogueForm& CatalogueForm();
   TAktualizacjaForm& AktualizacjaForm() { return *aktualizacja_form_; }
-  TInformationForm& InformationForm() { return *information_form_; }
+  TInformationForm& InformationForm();
 
   // True for the names of the program's windows, which a feed list file may
   // not give its list control.
@@ -101,6 +105,8 @@ class RivoletApp : public NotificationHost {
   LanguageState language;
 
  private:
+  LanguageSource DialogLanguageSource();
+
   std::filesystem::path exe_folder_;
   std::filesystem::path executable_;
   std::vector<std::string> arguments_;

@@ -40,7 +40,14 @@ std::string QuoteExecArgument(const std::string& argument) {
 }
 
 // Writes a whole file or leaves the old one, making its folder first.
+// A file that already holds the text is left alone, so that the
+// registration written at every start costs no disk write once in place.
 bool WriteWhole(const std::filesystem::path& path, const std::string& text) {
+  try {
+    if (ReadWholeFile(path, text.size()) == text) return true;
+  } catch (const Error&) {
+    // Missing, different in size or unreadable: write it.
+  }
   std::error_code ec;
   std::filesystem::create_directories(path.parent_path(), ec);
   if (ec) return false;

@@ -151,8 +151,11 @@ VirtualScreen::VirtualScreen() {
       ::dup2(null_fd, 2);
     }
     const std::string fd_text = std::to_string(fds[1]);
+    // -noreset: the server keeps running when its last client leaves, so a
+    // test that starts the program twice never meets a server resetting.
     ::execlp("Xvfb", "Xvfb", "-displayfd", fd_text.c_str(), "-screen", "0",
-             "1024x768x24", "-nolisten", "tcp", static_cast<char*>(nullptr));
+             "1024x768x24", "-nolisten", "tcp", "-noreset",
+             static_cast<char*>(nullptr));
     ::_exit(127);
   }
   ::close(fds[1]);
