@@ -16,6 +16,7 @@
 #include <cstring>
 #include <string>
 
+#include "bench/qt_bench_main.h"
 #include "common/error.h"
 #include "platform/download.h"
 #include "tests/support/loopback_server.h"
@@ -79,10 +80,5 @@ int main(int argc, char** argv) {
       rivolet::silent_seconds = std::atoi(argv[i] + 10);
     }
   }
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return rivolet::RunQtBenchmarks(argc, argv);
 }

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "app/main_form.h"
+#include "bench/qt_bench_main.h"
 #include "reader/feed_reader.h"
 #include "tests/support/ui/app_harness.h"
 
@@ -52,9 +53,9 @@ void OpenHugeItem(benchmark::State& state) {
     const auto start = std::chrono::steady_clock::now();
     h.Main().ShowItem(0);
     QCoreApplication::processEvents();
-    state.SetIterationTime(std::chrono::duration<double>(
-                               std::chrono::steady_clock::now() - start)
-                               .count());
+    state.SetIterationTime(
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
+            .count());
     peak = StatusMB("VmHWM:");
     added = peak - before;
     h.Main().Zakladki->setCurrentWidget(h.Main().ChannelsTab);
@@ -73,11 +74,4 @@ BENCHMARK(OpenHugeItem)
 }  // namespace
 }  // namespace rivolet
 
-int main(int argc, char** argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return rivolet::RunQtBenchmarks(argc, argv); }

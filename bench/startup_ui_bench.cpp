@@ -8,6 +8,7 @@
 
 #include "app/application.h"
 #include "app/main_form.h"
+#include "bench/qt_bench_main.h"
 #include "feeds/feed_stream.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/ui/recording_desktop.h"
@@ -44,11 +45,4 @@ BENCHMARK(Startup)->Arg(0)->Arg(10000)->Unit(benchmark::kMillisecond);
 }  // namespace
 }  // namespace rivolet
 
-int main(int argc, char** argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return rivolet::RunQtBenchmarks(argc, argv); }

@@ -20,6 +20,7 @@
 #include <string>
 #include <thread>
 
+#include "bench/qt_bench_main.h"
 #include "reader/feed_reader.h"
 #include "tests/support/loopback_server.h"
 #include "tests/support/ui/app_harness.h"
@@ -121,10 +122,5 @@ int main(int argc, char** argv) {
       rivolet::feed_count = std::max(1, std::atoi(argv[i] + 8));
     }
   }
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return rivolet::RunQtBenchmarks(argc, argv);
 }

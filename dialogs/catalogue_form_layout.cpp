@@ -7,7 +7,6 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableWidget>
-#include <QVBoxLayout>
 
 #include "dialogs/catalogue_form.h"
 #include "platform/artwork.h"
@@ -19,32 +18,12 @@ namespace {
 constexpr int kClientWidth = 539;
 constexpr int kClientHeight = 493;
 constexpr int kFieldWidth = 245;
-constexpr int kFieldHeight = 21;
 constexpr int kRowHeight = 18;
 
-QLabel* MakeCaption(QWidget* parent, const char* name, const char* text,
-                    int left, int top) {
-  QLabel* label = PlaceLabel(parent, name, left, top);
-  label->setText(text);
-  label->adjustSize();
-  return label;
-}
-
 ClickEdit* MakeField(QWidget* parent, const char* name, int left, int top) {
-  auto* edit = new ClickEdit(parent);
-  edit->setObjectName(name);
+  auto* edit = PlaceEdit<ClickEdit>(parent, name, left, top, kFieldWidth);
   edit->setReadOnly(true);
-  edit->setGeometry(left, top, kFieldWidth, kFieldHeight);
   return edit;
-}
-
-QPushButton* MakeButton(const char* name, const char* text, int left,
-                        QWidget* parent) {
-  auto* button = new QPushButton(text, parent);
-  button->setObjectName(name);
-  button->setGeometry(left, 462, 80, 25);
-  button->setCursor(Qt::PointingHandCursor);
-  return button;
 }
 
 }  // namespace
@@ -57,8 +36,8 @@ void TCatalogueForm::CreateComponents() {
   setFont(WindowFont(11));
   setFixedSize(kClientWidth, kClientHeight);
 
-  catCat = MakeCaption(this, "catCat", "Categories", 8, 8);
-  catFeeds = MakeCaption(this, "catFeeds", "Feeds", 168, 8);
+  catCat = PlaceCaption(this, "catCat", "Categories", 8, 8);
+  catFeeds = PlaceCaption(this, "catFeeds", "Feeds", 168, 8);
 
   catList = new QListWidget(this);
   catList->setObjectName("catList");
@@ -90,8 +69,8 @@ void TCatalogueForm::CreateComponents() {
   catView->setGeometry(8, 334, 528, 123);
   CreateFeedPage();
 
-  catAdd = MakeButton("catAdd", "Add", 368, this);
-  CatClose = MakeButton("CatClose", "Close", 452, this);
+  catAdd = PlaceButton(this, "catAdd", "Add", {368, 462, 80, 25});
+  CatClose = PlaceButton(this, "CatClose", "Close", {452, 462, 80, 25});
   CatClose->setDefault(true);
 
   setTabOrder(katalog, CatClose);
@@ -109,24 +88,15 @@ void TCatalogueForm::CreateFeedPage() {
   Catalogues->setObjectName("Catalogues");
   catView->addTab(Catalogues, "Feed");
 
-  panel_ = new QFrame(Catalogues);
-  panel_->setObjectName("CataloguesPanel");
-  panel_->setAutoFillBackground(true);
-  QPalette white = panel_->palette();
-  white.setColor(QPalette::Window, Qt::white);
-  panel_->setPalette(white);
-  // The white panel fills the page whatever the style's tab height.
-  auto* fill = new QVBoxLayout(Catalogues);
-  fill->setContentsMargins(0, 0, 0, 0);
-  fill->addWidget(panel_);
+  panel_ = FillWithWhitePanel(Catalogues, "CataloguesPanel");
 
-  kat1 = MakeCaption(panel_, "kat1", "Feed Name", 8, 5);
+  kat1 = PlaceCaption(panel_, "kat1", "Feed Name", 8, 5);
   kat1edit = MakeField(panel_, "kat1edit", 8, 21);
-  kat2 = MakeCaption(panel_, "kat2", "Category", 8, 48);
+  kat2 = PlaceCaption(panel_, "kat2", "Category", 8, 48);
   kat2edit = MakeField(panel_, "kat2edit", 8, 64);
-  kat3 = MakeCaption(panel_, "kat3", "Feed URL", 264, 5);
+  kat3 = PlaceCaption(panel_, "kat3", "Feed URL", 264, 5);
   kat3edit = MakeField(panel_, "kat3edit", 264, 21);
-  kat4 = MakeCaption(panel_, "kat4", "URL", 264, 48);
+  kat4 = PlaceCaption(panel_, "kat4", "URL", 264, 48);
   kat4edit = MakeField(panel_, "kat4edit", 264, 64);
 }
 

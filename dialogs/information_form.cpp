@@ -28,24 +28,13 @@ constexpr int kClientHeight = 388;
 constexpr int kPictureWidth = 120;
 constexpr int kColumnLeft = 128;
 constexpr int kFieldWidth = 265;
-constexpr int kEditHeight = 21;
 // The title may not run past the right edge, nor over the "URL" caption.
 constexpr int kTitleMaxWidth = kClientWidth - kColumnLeft - 4;
 constexpr int kTitleMaxHeight = 32;
 
-QLabel* MakeCaption(QWidget* parent, const char* name, const char* text,
-                    int left, int top) {
-  QLabel* label = PlaceLabel(parent, name, left, top);
-  label->setText(text);
-  label->adjustSize();
-  return label;
-}
-
 QLineEdit* MakeEdit(QWidget* parent, const char* name, int top) {
-  auto* edit = new QLineEdit(parent);
-  edit->setObjectName(name);
+  QLineEdit* edit = PlaceEdit(parent, name, kColumnLeft, top, kFieldWidth);
   edit->setReadOnly(true);
-  edit->setGeometry(kColumnLeft, top, kFieldWidth, kEditHeight);
   return edit;
 }
 
@@ -74,21 +63,22 @@ TInformationForm::TInformationForm(HttpClientSettings settings, QWidget* parent)
   infTitle->setText("infTitle");
   infTitle->adjustSize();
 
-  infLink = MakeCaption(this, "infLink", "URL", kColumnLeft, 40);
+  infLink = PlaceCaption(this, "infLink", "URL", kColumnLeft, 40);
   LinkEdit = MakeEdit(this, "LinkEdit", 56);
-  infUR = MakeCaption(this, "infUR", "Feed URL", kColumnLeft, 88);
+  infUR = PlaceCaption(this, "infUR", "Feed URL", kColumnLeft, 88);
   URLEdit = MakeEdit(this, "URLEdit", 104);
-  infDesc = MakeCaption(this, "infDesc", "Description", kColumnLeft, 136);
+  infDesc = PlaceCaption(this, "infDesc", "Description", kColumnLeft, 136);
   DescBox = new QPlainTextEdit(this);
   DescBox->setObjectName("DescBox");
   DescBox->setReadOnly(true);
   DescBox->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   DescBox->setGeometry(kColumnLeft, 152, kFieldWidth, 49);
-  infCops = MakeCaption(this, "infCops", "Copyright", kColumnLeft, 210);
+  infCops = PlaceCaption(this, "infCops", "Copyright", kColumnLeft, 210);
   cops = MakeEdit(this, "cops", 226);
-  infLang = MakeCaption(this, "infLang", "Language", kColumnLeft, 256);
+  infLang = PlaceCaption(this, "infLang", "Language", kColumnLeft, 256);
   EditLang = MakeEdit(this, "EditLang", 272);
-  inf_last = MakeCaption(this, "inf_last", "Last build date", kColumnLeft, 304);
+  inf_last =
+      PlaceCaption(this, "inf_last", "Last build date", kColumnLeft, 304);
   edit_last = MakeEdit(this, "edit_last", 320);
 
   CloseInf = new QPushButton("Close", this);

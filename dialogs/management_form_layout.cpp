@@ -9,7 +9,6 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableWidget>
-#include <QVBoxLayout>
 
 #include "dialogs/management_form.h"
 #include "platform/artwork.h"
@@ -21,35 +20,8 @@ namespace {
 
 constexpr int kClientWidth = 542;
 constexpr int kClientHeight = 502;
-constexpr int kEditHeight = 21;
 constexpr int kRowHeight = 17;
 constexpr int kPeriodLimit = 5;
-
-QLabel* MakeCaption(QWidget* parent, const char* name, const char* text,
-                    int left, int top) {
-  QLabel* label = PlaceLabel(parent, name, left, top);
-  label->setText(text);
-  label->adjustSize();
-  return label;
-}
-
-template <typename Edit = QLineEdit>
-Edit* MakeEdit(QWidget* parent, const char* name, int left, int top,
-               int width) {
-  auto* edit = new Edit(parent);
-  edit->setObjectName(name);
-  edit->setGeometry(left, top, width, kEditHeight);
-  return edit;
-}
-
-QPushButton* MakeButton(QWidget* parent, const char* name, const char* text,
-                        QRect geometry) {
-  auto* button = new QPushButton(text, parent);
-  button->setObjectName(name);
-  button->setGeometry(geometry);
-  button->setCursor(Qt::PointingHandCursor);
-  return button;
-}
 
 QAction* MakeAction(QMenu* menu, const char* name, const char* caption,
                     QKeySequence shortcut) {
@@ -130,37 +102,30 @@ void TManagementForm::CreateEditPage() {
   ManageEdit->setObjectName("ManageEdit");
   PageControl1->addTab(ManageEdit, "Edit");
 
-  Panel1 = new QFrame(ManageEdit);
-  Panel1->setObjectName("Panel1");
-  Panel1->setAutoFillBackground(true);
-  QPalette white = Panel1->palette();
-  white.setColor(QPalette::Window, Qt::white);
-  Panel1->setPalette(white);
-  auto* fill = new QVBoxLayout(ManageEdit);
-  fill->setContentsMargins(0, 0, 0, 0);
-  fill->addWidget(Panel1);
+  Panel1 = FillWithWhitePanel(ManageEdit, "Panel1");
 
-  EditFeedName = MakeCaption(Panel1, "EditFeedName", "Feed Name", 8, 5);
-  Edit1 = MakeEdit(Panel1, "Edit1", 8, 21, 245);
-  EditCategory = MakeCaption(Panel1, "EditCategory", "Category", 8, 48);
-  Edit2 = MakeEdit(Panel1, "Edit2", 8, 64, 245);
+  EditFeedName = PlaceCaption(Panel1, "EditFeedName", "Feed Name", 8, 5);
+  Edit1 = PlaceEdit(Panel1, "Edit1", 8, 21, 245);
+  EditCategory = PlaceCaption(Panel1, "EditCategory", "Category", 8, 48);
+  Edit2 = PlaceEdit(Panel1, "Edit2", 8, 64, 245);
   EditUpdatePeriod =
-      MakeCaption(Panel1, "EditUpdatePeriod", "Update Period", 264, 5);
-  Edit3 = MakeEdit<KeyUpEdit>(Panel1, "Edit3", 264, 21, 201);
+      PlaceCaption(Panel1, "EditUpdatePeriod", "Update Period", 264, 5);
+  Edit3 = PlaceEdit<KeyUpEdit>(Panel1, "Edit3", 264, 21, 201);
   Edit3->setMaxLength(kPeriodLimit);
-  EditUnit = MakeCaption(Panel1, "EditUnit", "minutes", 472, 24);
-  EditURL = MakeCaption(Panel1, "EditURL", "URL", 264, 48);
-  Edit4 = MakeEdit(Panel1, "Edit4", 264, 64, 245);
-  EditEdit = MakeButton(Panel1, "EditEdit", "OK", {8, 90, 75, 23});
+  EditUnit = PlaceCaption(Panel1, "EditUnit", "minutes", 472, 24);
+  EditURL = PlaceCaption(Panel1, "EditURL", "URL", 264, 48);
+  Edit4 = PlaceEdit(Panel1, "Edit4", 264, 64, 245);
+  EditEdit = PlaceButton(Panel1, "EditEdit", "OK", {8, 90, 75, 23});
 }
 
 void TManagementForm::CreateButtons() {
-  EditUp = MakeButton(this, "EditUp", "Move Up", {6, 472, 80, 25});
-  EditDown = MakeButton(this, "EditDown", "Move Down", {91, 472, 80, 25});
-  EditDelete = MakeButton(this, "EditDelete", "Delete", {176, 472, 80, 25});
-  ManageOK = MakeButton(this, "ManageOK", "OK", {372, 472, 80, 25});
+  EditUp = PlaceButton(this, "EditUp", "Move Up", {6, 472, 80, 25});
+  EditDown = PlaceButton(this, "EditDown", "Move Down", {91, 472, 80, 25});
+  EditDelete = PlaceButton(this, "EditDelete", "Delete", {176, 472, 80, 25});
+  ManageOK = PlaceButton(this, "ManageOK", "OK", {372, 472, 80, 25});
   ManageOK->setDefault(true);
-  ManageCancel = MakeButton(this, "ManageCancel", "Cancel", {457, 472, 80, 25});
+  ManageCancel =
+      PlaceButton(this, "ManageCancel", "Cancel", {457, 472, 80, 25});
 }
 
 }  // namespace rivolet

@@ -26,35 +26,15 @@ namespace {
 constexpr int kClientWidth = 465;
 constexpr int kClientHeight = 300;
 constexpr int kPictureWidth = 120;
-constexpr int kEditHeight = 21;
 constexpr int kNameLimit = 100;
 constexpr int kPeriodLimit = 5;
-
-QLabel* MakeCaption(QWidget* parent, const char* name, const char* text,
-                    int left, int top) {
-  QLabel* label = PlaceLabel(parent, name, left, top);
-  label->setText(text);
-  label->adjustSize();
-  return label;
-}
 
 template <typename Edit = QLineEdit>
 Edit* MakeEdit(QWidget* parent, const char* name, int left, int top, int width,
                int limit = 0) {
-  auto* edit = new Edit(parent);
-  edit->setObjectName(name);
-  edit->setGeometry(left, top, width, kEditHeight);
+  auto* edit = PlaceEdit<Edit>(parent, name, left, top, width);
   if (limit > 0) edit->setMaxLength(limit);
   return edit;
-}
-
-QPushButton* MakeButton(QWidget* parent, const char* name, const char* text,
-                        QRect geometry) {
-  auto* button = new QPushButton(text, parent);
-  button->setObjectName(name);
-  button->setGeometry(geometry);
-  button->setCursor(Qt::PointingHandCursor);
-  return button;
 }
 
 }  // namespace
@@ -74,25 +54,25 @@ TNewForm::TNewForm(FeedList& feed_list, HttpClientSettings settings,
   picture_->setGeometry(0, 0, kPictureWidth, kClientHeight);
   picture_->setPixmap(SidePicture(kClientHeight));
 
-  new_feed_label = MakeCaption(this, "new_feed_label", "New Feed", 128, 8);
+  new_feed_label = PlaceCaption(this, "new_feed_label", "New Feed", 128, 8);
   new_feed_label->setFont(WindowFont(13, true));
   new_feed_label->adjustSize();
-  Label3NF = MakeCaption(this, "Label3NF", "URL", 128, 48);
+  Label3NF = PlaceCaption(this, "Label3NF", "URL", 128, 48);
   UrlEdit = MakeEdit(this, "UrlEdit", 128, 64, 313);
-  Label5NF = MakeCaption(this, "Label5NF", "Category", 128, 96);
+  Label5NF = PlaceCaption(this, "Label5NF", "Category", 128, 96);
   CategoryEdit = MakeEdit(this, "CategoryEdit", 129, 112, 313, kNameLimit);
   CategoryEdit->setText(kNoCategoryText);
-  Label2NF = MakeCaption(this, "Label2NF", "Feed Name", 128, 144);
+  Label2NF = PlaceCaption(this, "Label2NF", "Feed Name", 128, 144);
   FeedNameEdit = MakeEdit(this, "FeedNameEdit", 128, 160, 225, kNameLimit);
-  ReadButtonNF = MakeButton(this, "ReadButtonNF", "Read", {360, 160, 82, 21});
-  Label4NF = MakeCaption(this, "Label4NF", "Update Period", 128, 192);
+  ReadButtonNF = PlaceButton(this, "ReadButtonNF", "Read", {360, 160, 82, 21});
+  Label4NF = PlaceCaption(this, "Label4NF", "Update Period", 128, 192);
   UpdateEdit =
       MakeEdit<KeyUpEdit>(this, "UpdateEdit", 128, 208, 97, kPeriodLimit);
   UpdateEdit->setText("60");
-  Label6NF = MakeCaption(this, "Label6NF", "minutes", 232, 211);
-  Button2NF = MakeButton(this, "Button2NF", "OK", {294, 268, 80, 25});
+  Label6NF = PlaceCaption(this, "Label6NF", "minutes", 232, 211);
+  Button2NF = PlaceButton(this, "Button2NF", "OK", {294, 268, 80, 25});
   Button2NF->setDefault(true);
-  Button1NF = MakeButton(this, "Button1NF", "Cancel", {377, 268, 80, 25});
+  Button1NF = PlaceButton(this, "Button1NF", "Cancel", {377, 268, 80, 25});
 
   setTabOrder(UrlEdit, FeedNameEdit);
   setTabOrder(FeedNameEdit, UpdateEdit);

@@ -8,7 +8,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
-#include <QVBoxLayout>
 
 #include "platform/artwork.h"
 #include "platform/widgets.h"
@@ -20,29 +19,15 @@ namespace {
 constexpr int kClientWidth = 481;
 constexpr int kClientHeight = 366;
 constexpr int kCheckHeight = 17;
-constexpr int kEditHeight = 21;
 constexpr int kButtonHeight = 25;
-
-// A white panel that fills a page of the page control.
-QFrame* FillWithWhitePanel(QWidget* page, const char* name) {
-  auto* panel = new QFrame(page);
-  panel->setObjectName(name);
-  panel->setAutoFillBackground(true);
-  QPalette white = panel->palette();
-  white.setColor(QPalette::Window, Qt::white);
-  panel->setPalette(white);
-  auto* layout = new QVBoxLayout(page);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(panel);
-  return panel;
-}
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const char* text, int left,
                   int top, bool bold = false) {
-  QLabel* label = PlaceLabel(parent, name, left, top);
-  if (bold) label->setFont(WindowFont(11, true));
-  label->setText(text);
-  label->adjustSize();
+  QLabel* label = PlaceCaption(parent, name, text, left, top);
+  if (bold) {
+    label->setFont(WindowFont(11, true));
+    label->adjustSize();
+  }
   return label;
 }
 
@@ -57,21 +42,9 @@ Button* MakeChoice(QWidget* parent, const char* name, const char* text,
   return button;
 }
 
-QLineEdit* MakeEdit(QWidget* parent, const char* name, int left, int top,
-                    int width) {
-  auto* edit = new QLineEdit(parent);
-  edit->setObjectName(name);
-  edit->setGeometry(left, top, width, kEditHeight);
-  return edit;
-}
-
 QPushButton* MakeButton(QWidget* parent, const char* name, const char* text,
                         int left, int top) {
-  auto* button = new QPushButton(text, parent);
-  button->setObjectName(name);
-  button->setGeometry(left, top, 75, kButtonHeight);
-  button->setCursor(Qt::PointingHandCursor);
-  return button;
+  return PlaceButton(parent, name, text, {left, top, 75, kButtonHeight});
 }
 
 }  // namespace
@@ -130,7 +103,7 @@ void TOptionsForm::CreateUpdatingPage() {
 
   oWindowNot = MakeLabel(Panel1, "oWindowNot",
                          "Close notification window after...", 8, 72, true);
-  Edit1 = MakeEdit(Panel1, "Edit1", 8, 88, 49);
+  Edit1 = PlaceEdit(Panel1, "Edit1", 8, 88, 49);
   Edit1->setText("10");
   opM = MakeLabel(Panel1, "opM", "seconds", 64, 91);
 
@@ -140,7 +113,7 @@ void TOptionsForm::CreateUpdatingPage() {
   roBeep = MakeChoice<QRadioButton>(Panel1, "roBeep", "\"Beep\"", 16, 152);
   roChoo =
       MakeChoice<QRadioButton>(Panel1, "roChoo", "Choose sound...", 16, 168);
-  Edit2 = MakeEdit(Panel1, "Edit2", 32, 184, 161);
+  Edit2 = PlaceEdit(Panel1, "Edit2", 32, 184, 161);
   BtnChoose = MakeButton(Panel1, "BtnChoose", "Browse", 200, 184);
   Edit2->setEnabled(false);
   BtnChoose->setEnabled(false);
