@@ -21,8 +21,13 @@ constexpr std::size_t kMaxHint = 63;
 }  // namespace
 
 TTrayIcon::TTrayIcon(QWidget* window)
-    : QObject(window), window_(window), icon_(new QSystemTrayIcon(this)) {
+    : QObject(window),
+      window_(window),
+      icon_(new QSystemTrayIcon(this)),
+      watch_(new QTimer(this)) {
   icon_->setObjectName("trayIcon");
+  watch_->setInterval(2000);
+  ConnectGuarded(watch_, &QTimer::timeout, this, &TTrayIcon::WatchTheArea);
   ConnectGuarded(icon_, &QSystemTrayIcon::activated, this,
                  &TTrayIcon::Activated);
   // Asked before the session ends, and at the program's end: the icon goes.
@@ -59,6 +64,16 @@ void TTrayIcon::Minimize() {
   QTimer::singleShot(0, window_, [window = window_] {
     if (window->isMinimized()) window->hide();
   });
+  watch_->start();
+}
+
+void TTrayIcon::WatchTheArea() {
+  if (window_->isVisible()) {
+    watch_->stop();
+  } else if (!IconShown()) {
+    watch_->stop();
+    window_->showMinimized();
+  }
 }
 
 void TTrayIcon::RestoreApplication() {

@@ -10,6 +10,7 @@
 #include "settings/tray_messages.h"
 
 class QMenu;
+class QTimer;
 class QWidget;
 
 namespace rivolet {
@@ -48,6 +49,10 @@ class TTrayIcon : public QObject {
   void DoMessage(TrayMouseMessage message);
   // The desktop session is ending: the icon goes.
   void EndSession();
+  // Run every 2 s while the window is hidden in the notification area:
+  // brings it back (minimised, with its taskbar entry) when the area has
+  // gone, since the icon was the only way back to it.
+  void WatchTheArea();
 
   // True while the icon is in a notification area: Visible and a desktop
   // that has one.
@@ -63,6 +68,7 @@ class TTrayIcon : public QObject {
 
   QWidget* window_;
   QSystemTrayIcon* icon_;
+  QTimer* watch_;
   bool visible_ = false;
 };
 

@@ -72,6 +72,15 @@ TEST_F(MainFormTrayTest, MouseOnTheIconRestoresOrOpensTheMenu) {
   }
   EXPECT_FALSE(main.isMinimized());
   EXPECT_TRUE(h.desktop.messages.empty());
+
+  // The notification area goes away while the window is hidden in it: the
+  // window comes back to the taskbar.
+  Minimise();
+  ASSERT_FALSE(main.isVisible());
+  main.tray->tray_available = [] { return false; };
+  main.tray->WatchTheArea();
+  EXPECT_TRUE(main.isVisible());
+  EXPECT_TRUE(main.isMinimized());
 }
 
 TEST_F(MainFormTrayTest, WithoutANotificationAreaMinimisingKeepsTheWindow) {
