@@ -12,24 +12,17 @@
 #include <future>
 
 #include "common/error.h"
+#include "tests/support/error_text.h"
 #include "tests/support/temp_dir.h"
 
 namespace rivolet {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::ErrorText;
 using testing::ReadFileBytes;
 using testing::TempDir;
 using testing::WriteFileBytes;
-
-std::string ErrorOf(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const Error& e) {
-    return e.what();
-  }
-  return "";
-}
 
 // Temporary files left in a folder and the folders below it.
 int Leftovers(const fs::path& folder) {
@@ -55,7 +48,7 @@ TEST(ReadWholeFileTest, RefusesAnythingButARegularFileWithoutBlocking) {
     SCOPED_TRACE(name);
     const fs::path path = dir / name;
     auto read = std::async(std::launch::async, [&] {
-      return ErrorOf([&] { ReadWholeFile(path); });
+      return ErrorText([&] { ReadWholeFile(path); });
     });
     const bool returned =
         read.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
@@ -108,7 +101,7 @@ TEST(WriteFileAtomicallyTest, WritesWhereTheLinksLeadAndKeepsThem) {
 
   TempDir dir;
   fs::create_symlink("feeds.che", dir / "feeds.che");
-  EXPECT_EQ(ErrorOf([&] { WriteFileAtomically(dir / "feeds.che", "x"); }),
+  EXPECT_EQ(ErrorText([&] { WriteFileAtomically(dir / "feeds.che", "x"); }),
             "Cannot create file " + (dir / "feeds.che").string());
 }
 

@@ -8,18 +8,12 @@
 
 #include "common/error.h"
 #include "feeds/feed_rules.h"
+#include "tests/support/error_text.h"
 
 namespace rivolet {
 namespace {
 
-std::string ErrorOf(auto&& action) {
-  try {
-    action();
-  } catch (const Error& e) {
-    return e.what();
-  }
-  return "";
-}
+using testing::ErrorText;
 
 FeedList ListOf(const std::vector<std::vector<std::string>>& rows) {
   FeedList list;
@@ -49,12 +43,12 @@ TEST(FeedListTest, MissingPositionsFailWithTheirIndex) {
   short_entry.name = "only a name";
   short_entry.fields = {"cat"};
   list.AppendEntry(short_entry);
-  EXPECT_EQ(ErrorOf([&] { list.Entry(0).Url(); }),
+  EXPECT_EQ(ErrorText([&] { list.Entry(0).Url(); }),
             "List index out of bounds (2)");
-  EXPECT_EQ(ErrorOf([&] { list.Entry(0).Period(); }),
+  EXPECT_EQ(ErrorText([&] { list.Entry(0).Period(); }),
             "List index out of bounds (1)");
   EXPECT_EQ(list.Entry(0).Category(), "cat");
-  EXPECT_EQ(ErrorOf([&] { list.Entry(1); }), "List index out of bounds (1)");
+  EXPECT_EQ(ErrorText([&] { list.Entry(1); }), "List index out of bounds (1)");
 }
 
 TEST(FeedListTest, CopyOutAndReplaceAllKeepWholeEntriesInOrder) {

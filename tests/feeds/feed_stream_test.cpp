@@ -10,6 +10,7 @@
 
 #include "common/error.h"
 #include "feeds/feed_list.h"
+#include "tests/support/error_text.h"
 
 namespace rivolet {
 namespace {
@@ -46,13 +47,10 @@ std::string ReadError(const std::string& file, FeedList* list = nullptr,
                       FeedListControl* control = nullptr) {
   FeedList scratch_list;
   FeedListControl scratch_control;
-  try {
+  return testing::ErrorText([&] {
     ReadFeedFile(file, list ? *list : scratch_list,
                  control ? *control : scratch_control);
-  } catch (const Error& e) {
-    return e.what();
-  }
-  return "";
+  });
 }
 
 TEST(FeedStreamTest, WorkedExampleIsWrittenByteForByte) {

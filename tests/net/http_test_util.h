@@ -5,17 +5,14 @@
 
 #include "common/error.h"
 #include "net/http_client.h"
+#include "tests/support/error_text.h"
 
 namespace rivolet::testing {
 
 // The text of the error `client.Get(url)` fails with, or "(no error)".
 inline std::string ErrorOf(HttpClient& client, const std::string& url) {
-  try {
-    client.Get(url);
-  } catch (const Error& e) {
-    return e.what();
-  }
-  return "(no error)";
+  const std::string text = ErrorText([&] { client.Get(url); });
+  return text.empty() ? "(no error)" : text;
 }
 
 }  // namespace rivolet::testing
