@@ -1,14 +1,17 @@
 // The application object.
 #include "app/application.h"
 
+#include <QApplication>
 #include <QDialog>
 
 #include "app/main_form.h"
+#include "app/program.h"
 #include "dialogs/catalogue_form.h"
 #include "dialogs/information_form.h"
 #include "dialogs/management_form.h"
 #include "dialogs/new_feed_form.h"
 #include "platform/guard.h"
+#include "platform/termination.h"
 #include "reader/feed_reader.h"
 #include "settings/about_form.h"
 #include "settings/options.h"
@@ -29,6 +32,7 @@ RivoletApp::RivoletApp(std::filesystem::path exe_folder,
       http_settings_(std::move(http_settings)) {}
 
 RivoletApp::~RivoletApp() {
+  updater_.reset();
   // Dialogs first, the main window last, the reverse of the windows' order.
   information_form_.reset();
   catalogue_form_.reset();
@@ -41,7 +45,19 @@ RivoletApp::~RivoletApp() {
 }
 
 void RivoletApp::CreateWindows() {
-  main_form_ = std::make_unique<TMainForm>(*this);
+  updater_ = std::make_unique<FeedUpdater>(feed_list, http,
+                                           [this] { return UpdatingOn(); });
+  QObject::connect(updater_.get(), &FeedUpdater::tickStarted, updater_.get(),
+                   [this] { AktualizacjaForm().ClearRows(); });
+  QObject::connect(updater_.get(), &FeedUpdater::tickEnded, updater_.get(),
+                   [this](const TickOutcome& outcome) {
+                     Guarded([&] { ApplyTickOutcome(outcome); });
+                   });
+  main_form_ = std::make_unique<TMainForm>(
+      MainFormParts{session, http, feed_list, feed_list_control, feed_store,
+                    language, settings_file, exe_folder_, executable_,
+                    arguments_},
+      *this);
   aktualizacja_form_ = std::make_unique<TAktualizacjaForm>(*this, http);
   options_form_ = std::make_unique<TOptionsForm>(settings_file, executable_,
                                                  main_form_.get());
@@ -92,15 +108,6 @@ TInformationForm& RivoletApp::InformationForm() {
   return *information_form_;
 }
 
-bool RivoletApp::IsWindowName(std::string_view name) {
-  for (const char* window :
-       {"MainForm", "NewForm", "ManagementForm", "AktualizacjaForm",
-        "AboutForm", "OptionsForm", "CatalogueForm", "InformationForm"}) {
-    if (name == window) return true;
-  }
-  return false;
-}
-
 void RivoletApp::ShowModal(QDialog& dialog) {
   // Nothing opens any more once the program is being ended.
   if (ShutdownRequested()) return;
@@ -135,10 +142,47 @@ void RivoletApp::ShowNotifiedFeed(const std::string& url,
                                   std::string document) {
   // The feed on show is the one "About feed" describes, not the last one
   // the tick fetched.
-  session.set_current_feed_url(url);
-  session.TakeFeedRead(ReadFeed(std::move(document)));
-  main_form_->ShowFeedRead();
-  main_form_->ShowItem(0);
+  main_form_->ShowDownloadedFeed(url, std::move(document), true);
+}
+
+void RivoletApp::ShowDialog(MainDialog dialog) {
+  switch (dialog) {
+    case MainDialog::kNewFeed:
+      return ShowNewForm();
+    case MainDialog::kManagement:
+      return ShowManagementForm();
+    case MainDialog::kOptions:
+      return ShowOptionsForm();
+    case MainDialog::kInformation:
+      return ShowInformationForm();
+    case MainDialog::kAbout:
+      return ShowAboutForm();
+    case MainDialog::kCatalogue:
+      return ShowCatalogueForm();
+  }
+}
+
+bool RivoletApp::RememberPosition() {
+  return options_form_->RememberPosition();
+}
+
+void RivoletApp::ApplyTickOutcome(const TickOutcome& outcome) {
+  if (outcome.current_feed_url) {
+    session.set_current_feed_url(*outcome.current_feed_url);
+  }
+  if (outcome.last_read) session.TakeFirstItemRead(*outcome.last_read);
+  TAktualizacjaForm& notification = AktualizacjaForm();
+  notification.AddRows(outcome.rows);
+  if (outcome.show_window) {
+    notification.SwitchTimer1On();
+    notification.show();
+  }
+  if (!outcome.first_error) return;
+  // No tick runs while this box is up, so a dead server cannot stack one box
+  // on another.
+  updater_->SetErrorBoxOpen(true);
+  GeneralErrorBox(*outcome.first_error);
+  updater_->SetErrorBoxOpen(false);
 }
 
 void RivoletApp::RestoreProgram() {
@@ -146,6 +190,17 @@ void RivoletApp::RestoreProgram() {
   main_form_->showNormal();
   main_form_->raise();
   main_form_->activateWindow();
+}
+
+int RunProgram(std::filesystem::path exe_folder,
+               std::filesystem::path executable,
+               std::vector<std::string> arguments) {
+  RivoletApp app(std::move(exe_folder), std::move(executable),
+                 std::move(arguments));
+  app.CreateWindows();
+  CloseOnTerminationSignals(&app.MainForm());
+  app.MainForm().show();
+  return QApplication::exec();
 }
 
 }  // namespace rivolet

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/main_form.h"
 #include "app/reading_session.h"
 #include "feeds/feed_list.h"
 #include "feeds/feed_store.h"
@@ -19,12 +20,12 @@
 #include "settings/ini_file.h"
 #include "settings/language_file.h"
 #include "update/aktualizacja_form.h"
+#include "update/feed_updater.h"
 
 class QDialog;
 
 namespace rivolet {
 
-class TMainForm;
 class TNewForm;
 class TManagementForm;
 class TOptionsForm;
@@ -32,7 +33,7 @@ class TAboutForm;
 class TCatalogueForm;
 class TInformationForm;
 
-class RivoletApp : public NotificationHost {
+class RivoletApp : public NotificationHost, public MainFormHost {
  public:
   // `exe_folder` is where the program keeps its files; `executable` is the
   // program's own file (for the file-type registration); `arguments` are the
@@ -60,10 +61,6 @@ class RivoletApp : public NotificationHost {
   TAktualizacjaForm& AktualizacjaForm() { return *aktualizacja_form_; }
   TInformationForm& InformationForm();
 
-  // True for the names of the program's windows, which a feed list file may
-  // not give its list control.
-  static bool IsWindowName(std::string_view name);
-
   // Shows a dialog modally. Tests replace `modal_runner` so that no test
   // blocks in a dialog's own event loop.
   void ShowModal(QDialog& dialog);
@@ -84,6 +81,15 @@ class RivoletApp : public NotificationHost {
   // settings, as the scheduler and the notification window read them.
   bool UpdatingOn() const;
   std::string NotificationSecondsText() override;
+
+  // The main window's requests.
+  void ShowDialog(MainDialog dialog) override;
+  bool RememberPosition() override;
+  void UpdateTick() override { updater_->Tick(); }
+  void StopUpdates() override { updater_->Stop(); }
+
+  // The update room, made with the windows.
+  FeedUpdater& Updater() { return *updater_; }
 
   // The notification window's requests.
   void ShowNotifiedFeed(const std::string& url, std::string document) override;
@@ -106,6 +112,9 @@ class RivoletApp : public NotificationHost {
 
  private:
   LanguageSource DialogLanguageSource();
+  // Puts a finished tick's rows into the notification window and its last
+  // read into the state of reading.
+  void ApplyTickOutcome(const TickOutcome& outcome);
 
   std::filesystem::path exe_folder_;
   std::filesystem::path executable_;
@@ -119,6 +128,7 @@ class RivoletApp : public NotificationHost {
   std::unique_ptr<TCatalogueForm> catalogue_form_;
   std::unique_ptr<TAktualizacjaForm> aktualizacja_form_;
   std::unique_ptr<TInformationForm> information_form_;
+  std::unique_ptr<FeedUpdater> updater_;
 };
 
 }  // namespace rivolet

@@ -1,5 +1,5 @@
-// The program's entry: the application, its windows in their fixed order, and
-// the event loop until the main window closes.
+// The program's entry: Qt's application, then the program until its main
+// window closes.
 #include <unistd.h>
 
 #include <QApplication>
@@ -7,12 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "app/application.h"
-#include "app/main_form.h"
+#include "app/program.h"
 #include "platform/download.h"
 #include "platform/guard.h"
-#include "platform/termination.h"
-#include "update/tick_downloads.h"
 
 int main(int argc, char** argv) {
   QApplication qt_app(argc, argv);
@@ -24,25 +21,17 @@ int main(int argc, char** argv) {
   // each window's title must be exactly the caption the program sets.
   int result = 0;
   try {
-    std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
-    rivolet::RivoletApp app(
+    result = rivolet::RunProgram(
         QCoreApplication::applicationDirPath().toStdString(),
         QCoreApplication::applicationFilePath().toStdString(),
-        std::move(arguments));
-    app.CreateWindows();
-    rivolet::CloseOnTerminationSignals(&app.MainForm());
-    app.MainForm().show();
-    result = QApplication::exec();
-    // A download given up at the close may still be looking up its host on
-    // a worker thread; the exit handlers must not run under it. Everything
-    // the program keeps was written and flushed by the close sequence.
-    if (rivolet::AbandonedWorkers() > 0 ||
-        rivolet::UnfinishedTickWorkers() > 0) {
-      ::_exit(result);
-    }
+        std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
   } catch (const std::exception& e) {
     rivolet::GeneralErrorBox(e.what());
     return 1;
   }
+  // A download given up at the close may still be looking up its host on a
+  // worker thread; the exit handlers must not run under it. Everything the
+  // program keeps was written and flushed by the close sequence.
+  if (rivolet::DownloadService::UnfinishedWorkers() > 0) ::_exit(result);
   return result;
 }

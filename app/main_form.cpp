@@ -11,7 +11,6 @@
 #include <QEvent>
 #include <QLabel>
 #include <QMenu>
-#include <QPointer>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTabBar>
@@ -21,7 +20,6 @@
 #include <QTreeWidget>
 #include <system_error>
 
-#include "app/application.h"
 #include "common/links.h"
 #include "common/text.h"
 #include "feeds/feed_rules.h"
@@ -36,9 +34,7 @@
 #include "platform/text_bridge.h"
 #include "platform/widgets.h"
 #include "settings/options.h"
-#include "settings/options_form.h"
 #include "settings/tray_icon.h"
-#include "update/tick_downloads.h"
 
 namespace rivolet {
 namespace {
@@ -63,19 +59,21 @@ int SetWrappedText(QLabel* label, std::string_view text) {
   return height;
 }
 
-// Runs `handler` of `form` when no download is being waited for, otherwise as
-// soon as it has ended, so that a tick never changes what the user's
-// download is about to show; nothing when the window is gone by then.
-void WhenNoDownload(TMainForm* form, void (TMainForm::*handler)()) {
-  AfterDownload([form = QPointer<TMainForm>(form), handler] {
-    if (form) Guarded([&] { (form->*handler)(); });
-  });
+// The names of the program's windows, which a feed list file may not give its
+// list control.
+bool IsWindowName(std::string_view name) {
+  for (const char* window :
+       {"MainForm", "NewForm", "ManagementForm", "AktualizacjaForm",
+        "AboutForm", "OptionsForm", "CatalogueForm", "InformationForm"}) {
+    if (name == window) return true;
+  }
+  return false;
 }
 
 }  // namespace
 
-TMainForm::TMainForm(RivoletApp& app)
-    : session(app.session), http(app.http), app_(app) {
+TMainForm::TMainForm(const MainFormParts& parts, MainFormHost& host)
+    : session(parts.session), http(parts.http), parts_(parts), host_(host) {
   CreateComponents();
   ConnectHandlers();
   Guarded([this] { FormCreate(); });
@@ -128,9 +126,7 @@ void TMainForm::ConnectHandlers() {
   ConnectGuarded(FeedsManagement1, &QAction::triggered, this,
                  &TMainForm::FeedsManagement1Click);
   ConnectGuarded(Exit2, &QAction::triggered, this, &TMainForm::Exit2Click);
-  ConnectGuarded(timer, &QTimer::timeout, this, [](TMainForm* form) {
-    WhenNoDownload(form, &TMainForm::timerTimer);
-  });
+  ConnectGuarded(timer, &QTimer::timeout, this, &TMainForm::timerTimer);
 }
 
 bool TMainForm::ComponentExists(std::string_view name) const {
@@ -143,7 +139,7 @@ void TMainForm::FormCreate() {
   // give it at close. One that no screen shows any more (a monitor removed
   // since) is brought back where the whole window can be seen.
   const MainWindowPlacement placement =
-      ReadMainWindowPlacement(app_.settings_file);
+      ReadMainWindowPlacement(parts_.settings_file);
   if (placement.remembered) {
     std::vector<PixelRect> screens;
     for (const ScreenRect& area : CurrentDesktop().WorkAreas())
@@ -155,25 +151,25 @@ void TMainForm::FormCreate() {
   }
   // A failed registration is reported, and the start goes on: skipping the
   // rest would start with an empty list and save it over the stored one.
-  Guarded([this] { CurrentDesktop().RegisterFileType(app_.executable()); });
-  app_.feed_store.LoadStored(
-      app_.feed_list, app_.feed_list_control, RivoletApp::IsWindowName,
+  Guarded([this] { CurrentDesktop().RegisterFileType(parts_.executable); });
+  parts_.feed_store.LoadStored(
+      parts_.feed_list, parts_.feed_list_control, IsWindowName,
       [this](std::string_view name) { return ComponentExists(name); });
   BuildLanguagesMenu();
   Zakladki->setCurrentWidget(ChannelsTab);
-  if (const auto lines = StartupLanguage(app_.exe_folder(), app_.language)) {
+  if (const auto lines = StartupLanguage(parts_.exe_folder, parts_.language)) {
     ApplyMainLanguage(*lines);
   }
   timer->start();
 }
 
 void TMainForm::FormShow() {
-  if (app_.arguments().empty()) return;
-  const std::filesystem::path file(app_.arguments().front());
+  if (parts_.arguments.empty()) return;
+  const std::filesystem::path file(parts_.arguments.front());
   std::error_code ec;
   if (!std::filesystem::is_regular_file(file, ec)) return;
-  app_.feed_store.LoadFrom(
-      file, app_.feed_list, app_.feed_list_control, RivoletApp::IsWindowName,
+  parts_.feed_store.LoadFrom(
+      file, parts_.feed_list, parts_.feed_list_control, IsWindowName,
       [this](std::string_view name) { return ComponentExists(name); });
 }
 
@@ -187,18 +183,18 @@ void TMainForm::showEvent(QShowEvent* event) {
 bool TMainForm::FormCloseQuery() {
   // The feed list is saved first; a failed save is reported, keeps the old
   // file, and does not stop the close.
-  Guarded(
-      [this] { app_.feed_store.Save(app_.feed_list, app_.feed_list_control); });
+  Guarded([this] {
+    parts_.feed_store.Save(parts_.feed_list, parts_.feed_list_control);
+  });
   std::error_code ec;
-  std::filesystem::remove(app_.exe_folder() / "temp.xml", ec);
+  std::filesystem::remove(parts_.exe_folder / "temp.xml", ec);
   // A failed write of the language or of the position keeps the window open
   // (the error box tells why); the next close starts again from the feed
   // list.
-  SaveLanguageChoice(app_.exe_folder(), app_.language);
+  SaveLanguageChoice(parts_.exe_folder, parts_.language);
   const QPoint corner = FramePosition(this);
-  WriteMainWindowState(app_.settings_file,
-                       app_.OptionsForm().RememberPosition(), corner.x(),
-                       corner.y());
+  WriteMainWindowState(parts_.settings_file, host_.RememberPosition(),
+                       corner.x(), corner.y());
   return true;
 }
 
@@ -214,8 +210,8 @@ void TMainForm::changeEvent(QEvent* event) {
 void TMainForm::closeEvent(QCloseEvent* event) {
   // A download being waited for is given up at once; the close sequence runs
   // as soon as the handler that waited for it has ended.
-  if (DownloadInProgress()) {
-    AbandonDownload();
+  if (DownloadService::Waiting()) {
+    DownloadService::AbandonWait();
     event->ignore();
     QTimer::singleShot(0, this, &QWidget::close);
     return;
@@ -225,7 +221,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
   // A program being ended by a signal always closes: nobody is there to
   // answer a failed step.
   if (closing || ShutdownRequested()) {
-    EndTick();
+    host_.StopUpdates();
     event->accept();
     // The program ends with this window, not with the last window shown:
     // hidden in the tray, closing a dialog must not end it unsaved. exit(),
@@ -240,8 +236,8 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 
 void TMainForm::BuildLanguagesMenu() {
   const bool read_all =
-      BuildLanguageIndex(app_.exe_folder(), app_.language.index);
-  for (const LanguageEntry& entry : app_.language.index) {
+      BuildLanguageIndex(parts_.exe_folder, parts_.language.index);
+  for (const LanguageEntry& entry : parts_.language.index) {
     QAction* item = Languages1->addAction(ToQt(entry.display_name));
     item->setCheckable(true);
     LanguageItems->addAction(item);
@@ -257,8 +253,8 @@ void TMainForm::BuildLanguagesMenu() {
 void TMainForm::LanguageItemClick(QAction* item) {
   item->setChecked(true);
   // The caption as the menu shows it; a failed choice changes nothing.
-  if (const auto lines = ChooseLanguage(app_.exe_folder(), FromQt(item->text()),
-                                        app_.language)) {
+  if (const auto lines = ChooseLanguage(parts_.exe_folder, FromQt(item->text()),
+                                        parts_.language)) {
     ApplyMainLanguage(*lines);
   }
 }
@@ -276,11 +272,11 @@ void TMainForm::ChooseButtonClick() {
 
 void TMainForm::BuildFeedMenu() {
   FeedMenu->clear();
-  for (const MenuHeading& heading : GroupByCategory(app_.feed_list)) {
+  for (const MenuHeading& heading : GroupByCategory(parts_.feed_list)) {
     QMenu* sub = FeedMenu->addMenu(LiteralCaption(heading.caption));
     for (std::size_t index : heading.entries) {
       QAction* action =
-          sub->addAction(LiteralCaption(app_.feed_list.Entry(index).name));
+          sub->addAction(LiteralCaption(parts_.feed_list.Entry(index).name));
       action->setData(QVariant::fromValue<qulonglong>(index));
       ConnectGuarded(
           action, &QAction::triggered, this,
@@ -293,11 +289,19 @@ void TMainForm::FeedMenuItemClick(std::size_t feed_index) {
   // The new list is what the user sees, not the item of the old feed.
   main_channels->clear();
   Zakladki->setCurrentWidget(ChannelsTab);
-  if (feed_index >= app_.feed_list.Count()) return;
-  const std::string url = app_.feed_list.Entry(feed_index).Url();
+  if (feed_index >= parts_.feed_list.Count()) return;
+  const std::string url = parts_.feed_list.Entry(feed_index).Url();
+  // The feed picked is the one described, even when its download fails.
   session.set_current_feed_url(url);
-  session.TakeFeedRead(ReadFeed(DownloadWhilePainting(http, url)));
+  ShowDownloadedFeed(url, DownloadWhilePainting(http, url));
+}
+
+void TMainForm::ShowDownloadedFeed(const std::string& url, std::string document,
+                                   bool open_first_item) {
+  session.set_current_feed_url(url);
+  session.TakeFeedRead(ReadFeed(std::move(document)));
   ShowFeedRead();
+  if (open_first_item) ShowItem(0);
 }
 
 void TMainForm::ShowFeedRead() {
@@ -396,87 +400,38 @@ void TMainForm::OpenItemLink() {
   if (IsWebLink(link)) CurrentDesktop().OpenUrl(link);
 }
 
-void TMainForm::AboutFeedClick() { app_.ShowInformationForm(); }
+void TMainForm::AboutFeedClick() { host_.ShowDialog(MainDialog::kInformation); }
 
-void TMainForm::Newchannel1Click() { app_.ShowNewForm(); }
+void TMainForm::Newchannel1Click() { host_.ShowDialog(MainDialog::kNewFeed); }
 
-void TMainForm::AddButtonClick() { app_.ShowNewForm(); }
+void TMainForm::AddButtonClick() { host_.ShowDialog(MainDialog::kNewFeed); }
 
-void TMainForm::ChannelsManagement1Click() { app_.ShowManagementForm(); }
+void TMainForm::ChannelsManagement1Click() {
+  host_.ShowDialog(MainDialog::kManagement);
+}
 
-void TMainForm::ManagementButtonClick() { app_.ShowManagementForm(); }
+void TMainForm::ManagementButtonClick() {
+  host_.ShowDialog(MainDialog::kManagement);
+}
 
 void TMainForm::tarvelsiteClick() { CurrentDesktop().OpenUrl(kMakerSiteUrl); }
 
 void TMainForm::Help3Click() {
-  CurrentDesktop().OpenLocalFile(app_.exe_folder() / "pomoc.html");
+  CurrentDesktop().OpenLocalFile(parts_.exe_folder / "pomoc.html");
 }
 
 void TMainForm::HelpEN1Click() {
-  CurrentDesktop().OpenLocalFile(app_.exe_folder() / "help.html");
+  CurrentDesktop().OpenLocalFile(parts_.exe_folder / "help.html");
 }
 
-void TMainForm::N2Click() { app_.ShowOptionsForm(); }
+void TMainForm::N2Click() { host_.ShowDialog(MainDialog::kOptions); }
 
 // ---- Dialogs and the tray menu ----
 
-void TMainForm::Catalogue1Click() { app_.ShowCatalogueForm(); }
+void TMainForm::Catalogue1Click() { host_.ShowDialog(MainDialog::kCatalogue); }
 
-void TMainForm::AboutRivolet1Click() { app_.ShowAboutForm(); }
+void TMainForm::AboutRivolet1Click() { host_.ShowDialog(MainDialog::kAbout); }
 
 void TMainForm::Restore1Click() { tray->RestoreApplication(); }
-
-// ---- Periodic updates ----
-
-void TMainForm::timerTimer() {
-  const TickPlan plan = scheduler_.BeginTick(app_.UpdatingOn(), app_.feed_list);
-  if (plan.action != TickAction::kRun) return;
-  app_.AktualizacjaForm().akt->clear();
-  if (plan.due.empty()) return;
-  std::vector<std::string> urls;
-  for (const DueFeed& feed : plan.due) urls.push_back(feed.url);
-  tick_due_ = plan.due;
-  try {
-    // The workers only post the news; the rows are added on this thread.
-    tick_downloads_ = std::make_unique<TickDownloads>(
-        std::move(urls), http.settings(), http.cookies(), [this] {
-          QMetaObject::invokeMethod(
-              this,
-              [this] { WhenNoDownload(this, &TMainForm::TickDownloadsEnded); },
-              Qt::QueuedConnection);
-        });
-  } catch (...) {
-    EndTick();
-    throw;
-  }
-}
-
-void TMainForm::TickDownloadsEnded() {
-  if (!tick_downloads_ || !tick_downloads_->Finished()) return;
-  TickOutcome outcome = ApplyReads(tick_due_, tick_downloads_->TakeReads());
-  EndTick();
-  if (outcome.current_feed_url) {
-    session.set_current_feed_url(std::move(*outcome.current_feed_url));
-  }
-  if (outcome.last_read) session.TakeFirstItemRead(*outcome.last_read);
-  TAktualizacjaForm& notification = app_.AktualizacjaForm();
-  notification.AddRows(outcome.rows);
-  if (outcome.show_window) {
-    notification.SwitchTimer1On();
-    notification.show();
-  }
-  if (!outcome.first_error) return;
-  // No tick runs while this box is up, so a dead server cannot stack one box
-  // on another.
-  scheduler_.SetErrorBoxOpen(true);
-  GeneralErrorBox(*outcome.first_error);
-  scheduler_.SetErrorBoxOpen(false);
-}
-
-void TMainForm::EndTick() {
-  tick_downloads_.reset();
-  tick_due_.clear();
-  scheduler_.FinishTick();
-}
 
 }  // namespace rivolet

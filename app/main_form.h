@@ -5,17 +5,19 @@
 
 #include <QMainWindow>
 #include <cstddef>
-#include <cstdint>
-#include <memory>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "app/reading_session.h"
 #include "common/links.h"
+#include "feeds/feed_list.h"
+#include "feeds/feed_store.h"
+#include "feeds/feed_stream.h"
 #include "net/http_client.h"
 #include "reader/feed_reader.h"
+#include "settings/ini_file.h"
 #include "settings/language_file.h"
-#include "update/scheduler.h"
 
 class QAction;
 class QActionGroup;
@@ -34,15 +36,51 @@ class QTreeWidgetItem;
 namespace rivolet {
 
 class ClickLabel;
-class RivoletApp;
 class TTrayIcon;
-class TickDownloads;
+
+// The dialogs the main window's menus, toolbar, links and tray menu open.
+enum class MainDialog {
+  kNewFeed,
+  kManagement,
+  kOptions,
+  kInformation,
+  kAbout,
+  kCatalogue,
+};
+
+// What the main window asks of the rest of the program.
+class MainFormHost {
+ public:
+  virtual ~MainFormHost() = default;
+  virtual void ShowDialog(MainDialog dialog) = 0;
+  // The Options dialog's "remember the position" setting, read at close.
+  virtual bool RememberPosition() = 0;
+  // The minute timer's tick, for the update room.
+  virtual void UpdateTick() = 0;
+  // The window closes: the running update is given up.
+  virtual void StopUpdates() = 0;
+};
+
+// The program's state and files the main window works on, all owned by the
+// application.
+struct MainFormParts {
+  ReadingSession& session;
+  HttpClient& http;  // the window's client
+  FeedList& feed_list;
+  FeedListControl& feed_list_control;
+  FeedStore& feed_store;
+  LanguageState& language;
+  IniFile& settings_file;                   // rivolet.ini
+  const std::filesystem::path& exe_folder;  // where the program's files are
+  const std::filesystem::path& executable;
+  const std::vector<std::string>& arguments;  // after the program's name
+};
 
 class TMainForm : public QMainWindow {
   Q_OBJECT
 
  public:
-  explicit TMainForm(RivoletApp& app);
+  TMainForm(const MainFormParts& parts, MainFormHost& host);
   ~TMainForm() override;
 
   // Components, named as the language files know them.
@@ -113,6 +151,11 @@ class TMainForm : public QMainWindow {
   void ChooseButtonClick();
   void BuildFeedMenu();
   void FeedMenuItemClick(std::size_t feed_index);
+  // Reads `document`, downloaded from `url`, into the window: the feed
+  // becomes the one described and listed; with `open_first_item` its item 0
+  // is shown too, without marking it read.
+  void ShowDownloadedFeed(const std::string& url, std::string document,
+                          bool open_first_item = false);
   void ShowFeedRead();
   void main_channelsDblClick();
   void main_channelsContextPopup(const QPoint& at);
@@ -153,12 +196,8 @@ class TMainForm : public QMainWindow {
   void LanguageItemClick(QAction* item);
   void ApplyMainLanguage(const LanguageLines& lines);
 
-  // Periodic updates: the minute tick starts the due feeds' downloads, and
-  // their rows go to the notification window once all have ended.
-  void timerTimer();
-  void TickDownloadsEnded();
-  bool TickRunning() const { return scheduler_.running(); }
-  std::int32_t UpdateTick() const { return scheduler_.tick(); }
+  // Periodic updates: the minute tick goes to the update room.
+  void timerTimer() { host_.UpdateTick(); }
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -180,15 +219,9 @@ class TMainForm : public QMainWindow {
   void LayOutCountLabels();
   bool ComponentExists(std::string_view name) const;
 
-  // Clears the running tick away, giving up its downloads at once when they
-  // still run.
-  void EndTick();
-
-  RivoletApp& app_;
+  MainFormParts parts_;
+  MainFormHost& host_;
   bool shown_once_ = false;
-  UpdateScheduler scheduler_;
-  std::vector<DueFeed> tick_due_;  // the running tick's feeds
-  std::unique_ptr<TickDownloads> tick_downloads_;
 };
 
 }  // namespace rivolet

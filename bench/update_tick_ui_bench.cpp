@@ -94,7 +94,7 @@ void UpdateTick(benchmark::State& state) {
     QEventLoop loop;
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] {
-      if (!harness.Main().TickRunning()) loop.quit();
+      if (!harness.app->Updater().running()) loop.quit();
     });
     watch.start(1);
     loop.exec();

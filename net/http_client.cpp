@@ -157,8 +157,9 @@ std::string HttpClient::Get(std::string_view url_text,
   return parser.TakeBody();
 }
 
-std::string HttpGetText(HttpClient& client, std::string_view url) {
-  return client.Get(url);
+std::string HttpGetText(HttpClient& client, std::string_view url,
+                        const HttpCancel* cancel) {
+  return client.Get(url, cancel);
 }
 
 }  // namespace rivolet

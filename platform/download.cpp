@@ -1,4 +1,5 @@
-// Downloads on a worker thread under a local event loop.
+// The download service: worker threads, their cancel handles, the give-up
+// rule, and the window's wait for its own download.
 #include "platform/download.h"
 
 #include <QCoreApplication>
@@ -7,148 +8,238 @@
 #include <QGuiApplication>
 #include <QPointer>
 #include <QTimer>
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <memory>
+#include <exception>
 #include <mutex>
 #include <optional>
-#include <thread>
+#include <system_error>
 #include <utility>
-#include <vector>
 
+#include "common/error.h"
 #include "platform/guard.h"
 
 namespace rivolet {
 namespace {
 
-// One download. The worker owns it together with the waiting window, so a
-// worker left behind by an abandoned download never touches freed memory.
-struct Job {
-  Job(HttpClient moved_client, std::string_view target)
-      : client(std::move(moved_client)), url(target) {}
-
-  HttpClient client;
-  const std::string url;
-  HttpCancel cancel;
-  std::mutex mutex;
-  std::condition_variable finished;
-  bool done = false;
-  std::string body;
-  std::optional<std::string> error;
-};
-
-// How long an abandoned download may take to give back its client before the
-// window goes on without it.
+// How long giving up may wait for the workers to end before leaving them to
+// end on their own.
 constexpr auto kGiveUpWait = std::chrono::milliseconds(300);
 
+// Every worker thread the service started that has not ended yet.
+std::atomic<int> live_workers{0};
+
+// The window's wait for its download; the window's thread alone touches
+// these.
 QPointer<QEventLoop> waiting_loop;
 bool abandoning = false;
-std::vector<std::function<void()>> after_download;
-std::atomic<int> abandoned_workers{0};
+std::vector<std::function<void()>> after_wait;
 
-void RunWorker(const std::shared_ptr<Job>& job) {
-  std::string body;
-  std::optional<std::string> error;
-  try {
-    body = job->client.Get(job->url, &job->cancel);
-  } catch (const std::exception& e) {
-    error = e.what();
-  }
-  {
-    std::lock_guard lock(job->mutex);
-    job->body = std::move(body);
-    job->error = std::move(error);
-    job->done = true;
-  }
-  job->finished.notify_all();
-}
-
-bool IsDone(Job& job) {
-  std::lock_guard lock(job.mutex);
-  return job.done;
-}
-
-void RunDeferredActions() {
+void RunPutOffActions() {
   std::vector<std::function<void()>> actions;
-  actions.swap(after_download);
+  actions.swap(after_wait);
   for (auto& action : actions) action();
 }
 
 }  // namespace
 
-std::string DownloadWhilePainting(HttpClient& client, std::string_view url) {
-  if (ShutdownRequested()) throw ActionAbandoned();
-  if (DownloadInProgress()) throw Error("Another download is running");
+// Shared by the job and its workers, so a worker left running after the job
+// is gone still has everything it touches.
+struct DownloadJob::State {
+  State(std::size_t task_count, DownloadService::TaskMaker maker)
+      : count(task_count), make_task(std::move(maker)) {}
 
-  auto job = std::make_shared<Job>(std::move(client), url);
-  // The window's client stays usable while its state travels with the job.
-  client = HttpClient(job->client.settings());
+  void Work();
 
-  QEventLoop loop;
-  waiting_loop = &loop;
-  abandoning = false;
-  // The worker only posts a wake-up to the window's thread; a wake-up that
-  // arrives after the wait is over finds no loop and does nothing.
-  std::thread worker([job] {
-    RunWorker(job);
-    if (QCoreApplication* app = QCoreApplication::instance()) {
-      QMetaObject::invokeMethod(
-          app,
-          [] {
-            if (waiting_loop) waiting_loop->quit();
-          },
-          Qt::QueuedConnection);
-    }
-  });
-  QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
-  while (!IsDone(*job) && !abandoning) {
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
+  const std::size_t count;
+  const DownloadService::TaskMaker make_task;
+  HttpCancel cancel;
+
+  std::mutex mutex;  // guards everything below
+  std::condition_variable ended;
+  std::size_t next = 0;  // the next task to take
+  std::size_t running = 0;
+  bool abandoned = false;
+  DownloadJob* owner = nullptr;  // cleared before the job goes
+};
+
+void DownloadJob::State::Work() {
+  DownloadService::Task task;
+  try {
+    task = make_task();
+  } catch (const std::exception&) {
+    // The tasks are still taken, so the job ends; they report nothing.
   }
-  QGuiApplication::restoreOverrideCursor();
-  waiting_loop = nullptr;
-
-  if (abandoning && !IsDone(*job)) {
-    job->cancel.Cancel();
-    std::unique_lock lock(job->mutex);
-    if (!job->finished.wait_for(lock, kGiveUpWait, [&] { return job->done; })) {
-      // A host name still being looked up cannot be interrupted: leave the
-      // worker to finish on its own.
-      lock.unlock();
-      ++abandoned_workers;
-      std::thread([job, worker = std::move(worker)]() mutable {
-        worker.join();
-        --abandoned_workers;
-      }).detach();
-      throw ActionAbandoned();
+  while (true) {
+    std::size_t index;
+    {
+      std::lock_guard lock(mutex);
+      if (abandoned || next >= count) break;
+      index = next++;
+    }
+    try {
+      if (task) task(index, cancel);
+    } catch (const std::exception&) {
+      // A task reports its own failures; one that throws only ends itself.
     }
   }
-  worker.join();
-  client = std::move(job->client);
-  // Timer ticks that fell due during the download run now, after this
-  // handler has ended.
-  if (!after_download.empty()) QTimer::singleShot(0, RunDeferredActions);
-  if (abandoning) throw ActionAbandoned();
-  if (job->error) throw Error(*job->error);
-  return std::move(job->body);
+  std::lock_guard lock(mutex);
+  if (--running == 0 && !abandoned && owner != nullptr) {
+    // Only a wake-up crosses to the job's thread; a job gone by then takes
+    // its queued call with it.
+    DownloadJob* job = owner;
+    QMetaObject::invokeMethod(
+        job,
+        [job] {
+          if (job->Done()) emit job->finished();
+        },
+        Qt::QueuedConnection);
+  }
+  ended.notify_all();
 }
 
-bool DownloadInProgress() { return !waiting_loop.isNull(); }
+DownloadJob::DownloadJob(std::shared_ptr<State> state)
+    : state_(std::move(state)) {}
 
-void AbandonDownload() {
-  if (!DownloadInProgress()) return;
+DownloadJob::~DownloadJob() {
+  Abandon();
+  std::unique_lock lock(state_->mutex);
+  state_->owner = nullptr;
+  const bool all_ended = state_->ended.wait_for(
+      lock, kGiveUpWait, [this] { return state_->running == 0; });
+  lock.unlock();
+  for (std::thread& worker : workers_) {
+    if (all_ended) {
+      worker.join();
+    } else {
+      // A host name still being looked up cannot be interrupted: the worker
+      // ends on its own, counted until it has.
+      worker.detach();
+    }
+  }
+}
+
+bool DownloadJob::Done() const {
+  std::lock_guard lock(state_->mutex);
+  return state_->running == 0 && !state_->abandoned;
+}
+
+void DownloadJob::Abandon() {
+  {
+    std::lock_guard lock(state_->mutex);
+    state_->abandoned = true;
+  }
+  state_->cancel.Cancel();
+}
+
+std::unique_ptr<DownloadJob> DownloadService::Start(std::size_t count,
+                                                    std::size_t max_workers,
+                                                    TaskMaker make_task) {
+  auto state =
+      std::make_shared<DownloadJob::State>(count, std::move(make_task));
+  std::unique_ptr<DownloadJob> job(new DownloadJob(state));
+  state->owner = job.get();
+  const std::size_t wanted =
+      std::min(std::max<std::size_t>(max_workers, 1), count);
+  // The workers wait for this lock before taking a task, so none can end
+  // before the count of those started is known.
+  std::unique_lock lock(state->mutex);
+  job->workers_.reserve(wanted);
+  for (std::size_t i = 0; i < wanted; ++i) {
+    ++live_workers;
+    try {
+      job->workers_.emplace_back([state]() mutable {
+        state->Work();
+        state.reset();
+        --live_workers;
+      });
+    } catch (const std::system_error&) {
+      // Fewer workers share the tasks.
+      --live_workers;
+      break;
+    }
+  }
+  state->running = job->workers_.size();
+  lock.unlock();
+  if (wanted > 0 && job->workers_.empty()) {
+    throw Error("Cannot start the downloads");
+  }
+  return job;
+}
+
+bool DownloadService::Waiting() { return !waiting_loop.isNull(); }
+
+void DownloadService::AbandonWait() {
+  if (!Waiting()) return;
   abandoning = true;
   waiting_loop->quit();
 }
 
-void AfterDownload(std::function<void()> action) {
-  if (DownloadInProgress()) {
-    after_download.push_back(std::move(action));
+void DownloadService::AfterWait(std::function<void()> action) {
+  if (Waiting()) {
+    after_wait.push_back(std::move(action));
   } else {
     action();
   }
 }
 
-int AbandonedWorkers() { return abandoned_workers.load(); }
+int DownloadService::UnfinishedWorkers() { return live_workers.load(); }
+
+std::string DownloadWhilePainting(HttpClient& client, std::string_view url) {
+  if (ShutdownRequested()) throw ActionAbandoned();
+  if (DownloadService::Waiting()) throw Error("Another download is running");
+
+  // The worker owns the download's state together with this wait, so a
+  // worker left behind by a download given up never touches freed memory.
+  struct Download {
+    HttpClient client;
+    std::string url;
+    std::string body;
+    std::optional<std::string> error;
+    std::atomic<bool> ended{false};  // the client is free again
+  };
+  auto download = std::make_shared<Download>();
+  download->client = std::move(client);
+  download->url = url;
+  // The window's client stays usable while its state travels with the job.
+  client = HttpClient(download->client.settings());
+  std::unique_ptr<DownloadJob> job =
+      DownloadService::Start(1, 1, [download]() -> DownloadService::Task {
+        return [download](std::size_t, const HttpCancel& cancel) {
+          try {
+            download->body =
+                HttpGetText(download->client, download->url, &cancel);
+          } catch (const std::exception& e) {
+            download->error = e.what();
+          }
+          download->ended = true;
+        };
+      });
+
+  QEventLoop loop;
+  QObject::connect(job.get(), &DownloadJob::finished, &loop, &QEventLoop::quit);
+  waiting_loop = &loop;
+  abandoning = false;
+  QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+  while (!job->Done() && !abandoning) {
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+  }
+  QGuiApplication::restoreOverrideCursor();
+  waiting_loop = nullptr;
+
+  const bool abandoned = abandoning || !job->Done();
+  // A download given up gets the give-up rule's time to end.
+  job.reset();
+  if (abandoned && !download->ended) throw ActionAbandoned();
+  client = std::move(download->client);
+  // Timer ticks that fell due during the download run now, after this
+  // handler has ended.
+  if (!after_wait.empty()) QTimer::singleShot(0, RunPutOffActions);
+  if (abandoned) throw ActionAbandoned();
+  if (download->error) throw Error(*download->error);
+  return std::move(download->body);
+}
 
 }  // namespace rivolet

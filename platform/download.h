@@ -1,36 +1,93 @@
-// The one way a window downloads. The download runs on a worker thread while
-// the window's thread waits in a local event loop that keeps every window
-// painting but takes no keyboard or mouse input (input that arrives meanwhile
-// is delivered afterwards, as if the window had been busy), so no other
-// handler runs and no second download starts. The pointer shows busy.
+// The download service: every piece of background work of the program (a
+// window's download, the downloads of an update tick) runs on the worker
+// threads it hands out, with their cancel handle and one give-up rule, and
+// tells the thread that started it through a job object's signal.
+//
+// A window's download waits for its job in a local event loop that keeps
+// every window painting but takes no keyboard or mouse input (input that
+// arrives meanwhile is delivered afterwards, as if the window had been busy),
+// so no other handler runs and no second download starts. The pointer shows
+// busy.
 #pragma once
 
+#include <QObject>
+#include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <thread>
+#include <vector>
 
 #include "net/http_client.h"
 
 namespace rivolet {
 
-// Downloads `url` with `client` (its cookies and settings) and returns the
-// body. Throws the client's Error on any failure, and ActionAbandoned when
-// the download was given up for a close request or a termination signal.
+// One piece of background work: a number of tasks spread over worker
+// threads. It lives on the thread that started it and reports there.
+class DownloadJob : public QObject {
+  Q_OBJECT
+
+ public:
+  // Abandons whatever still runs (see Abandon).
+  ~DownloadJob() override;
+
+  // Every task has ended and nothing was abandoned.
+  bool Done() const;
+
+  // Gives up at once: the cancel handle every task was given is cancelled,
+  // no task starts any more and `finished` is never emitted. The workers end
+  // on their own and never touch this object.
+  void Abandon();
+
+ signals:
+  // Once, on the job's thread, when every task has ended.
+  void finished();
+
+ private:
+  friend class DownloadService;
+  struct State;
+  explicit DownloadJob(std::shared_ptr<State> state);
+
+  std::shared_ptr<State> state_;
+  std::vector<std::thread> workers_;
+};
+
+class DownloadService {
+ public:
+  // Runs task `index` on a worker thread; `cancel` is cancelled when the job
+  // is given up.
+  using Task = std::function<void(std::size_t index, const HttpCancel& cancel)>;
+  // Made once on each worker thread, which then runs it for every task it
+  // takes (a worker keeps its own HTTP client for all of them).
+  using TaskMaker = std::function<Task()>;
+
+  // Starts `count` tasks, in index order, on at most `max_workers` threads.
+  // With no tasks the job is done at once and never emits. Throws Error when
+  // no worker thread can be started.
+  static std::unique_ptr<DownloadJob> Start(std::size_t count,
+                                            std::size_t max_workers,
+                                            TaskMaker make_task);
+
+  // True while the window's thread waits for a download.
+  static bool Waiting();
+  // Gives up the download being waited for, at once (a close request or a
+  // termination signal): its DownloadWhilePainting throws ActionAbandoned.
+  static void AbandonWait();
+  // Runs `action` now when no download is being waited for, otherwise as
+  // soon as the window's thread has finished with the current one.
+  static void AfterWait(std::function<void()> action);
+
+  // Worker threads that have not ended yet (one given up may still be
+  // looking up a host name, which cannot be interrupted): the program must
+  // not run its exit handlers under them.
+  static int UnfinishedWorkers();
+};
+
+// The windows' download: `url` with `client` (its cookies and settings) on a
+// worker thread while the window keeps painting; returns the body. Throws the
+// client's Error on any failure, and ActionAbandoned when the download was
+// given up for a close request or a termination signal.
 std::string DownloadWhilePainting(HttpClient& client, std::string_view url);
-
-// True while the window's thread waits for a download.
-bool DownloadInProgress();
-
-// Gives up the download being waited for, at once (a close request or a
-// termination signal): its DownloadWhilePainting throws ActionAbandoned.
-void AbandonDownload();
-
-// Runs `action` now when no download is being waited for, otherwise as soon
-// as the current one has ended (a timer tick that falls due meanwhile).
-void AfterDownload(std::function<void()> action);
-
-// Downloads given up whose worker thread has not finished yet; the program
-// must not run its exit handlers under such a thread.
-int AbandonedWorkers();
 
 }  // namespace rivolet

@@ -35,7 +35,7 @@ void OnSignal(int) {
 // once it has.
 void EndProgram(const QPointer<QWidget>& main_window) {
   BeginShutdown();
-  AbandonDownload();
+  DownloadService::AbandonWait();
   for (QWidget* widget : QApplication::topLevelWidgets()) {
     if (widget == main_window || !widget->isVisible()) continue;
     if (auto* dialog = qobject_cast<QDialog*>(widget)) {

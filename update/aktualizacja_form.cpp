@@ -134,6 +134,8 @@ void TAktualizacjaForm::aktDblClick() {
   host_.RestoreProgram();
 }
 
+void TAktualizacjaForm::ClearRows() { akt->clear(); }
+
 void TAktualizacjaForm::AddRows(const std::vector<NotificationRow>& rows) {
   QList<QTreeWidgetItem*> items;
   for (const NotificationRow& row : rows) {

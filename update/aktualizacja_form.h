@@ -52,6 +52,8 @@ class TAktualizacjaForm : public QWidget {
   void Timer1Timer();
   void aktDblClick();
 
+  // Empties the list at the start of a tick.
+  void ClearRows();
   // Appends the rows of a tick, each keeping the URL it was read from.
   void AddRows(const std::vector<NotificationRow>& rows);
   // The URL row `row` was read from; empty for no such row.

@@ -33,7 +33,7 @@ TEST(DownloadWhilePainting, GivesTheBodyOrTheClientsErrorAndKeepsCookies) {
   }
   ASSERT_EQ(server.RequestCount(), 2u);
   EXPECT_NE(server.Requests()[1].find("Cookie: id=7\r\n"), std::string::npos);
-  EXPECT_FALSE(DownloadInProgress());
+  EXPECT_FALSE(DownloadService::Waiting());
 }
 
 TEST(DownloadWhilePainting, AbandoningEndsTheWaitAtOnceAndPutOffWorkRunsAfter) {
@@ -42,9 +42,9 @@ TEST(DownloadWhilePainting, AbandoningEndsTheWaitAtOnceAndPutOffWorkRunsAfter) {
   HttpClient client;
   std::vector<int> order;
   QTimer::singleShot(100, [&] {
-    ASSERT_TRUE(DownloadInProgress());
-    AfterDownload([&] { order.push_back(2); });
-    AbandonDownload();
+    ASSERT_TRUE(DownloadService::Waiting());
+    DownloadService::AfterWait([&] { order.push_back(2); });
+    DownloadService::AbandonWait();
   });
   const auto start = std::chrono::steady_clock::now();
   EXPECT_THROW(DownloadWhilePainting(client, server.Url("/silent")),
@@ -53,7 +53,7 @@ TEST(DownloadWhilePainting, AbandoningEndsTheWaitAtOnceAndPutOffWorkRunsAfter) {
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
   // Nothing waits any more: work is done at once, and the put-off work runs
   // once the event loop is back.
-  AfterDownload([&] { order.push_back(3); });
+  DownloadService::AfterWait([&] { order.push_back(3); });
   QTimer timer;
   timer.setSingleShot(true);
   timer.start(50);

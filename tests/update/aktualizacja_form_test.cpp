@@ -59,7 +59,8 @@ class UpdateTest : public ::testing::Test {
   // One minute tick, with its downloads waited for.
   void Tick() {
     Main().timerTimer();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !Main().TickRunning(); }, 10000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return !app->Updater().running(); }, 10000));
   }
   // Each row of `akt` as "caption|title|date".
   std::vector<std::string> Rows() {
@@ -113,7 +114,7 @@ TEST_F(UpdateTest, TicksFetchTheDueFeedsInListOrder) {
 
   app->OptionsForm().noUpdate->click();
   Main().timerTimer();
-  EXPECT_EQ(Main().UpdateTick(), 0);
+  EXPECT_EQ(app->Updater().tick(), 0);
   EXPECT_EQ(Rows(), std::vector<std::string>{"Old||"});
 
   app->OptionsForm().yesUpdate->click();
@@ -138,7 +139,7 @@ TEST_F(UpdateTest, NoFeedDueEmptiesTheListAndShowsNothing) {
   Tick();
   EXPECT_EQ(Note().akt->topLevelItemCount(), 0);
   EXPECT_FALSE(Note().isVisible());
-  EXPECT_EQ(Main().UpdateTick(), 1);
+  EXPECT_EQ(app->Updater().tick(), 1);
   EXPECT_TRUE(server.Requests().empty());
 }
 
@@ -153,7 +154,7 @@ TEST_F(UpdateTest, AFailedFeedIsReportedOnceAndNoTickRunsUnderItsBox) {
   bool skipped = false;
   desktop.on_message = [&] {
     Main().timerTimer();
-    skipped = Main().UpdateTick() == 1 && !Main().TickRunning();
+    skipped = app->Updater().tick() == 1 && !app->Updater().running();
   };
   Tick();
   EXPECT_EQ(Rows(),
@@ -166,7 +167,7 @@ TEST_F(UpdateTest, AFailedFeedIsReportedOnceAndNoTickRunsUnderItsBox) {
   // The box closed: the next tick runs.
   desktop.on_message = nullptr;
   Tick();
-  EXPECT_EQ(Main().UpdateTick(), 2);
+  EXPECT_EQ(app->Updater().tick(), 2);
 }
 
 TEST_F(UpdateTest, ATickDueWhileTheLastOneDownloadsIsSkipped) {
@@ -174,10 +175,11 @@ TEST_F(UpdateTest, ATickDueWhileTheLastOneDownloadsIsSkipped) {
                Response::Ok(Feed("S")).Slow(20, std::chrono::milliseconds(40)));
   AddFeed("S", "1", "/slow");
   Main().timerTimer();
-  EXPECT_TRUE(Main().TickRunning());
+  EXPECT_TRUE(app->Updater().running());
   Main().timerTimer();
-  EXPECT_EQ(Main().UpdateTick(), 1);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !Main().TickRunning(); }, 10000));
+  EXPECT_EQ(app->Updater().tick(), 1);
+  ASSERT_TRUE(
+      QTest::qWaitFor([&] { return !app->Updater().running(); }, 10000));
   EXPECT_EQ(Rows(), std::vector<std::string>{"S|S 1|01.03.2005"});
   EXPECT_EQ(server.RequestCount(), 1u);
 }
@@ -188,10 +190,10 @@ TEST_F(UpdateTest, ATickDueDuringTheUsersDownloadWaitsForItsEnd) {
   AddFeed("S", "1", "/slow");
   Main().timer->setInterval(5);
   Main().FeedMenuItemClick(0);
-  EXPECT_EQ(Main().UpdateTick(), 0);
+  EXPECT_EQ(app->Updater().tick(), 0);
   Main().timer->setInterval(60000);
   EXPECT_TRUE(QTest::qWaitFor(
-      [&] { return Main().UpdateTick() == 1 && !Main().TickRunning(); }));
+      [&] { return app->Updater().tick() == 1 && !app->Updater().running(); }));
 }
 
 TEST_F(UpdateTest, QuittingDuringATickDoesNotWait) {
@@ -203,7 +205,7 @@ TEST_F(UpdateTest, QuittingDuringATickDoesNotWait) {
   clock.start();
   EXPECT_TRUE(h.Close());
   EXPECT_LT(clock.elapsed(), 1000);
-  EXPECT_FALSE(Main().TickRunning());
+  EXPECT_FALSE(app->Updater().running());
 }
 
 TEST_F(UpdateTest, DoubleClickOpensTheRowsOwnFeed) {

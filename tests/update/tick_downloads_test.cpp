@@ -1,14 +1,13 @@
-// Tests of a tick's downloads on worker threads against the loopback server:
-// reads in URL order whatever the finishing order, at most eight at once, the
-// main client's cookies, and giving up at once.
+// Tests of a tick's downloads on the download service's workers against the
+// loopback server: reads in URL order whatever the finishing order, at most
+// eight at once, the main client's cookies, and giving up at once.
 #include "update/tick_downloads.h"
 
 #include <gtest/gtest.h>
 
+#include <QSignalSpy>
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -28,24 +27,15 @@ std::string Feed(const std::string& title) {
          " 1</title></item></channel></rss>";
 }
 
-// Runs `urls` and waits for the finishing call.
+// Runs `urls` and waits for the job's finished signal.
 std::vector<FeedRead> RunAll(std::vector<std::string> urls,
                              std::shared_ptr<SharedCookieJar> cookies) {
-  std::mutex mutex;
-  std::condition_variable cv;
-  int calls = 0;
-  TickDownloads tick(std::move(urls), {}, std::move(cookies), [&] {
-    std::lock_guard lock(mutex);
-    ++calls;
-    cv.notify_all();
-  });
-  std::unique_lock lock(mutex);
-  EXPECT_TRUE(
-      cv.wait_for(lock, std::chrono::seconds(10), [&] { return calls > 0; }));
-  lock.unlock();
+  TickDownloads tick(std::move(urls), {}, std::move(cookies));
+  QSignalSpy finished(&tick.job(), &DownloadJob::finished);
+  EXPECT_TRUE(finished.wait(10000));
   EXPECT_TRUE(tick.Finished());
   std::vector<FeedRead> reads = tick.TakeReads();
-  EXPECT_EQ(calls, 1);
+  EXPECT_EQ(finished.count(), 1);
   return reads;
 }
 
@@ -97,23 +87,20 @@ TEST(TickDownloadsTest, ReadsInOrderAtMostEightAtOnceWithTheMainCookies) {
   EXPECT_NE(server.Requests().back().find("n19=1"), std::string::npos);
 }
 
-TEST(TickDownloadsTest, GivingUpEndsAtOnceWithoutTheFinishingCall) {
+TEST(TickDownloadsTest, GivingUpEndsAtOnceWithoutTheFinishingSignal) {
   LoopbackServer server;
   server.Serve("/silent", Response::Silent());
-  std::atomic<bool> called{false};
   const auto start = std::chrono::steady_clock::now();
   {
     TickDownloads tick(std::vector<std::string>(10, server.Url("/silent")), {},
-                       std::make_shared<SharedCookieJar>(),
-                       [&] { called = true; });
+                       std::make_shared<SharedCookieJar>());
     ASSERT_TRUE(server.WaitForRequests(8, std::chrono::seconds(5)));
     EXPECT_FALSE(tick.Finished());
     EXPECT_TRUE(tick.TakeReads().empty());
   }
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
   EXPECT_EQ(server.RequestCount(), 8u);  // nothing new was started
-  EXPECT_FALSE(called);
-  EXPECT_EQ(UnfinishedTickWorkers(), 0);
+  EXPECT_EQ(DownloadService::UnfinishedWorkers(), 0);
 }
 
 }  // namespace

@@ -1,0 +1,64 @@
+// The update room: the minute tick counts, picks the due feeds, downloads
+// them on the download service's workers and reports the tick's outcome on
+// the window's thread. Whoever owns the notification window and the state of
+// reading applies it.
+#pragma once
+
+#include <QObject>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "feeds/feed_list.h"
+#include "net/http_client.h"
+#include "update/scheduler.h"
+
+namespace rivolet {
+
+class TickDownloads;
+
+class FeedUpdater : public QObject {
+  Q_OBJECT
+
+ public:
+  // `feeds` is the program's list; the tick's downloads use the settings and
+  // the cookies of `http` (the main window's client); `updating_on` reads
+  // whether updating is switched on.
+  FeedUpdater(const FeedList& feeds, HttpClient& http,
+              std::function<bool()> updating_on);
+  ~FeedUpdater() override;
+
+  // The minute timer's tick. While the window's thread waits for a download
+  // the tick waits too, so it never changes what that download is about to
+  // show.
+  void Tick();
+
+  // Gives up the running tick at once (the program is closing).
+  void Stop();
+
+  // The window reports its error box of a tick opening and closing.
+  void SetErrorBoxOpen(bool open) { scheduler_.SetErrorBoxOpen(open); }
+
+  bool running() const { return scheduler_.running(); }
+  std::int32_t tick() const { return scheduler_.tick(); }
+
+ signals:
+  // A tick that runs has begun: the notification list starts empty.
+  void tickStarted();
+  // Every due feed of the tick has been downloaded and read.
+  void tickEnded(const TickOutcome& outcome);
+
+ private:
+  void BeginTick();
+  void DownloadsEnded();
+
+  const FeedList& feeds_;
+  HttpClient& http_;
+  std::function<bool()> updating_on_;
+  UpdateScheduler scheduler_;
+  std::vector<DueFeed> due_;  // the running tick's feeds
+  std::unique_ptr<TickDownloads> downloads_;
+};
+
+}  // namespace rivolet
