@@ -177,12 +177,8 @@ void RivoletApp::ApplyTickOutcome(const TickOutcome& outcome) {
     notification.SwitchTimer1On();
     notification.show();
   }
-  if (!outcome.first_error) return;
-  // No tick runs while this box is up, so a dead server cannot stack one box
-  // on another.
-  updater_->SetErrorBoxOpen(true);
-  GeneralErrorBox(*outcome.first_error);
-  updater_->SetErrorBoxOpen(false);
+  // Ticks go on while the box is up; their failures wait for it to close.
+  if (outcome.first_error) tick_errors_.Show(*outcome.first_error);
 }
 
 void RivoletApp::RestoreProgram() {

@@ -16,6 +16,7 @@
 #include "feeds/feed_store.h"
 #include "feeds/feed_stream.h"
 #include "net/http_client.h"
+#include "platform/guard.h"
 #include "platform/language_apply.h"
 #include "settings/ini_file.h"
 #include "settings/language_file.h"
@@ -129,6 +130,7 @@ class RivoletApp : public NotificationHost, public MainFormHost {
   std::unique_ptr<TAktualizacjaForm> aktualizacja_form_;
   std::unique_ptr<TInformationForm> information_form_;
   std::unique_ptr<FeedUpdater> updater_;
+  OneErrorBox tick_errors_;  // a failing feed reports once, not every minute
 };
 
 }  // namespace rivolet

@@ -48,12 +48,21 @@ void RunPutOffActions() {
 // Shared by the job and its workers, so a worker left running after the job
 // is gone still has everything it touches.
 struct DownloadJob::State {
-  State(std::size_t task_count, DownloadService::TaskMaker maker)
-      : count(task_count), make_task(std::move(maker)) {}
+  using Clock = std::chrono::steady_clock;
 
-  void Work();
+  State(std::size_t task_count, std::size_t workers, std::size_t cap,
+        DownloadService::TaskMaker maker)
+      : count(task_count),
+        max_workers(workers),
+        stall_cap(cap),
+        make_task(std::move(maker)),
+        busy_since(std::max(workers, cap)) {}
+
+  void Work(std::size_t slot);
 
   const std::size_t count;
+  const std::size_t max_workers;
+  const std::size_t stall_cap;
   const DownloadService::TaskMaker make_task;
   HttpCancel cancel;
 
@@ -63,9 +72,11 @@ struct DownloadJob::State {
   std::size_t running = 0;
   bool abandoned = false;
   DownloadJob* owner = nullptr;  // cleared before the job goes
+  // When each worker took its task; empty while it has none.
+  std::vector<std::optional<Clock::time_point>> busy_since;
 };
 
-void DownloadJob::State::Work() {
+void DownloadJob::State::Work(std::size_t slot) {
   DownloadService::Task task;
   try {
     task = make_task();
@@ -76,8 +87,10 @@ void DownloadJob::State::Work() {
     std::size_t index;
     {
       std::lock_guard lock(mutex);
+      busy_since[slot].reset();
       if (abandoned || next >= count) break;
       index = next++;
+      busy_since[slot] = Clock::now();
     }
     try {
       if (task) task(index, cancel);
@@ -134,37 +147,72 @@ void DownloadJob::Abandon() {
   state_->cancel.Cancel();
 }
 
+bool DownloadJob::AddWorker() {
+  // Called with the state's lock held, so the new worker cannot take a task
+  // before it is counted.
+  const std::size_t slot = workers_.size();
+  ++live_workers;
+  try {
+    workers_.emplace_back([state = state_, slot]() mutable {
+      state->Work(slot);
+      state.reset();
+      --live_workers;
+    });
+  } catch (const std::system_error&) {
+    --live_workers;
+    return false;
+  }
+  ++state_->running;
+  return true;
+}
+
+bool DownloadJob::CheckStalls() {
+  std::lock_guard lock(state_->mutex);
+  if (state_->abandoned || state_->next >= state_->count) return false;
+  const auto stalled_before = State::Clock::now() - DownloadService::kStallTime;
+  std::size_t moving = 0;
+  for (std::size_t slot = 0; slot < workers_.size(); ++slot) {
+    const auto& since = state_->busy_since[slot];
+    if (!since || *since > stalled_before) ++moving;
+  }
+  const std::size_t waiting = state_->count - state_->next;
+  std::size_t wanted = state_->max_workers > moving
+                           ? state_->max_workers - moving
+                           : std::size_t{0};
+  wanted = std::min({wanted, waiting, state_->stall_cap - workers_.size()});
+  for (std::size_t i = 0; i < wanted && AddWorker(); ++i) {
+  }
+  return workers_.size() < state_->stall_cap;
+}
+
 std::unique_ptr<DownloadJob> DownloadService::Start(std::size_t count,
                                                     std::size_t max_workers,
-                                                    TaskMaker make_task) {
-  auto state =
-      std::make_shared<DownloadJob::State>(count, std::move(make_task));
+                                                    TaskMaker make_task,
+                                                    std::size_t stall_cap) {
+  max_workers = std::max<std::size_t>(max_workers, 1);
+  stall_cap = std::max(stall_cap, max_workers);
+  auto state = std::make_shared<DownloadJob::State>(
+      count, max_workers, stall_cap, std::move(make_task));
   std::unique_ptr<DownloadJob> job(new DownloadJob(state));
   state->owner = job.get();
-  const std::size_t wanted =
-      std::min(std::max<std::size_t>(max_workers, 1), count);
-  // The workers wait for this lock before taking a task, so none can end
-  // before the count of those started is known.
-  std::unique_lock lock(state->mutex);
-  job->workers_.reserve(wanted);
-  for (std::size_t i = 0; i < wanted; ++i) {
-    ++live_workers;
-    try {
-      job->workers_.emplace_back([state]() mutable {
-        state->Work();
-        state.reset();
-        --live_workers;
-      });
-    } catch (const std::system_error&) {
-      // Fewer workers share the tasks.
-      --live_workers;
-      break;
+  const std::size_t wanted = std::min(max_workers, count);
+  job->workers_.reserve(stall_cap);
+  {
+    std::lock_guard lock(state->mutex);
+    for (std::size_t i = 0; i < wanted && job->AddWorker(); ++i) {
     }
   }
-  state->running = job->workers_.size();
-  lock.unlock();
   if (wanted > 0 && job->workers_.empty()) {
     throw Error("Cannot start the downloads");
+  }
+  if (stall_cap > max_workers && count > wanted) {
+    auto* watch = new QTimer(job.get());
+    watch->setInterval(100);
+    QObject::connect(watch, &QTimer::timeout, job.get(),
+                     [job = job.get(), watch] {
+                       if (!job->CheckStalls()) watch->stop();
+                     });
+    watch->start();
   }
   return job;
 }

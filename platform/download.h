@@ -11,6 +11,7 @@
 #pragma once
 
 #include <QObject>
+#include <chrono>
 #include <cstddef>
 #include <functional>
 #include <memory>
@@ -49,6 +50,12 @@ class DownloadJob : public QObject {
   struct State;
   explicit DownloadJob(std::shared_ptr<State> state);
 
+  // Starts one more worker; false when no thread could be started.
+  bool AddWorker();
+  // The stall rule's regular look at the workers; false once it has nothing
+  // more to do.
+  bool CheckStalls();
+
   std::shared_ptr<State> state_;
   std::vector<std::thread> workers_;
 };
@@ -62,12 +69,20 @@ class DownloadService {
   // takes (a worker keeps its own HTTP client for all of them).
   using TaskMaker = std::function<Task()>;
 
+  // A worker this long on one task counts as stalled (a server that
+  // accepted the connection and went silent).
+  static constexpr std::chrono::milliseconds kStallTime{500};
+
   // Starts `count` tasks, in index order, on at most `max_workers` threads.
-  // With no tasks the job is done at once and never emits. Throws Error when
-  // no worker thread can be started.
+  // With `stall_cap` above `max_workers`, stalled workers do not hold back
+  // the tasks still waiting: others are started beside them, so that up to
+  // `max_workers` are never stalled, up to `stall_cap` threads in all. With
+  // no tasks the job is done at once and never emits. Throws Error when no
+  // worker thread can be started.
   static std::unique_ptr<DownloadJob> Start(std::size_t count,
                                             std::size_t max_workers,
-                                            TaskMaker make_task);
+                                            TaskMaker make_task,
+                                            std::size_t stall_cap = 0);
 
   // True while the window's thread waits for a download.
   static bool Waiting();

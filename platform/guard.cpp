@@ -30,4 +30,14 @@ void GeneralErrorBox(const std::string& message) {
                                kProgramCaption, QApplication::activeWindow());
 }
 
+void OneErrorBox::Show(const std::string& message) {
+  if (open_) return;
+  open_ = true;
+  struct Closed {
+    bool& open;
+    ~Closed() { open = false; }
+  } closed{open_};
+  GeneralErrorBox(message);
+}
+
 }  // namespace rivolet

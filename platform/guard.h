@@ -33,18 +33,38 @@ void GeneralErrorBox(const std::string& message);
 // The text GeneralErrorBox shows for `message`.
 std::string ErrorBoxText(const std::string& message);
 
-// Runs `action`; an error that escapes it goes to the general error box.
-// Returns false when the action failed or was given up.
+// The general error box for errors that come back on their own (a feed that
+// fails every minute): one box at a time, and while it is open further
+// errors of the same source are not shown, so boxes never pile up.
+class OneErrorBox {
+ public:
+  void Show(const std::string& message);
+  bool open() const { return open_; }
+
+ private:
+  bool open_ = false;
+};
+
+// Runs `action`; an error that escapes it goes to the general error box, or
+// to `box` when one is given. Returns false when the action failed or was
+// given up.
 template <typename Action>
-bool Guarded(Action&& action) {
+bool Guarded(Action&& action, OneErrorBox* box = nullptr) {
+  const auto report = [box](const std::string& message) {
+    if (box) {
+      box->Show(message);
+    } else {
+      GeneralErrorBox(message);
+    }
+  };
   try {
     std::forward<Action>(action)();
     return true;
   } catch (const ActionAbandoned&) {
   } catch (const std::exception& e) {
-    GeneralErrorBox(e.what());
+    report(e.what());
   } catch (...) {
-    GeneralErrorBox("Unknown error");
+    report("Unknown error");
   }
   return false;
 }

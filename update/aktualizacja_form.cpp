@@ -85,7 +85,7 @@ void TAktualizacjaForm::FormCreate() {
 
 void TAktualizacjaForm::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
-  if (!event->spontaneous()) Guarded([this] { FormShow(); });
+  if (!event->spontaneous()) Guarded([this] { FormShow(); }, &interval_errors_);
 }
 
 void TAktualizacjaForm::FormShow() {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "net/http_client.h"
+#include "platform/guard.h"
 #include "update/scheduler.h"
 
 class QTimer;
@@ -68,6 +69,8 @@ class TAktualizacjaForm : public QWidget {
 
  private:
   NotificationHost& host_;
+  // A bad seconds text is reported once, not at every showing.
+  OneErrorBox interval_errors_;
   HttpClient& http_;
 };
 

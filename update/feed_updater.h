@@ -7,6 +7,7 @@
 #include <QObject>
 #include <cstdint>
 #include <functional>
+#include <list>
 #include <memory>
 #include <vector>
 
@@ -29,18 +30,17 @@ class FeedUpdater : public QObject {
               std::function<bool()> updating_on);
   ~FeedUpdater() override;
 
-  // The minute timer's tick. While the window's thread waits for a download
-  // the tick waits too, so it never changes what that download is about to
-  // show.
+  // The minute timer's tick. It starts on time, whatever earlier ticks are
+  // still doing, for every due feed not still being downloaded. While the
+  // window's thread waits for a download the tick waits too, so it never
+  // changes what that download is about to show.
   void Tick();
 
-  // Gives up the running tick at once (the program is closing).
+  // Gives up every running tick at once (the program is closing).
   void Stop();
 
-  // The window reports its error box of a tick opening and closing.
-  void SetErrorBoxOpen(bool open) { scheduler_.SetErrorBoxOpen(open); }
-
-  bool running() const { return scheduler_.running(); }
+  // Some tick's downloads still run.
+  bool running() const { return !ticks_.empty(); }
   std::int32_t tick() const { return scheduler_.tick(); }
 
  signals:
@@ -50,15 +50,17 @@ class FeedUpdater : public QObject {
   void tickEnded(const TickOutcome& outcome);
 
  private:
+  struct RunningTick;
+
   void BeginTick();
-  void DownloadsEnded();
+  void DownloadsEnded(const RunningTick* tick);
+  bool InFlight(const std::string& url) const;
 
   const FeedList& feeds_;
   HttpClient& http_;
   std::function<bool()> updating_on_;
   UpdateScheduler scheduler_;
-  std::vector<DueFeed> due_;  // the running tick's feeds
-  std::unique_ptr<TickDownloads> downloads_;
+  std::list<RunningTick> ticks_;  // oldest first
 };
 
 }  // namespace rivolet

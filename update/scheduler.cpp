@@ -13,22 +13,21 @@ std::optional<std::int32_t> UpdatePeriod(std::string_view period_text) {
   const std::string trimmed = Trim(period_text);
   if (trimmed.empty()) return std::nullopt;
   const std::optional<std::int32_t> period = TryStrToInt(trimmed);
-  if (!period || *period <= 0) return std::nullopt;
+  if (!period || *period == 0) return std::nullopt;
   return period;
 }
 
 bool IsFeedDue(std::int32_t tick, std::string_view period_text) {
   const std::optional<std::int32_t> period = UpdatePeriod(period_text);
-  return period && tick % *period == 0;
+  // In 64 bits, so that the lowest tick over -1 cannot overflow.
+  return period && std::int64_t{tick} % *period == 0;
 }
 
-TickPlan UpdateScheduler::BeginTick(bool updating_on, const FeedList& feeds) {
+TickPlan UpdateScheduler::BeginTick(
+    bool updating_on, const FeedList& feeds,
+    const std::function<bool(const std::string&)>& in_flight) {
   TickPlan plan;
   if (!updating_on) return plan;
-  if (running_ || error_box_open_) {
-    plan.action = TickAction::kSkipped;
-    return plan;
-  }
   // A run of four thousand years would overflow the count; it wraps rather
   // than being undefined.
   tick_ = static_cast<std::int32_t>(static_cast<std::uint32_t>(tick_) + 1u);
@@ -38,9 +37,9 @@ TickPlan UpdateScheduler::BeginTick(bool updating_on, const FeedList& feeds) {
     const FeedEntry& e = entries[i];
     // A hand-made entry without a period or URL field has nothing to fetch.
     if (e.fields.size() < 3 || !IsFeedDue(tick_, e.fields[1])) continue;
-    plan.due.push_back({i, e.fields[2]});
+    if (in_flight && in_flight(e.fields[2])) continue;
+    plan.due.push_back({i, e.fields[2], e.name});
   }
-  running_ = !plan.due.empty();
   return plan;
 }
 
@@ -62,7 +61,9 @@ TickOutcome ApplyReads(const std::vector<DueFeed>& due,
     outcome.current_feed_url = due[i].url;
     FeedRead& read = reads[i];
     if (read.error) {
-      if (!outcome.first_error) outcome.first_error = std::move(read.error);
+      if (!outcome.first_error) {
+        outcome.first_error = due[i].name + ": " + *read.error;
+      }
       continue;
     }
     if (read.item.has_row) {

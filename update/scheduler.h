@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,8 +18,9 @@ namespace rivolet {
 
 // The update period of a feed in minutes: its period text trimmed of codes 0
 // to 32 and read as a whole number (hexadecimal forms included). Empty when
-// the feed is never updated automatically: an empty text, 0, a negative
-// number or a text that is not a whole number.
+// the feed is never updated automatically: an empty text, 0 or a text that
+// is not a whole number. A negative period counts by its remainder rule like
+// any other: -5 falls due every fifth tick.
 std::optional<std::int32_t> UpdatePeriod(std::string_view period_text);
 
 // A feed is due on `tick` when it has a period that divides the tick.
@@ -28,13 +30,13 @@ bool IsFeedDue(std::int32_t tick, std::string_view period_text);
 struct DueFeed {
   std::size_t index;  // position in the FeedList when the tick began
   std::string url;
+  std::string name;  // the feed's name when the tick began, for its errors
 
   friend bool operator==(const DueFeed&, const DueFeed&) = default;
 };
 
 enum class TickAction {
   kNothing,  // updating is off: the list is left as it is
-  kSkipped,  // an earlier tick is still busy: nothing happens this minute
   kRun,      // empty the notification list, then download `due` in order
 };
 
@@ -48,26 +50,18 @@ struct TickPlan {
 // The minute timer's state for the whole run.
 class UpdateScheduler {
  public:
-  // The tick's decision. With updating off, or while the previous tick's
-  // downloads run or an error box of an earlier tick is open, the tick count
-  // does not advance. Otherwise it advances and the due feeds are listed;
-  // when there are any, the tick counts as running until FinishTick().
-  TickPlan BeginTick(bool updating_on, const FeedList& feeds);
-
-  // The downloads of the running tick are over.
-  void FinishTick() { running_ = false; }
-
-  // The window reports its error box of a tick opening and closing.
-  void SetErrorBoxOpen(bool open) { error_box_open_ = open; }
+  // The tick's decision. With updating off the tick count does not advance.
+  // Otherwise it advances, on time whatever else is going on, and the due
+  // feeds are listed, but for those whose URL `in_flight` names: a feed
+  // still being downloaded by an earlier tick is not started again.
+  TickPlan BeginTick(
+      bool updating_on, const FeedList& feeds,
+      const std::function<bool(const std::string&)>& in_flight = nullptr);
 
   std::int32_t tick() const { return tick_; }
-  bool running() const { return running_; }
-  bool error_box_open() const { return error_box_open_; }
 
  private:
   std::int32_t tick_ = 0;  // never reset during a run
-  bool running_ = false;
-  bool error_box_open_ = false;
 };
 
 // What a download of a due feed gave: the body, or the failure's message.
@@ -102,8 +96,8 @@ struct TickOutcome {
   // The URL of the last due feed, failed or not; empty when none was due.
   std::optional<std::string> current_feed_url;
   bool show_window = false;  // at least one row was added
-  // The first failure of the tick, for one error box; later feeds were still
-  // downloaded and read.
+  // The first failure of the tick, for one error box, as "<feed name>:
+  // <message>"; later feeds were still downloaded and read.
   std::optional<std::string> first_error;
   // What the reader left of the last feed it read (its channel title and the
   // rest of its document); none when every download failed.

@@ -1,6 +1,7 @@
 // The downloads of one update tick on the download service's workers.
 #include "update/tick_downloads.h"
 
+#include <algorithm>
 #include <exception>
 #include <mutex>
 #include <optional>
@@ -63,7 +64,8 @@ TickDownloads::TickDownloads(std::vector<std::string> urls,
           }
           reads->Keep(index, ReadDownload(std::move(download)));
         };
-      });
+      },
+      std::max(kStallCap, max_workers));
 }
 
 TickDownloads::~TickDownloads() = default;

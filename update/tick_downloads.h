@@ -1,8 +1,8 @@
 // The downloads of one update tick, on the download service's workers: at
-// most eight at once, each worker with its own client that shares the main
-// window's cookies, and each download read by the notification reader where
-// it was made. The job's `finished` tells the window's thread to take the
-// reads.
+// most eight at once that are moving, each worker with its own client that
+// shares the main window's cookies, and each download read by the notification
+// reader where it was made. The job's `finished` tells the window's thread to
+// take the reads.
 #pragma once
 
 #include <cstddef>
@@ -19,6 +19,9 @@ namespace rivolet {
 class TickDownloads {
  public:
   static constexpr std::size_t kMaxWorkers = 8;
+  // Feeds that went silent do not hold back the others: workers are added
+  // beside the stalled ones, up to this many in all.
+  static constexpr std::size_t kStallCap = 64;
 
   // Starts downloading `urls` at once, with the time-outs and size cap of
   // `settings`. Throws Error when no worker thread can be started.

@@ -22,7 +22,7 @@ TEST(UpdatePeriodTest, WholePositiveNumbersAfterTrimming) {
       {"", std::nullopt},
       {"   ", std::nullopt},
       {"0", std::nullopt},
-      {"-5", std::nullopt},
+      {"-5", -5},
       {"abc", std::nullopt},
       {"1.5", std::nullopt},
       {"99999999999", std::nullopt},
@@ -35,7 +35,6 @@ TEST(UpdatePeriodTest, WholePositiveNumbersAfterTrimming) {
 std::vector<DueFeed> Due(UpdateScheduler& s, const FeedList& list) {
   const TickPlan plan = s.BeginTick(true, list);
   EXPECT_EQ(plan.action, TickAction::kRun);
-  s.FinishTick();
   return plan.due;
 }
 
@@ -46,10 +45,13 @@ TEST(UpdateSchedulerTest, DueFeedsInListOrder) {
   list.Append("Other", "c", " 2 ", "http://two/");
   list.Append("Zero", "c", "0", "http://zero/");
   list.Append("Text", "c", "abc", "http://abc/");
+  list.Append("Minus", "c", "-2", "http://minus/");
   UpdateScheduler s;
-  EXPECT_EQ(Due(s, list), (std::vector<DueFeed>{{0, "http://one/"}}));
+  EXPECT_EQ(Due(s, list), (std::vector<DueFeed>{{0, "http://one/", "Every"}}));
   EXPECT_EQ(Due(s, list),
-            (std::vector<DueFeed>{{0, "http://one/"}, {2, "http://two/"}}));
+            (std::vector<DueFeed>{{0, "http://one/", "Every"},
+                                  {2, "http://two/", "Other"},
+                                  {5, "http://minus/", "Minus"}}));
   EXPECT_EQ(s.tick(), 2);
 
   FeedList none;
@@ -58,31 +60,29 @@ TEST(UpdateSchedulerTest, DueFeedsInListOrder) {
   const TickPlan plan = quiet.BeginTick(true, none);
   EXPECT_EQ(plan.action, TickAction::kRun);  // the list is still emptied
   EXPECT_TRUE(plan.due.empty());
-  EXPECT_FALSE(quiet.running());
 }
 
-TEST(UpdateSchedulerTest, TicksThatDoNotAdvance) {
+TEST(UpdateSchedulerTest, OnlyUpdatingOffStopsTheCountAndFeedsInFlightWait) {
   FeedList list;
-  list.Append("Every", "c", "1", "http://one/");
+  list.Append("Slow", "c", "1", "http://slow/");
+  list.Append("Fast", "c", "1", "http://fast/");
   UpdateScheduler s;
   EXPECT_EQ(s.BeginTick(false, list).action, TickAction::kNothing);
   EXPECT_EQ(s.tick(), 0);
-
-  ASSERT_EQ(s.BeginTick(true, list).action, TickAction::kRun);
-  EXPECT_TRUE(s.running());
-  EXPECT_EQ(s.BeginTick(true, list).action, TickAction::kSkipped);
-  s.FinishTick();
-  s.SetErrorBoxOpen(true);
-  EXPECT_EQ(s.BeginTick(true, list).action, TickAction::kSkipped);
+  const auto slow_in_flight = [](const std::string& url) {
+    return url == "http://slow/";
+  };
+  const TickPlan plan = s.BeginTick(true, list, slow_in_flight);
+  EXPECT_EQ(plan.action, TickAction::kRun);
+  EXPECT_EQ(plan.due, (std::vector<DueFeed>{{1, "http://fast/", "Fast"}}));
   EXPECT_EQ(s.tick(), 1);
-  s.SetErrorBoxOpen(false);
-  EXPECT_EQ(s.BeginTick(true, list).due.size(), 1u);
-  EXPECT_EQ(s.tick(), 2);
 }
 
 TEST(ApplyDownloadsTest, AFailureBetweenTwoGoodFeeds) {
-  const std::vector<DueFeed> due = {
-      {0, "http://a/"}, {3, "http://bad/"}, {4, "http://c/"}, {5, "http://d/"}};
+  const std::vector<DueFeed> due = {{0, "http://a/", "A"},
+                                    {3, "http://bad/", "Bad"},
+                                    {4, "http://c/", "C"},
+                                    {5, "http://d/", "D"}};
   const TickOutcome outcome = ApplyDownloads(
       due, {{true,
              "<title>A</title><item><title>a1</title>"
@@ -93,7 +93,7 @@ TEST(ApplyDownloadsTest, AFailureBetweenTwoGoodFeeds) {
   EXPECT_EQ(outcome.rows, (std::vector<NotificationRow>{
                               {"A", "a1", "01.03.2005", "http://a/"},
                               {"C", "c1", "", "http://c/"}}));
-  EXPECT_EQ(outcome.first_error, "Connection refused");
+  EXPECT_EQ(outcome.first_error, "Bad: Connection refused");
   EXPECT_EQ(outcome.current_feed_url, "http://d/");
   EXPECT_TRUE(outcome.show_window);
   // The session takes what the reader left of the last feed read.
@@ -101,7 +101,8 @@ TEST(ApplyDownloadsTest, AFailureBetweenTwoGoodFeeds) {
   EXPECT_EQ(outcome.last_read->channel_title, "C");
   EXPECT_EQ(outcome.last_read->rest, "<title>C</title>");
 
-  const TickOutcome failed = ApplyDownloads({{0, "http://x/"}}, {{false, "E"}});
+  const TickOutcome failed =
+      ApplyDownloads({{0, "http://x/", "X"}}, {{false, "E"}});
   EXPECT_TRUE(failed.rows.empty());
   EXPECT_FALSE(failed.show_window);
   EXPECT_FALSE(failed.last_read);
