@@ -12,6 +12,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <deque>
 #include <exception>
 #include <mutex>
 #include <optional>
@@ -41,6 +42,52 @@ void RunPutOffActions() {
   std::vector<std::function<void()>> actions;
   actions.swap(after_wait);
   for (auto& action : actions) action();
+}
+
+// Keyboard and mouse input that reaches a window while a download is waited
+// for: held back, and delivered in its order once no download is waited for
+// any more, as if the window had been busy. Everything else (painting,
+// timers, the window manager's close) goes on meanwhile.
+class HeldInput : public QObject {
+ public:
+  using QObject::QObject;
+
+  // Delivers what was held, one event at a time; an event that starts a new
+  // download leaves the rest for after that one.
+  void Deliver() {
+    while (!held_.empty() && !DownloadService::Waiting()) {
+      Held next = std::move(held_.front());
+      held_.pop_front();
+      if (next.receiver)
+        QCoreApplication::sendEvent(next.receiver, next.event.get());
+    }
+  }
+
+ protected:
+  bool eventFilter(QObject* receiver, QEvent* event) override {
+    if (!DownloadService::Waiting() || !event->spontaneous() ||
+        !event->isInputEvent()) {
+      return false;
+    }
+    held_.push_back({receiver, std::unique_ptr<QEvent>(event->clone())});
+    return true;
+  }
+
+ private:
+  struct Held {
+    QPointer<QObject> receiver;
+    std::unique_ptr<QEvent> event;
+  };
+  std::deque<Held> held_;
+};
+
+HeldInput& Input() {
+  static QPointer<HeldInput> input;
+  if (!input) {
+    input = new HeldInput(QCoreApplication::instance());
+    QCoreApplication::instance()->installEventFilter(input);
+  }
+  return *input;
 }
 
 }  // namespace
@@ -268,14 +315,15 @@ std::string DownloadWhilePainting(HttpClient& client, std::string_view url) {
 
   QEventLoop loop;
   QObject::connect(job.get(), &DownloadJob::finished, &loop, &QEventLoop::quit);
+  HeldInput& input = Input();
   waiting_loop = &loop;
   abandoning = false;
   QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
-  while (!job->Done() && !abandoning) {
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
-  }
+  while (!job->Done() && !abandoning) loop.exec();
   QGuiApplication::restoreOverrideCursor();
   waiting_loop = nullptr;
+  // The input held back meanwhile reaches its windows after this handler.
+  QTimer::singleShot(0, &input, &HeldInput::Deliver);
 
   const bool abandoned = abandoning || !job->Done();
   // A download given up gets the give-up rule's time to end.

@@ -4,10 +4,10 @@
 // tells the thread that started it through a job object's signal.
 //
 // A window's download waits for its job in a local event loop that keeps
-// every window painting but takes no keyboard or mouse input (input that
-// arrives meanwhile is delivered afterwards, as if the window had been busy),
-// so no other handler runs and no second download starts. The pointer shows
-// busy.
+// every window painting and hears the window manager's close, but holds back
+// keyboard and mouse input (it is delivered afterwards, in order, as if the
+// window had been busy), so no other handler of the user's runs and no second
+// download starts. The pointer shows busy.
 #pragma once
 
 #include <QObject>

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <chrono>
 #include <vector>
@@ -59,6 +61,22 @@ TEST(DownloadWhilePainting, AbandoningEndsTheWaitAtOnceAndPutOffWorkRunsAfter) {
   timer.start(50);
   while (timer.isActive()) QCoreApplication::processEvents();
   EXPECT_EQ(order, (std::vector<int>{1, 3, 2}));
+}
+
+TEST(DownloadWhilePainting, AClickDuringTheDownloadReachesItsButtonAfterwards) {
+  LoopbackServer server;
+  server.Serve("/slow",
+               Response::Ok("body").Slow(4, std::chrono::milliseconds(100)));
+  QPushButton button("Cancel");
+  button.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&button));
+  int clicks = 0;
+  QObject::connect(&button, &QPushButton::clicked, [&] { ++clicks; });
+  HttpClient client;
+  QTimer::singleShot(100, [&] { QTest::mouseClick(&button, Qt::LeftButton); });
+  EXPECT_EQ(DownloadWhilePainting(client, server.Url("/slow")), "body");
+  EXPECT_EQ(clicks, 0);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return clicks == 1; }, 1000));
 }
 
 }  // namespace
