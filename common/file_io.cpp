@@ -2,13 +2,16 @@
 #include "common/file_io.h"
 
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <random>
 #include <string>
 
+#include "common/ascii.h"
 #include "common/error.h"
 
 namespace rivolet {
@@ -45,9 +48,13 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
+constexpr std::string_view kTemporarySuffix = ".tmp";
+constexpr int kTemporaryLetters = 6;
+
 // Creates a new file beside `target` ("<name>.<6 letters>.tmp"). Exclusive
 // creation refuses any name already taken, a planted link included, so what
-// gets written can only be a new regular file of ours.
+// gets written can only be a new regular file of ours, readable by no one
+// else until it has its final permissions.
 int CreateTemporary(const std::filesystem::path& target,
                     std::filesystem::path& temp) {
   static constexpr char kLetters[] =
@@ -55,14 +62,79 @@ int CreateTemporary(const std::filesystem::path& target,
   thread_local std::mt19937_64 random(std::random_device{}());
   for (int attempt = 0; attempt < 100; ++attempt) {
     std::string suffix = ".";
-    for (int i = 0; i < 6; ++i) suffix += kLetters[random() % 62];
+    for (int i = 0; i < kTemporaryLetters; ++i) {
+      suffix += kLetters[random() % 62];
+    }
     temp = target;
-    temp += suffix + ".tmp";
+    temp += suffix;
+    temp += kTemporarySuffix;
     int fd = ::open(temp.c_str(),
-                    O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+                    O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   return -1;
+}
+
+bool IsReadOnly(const std::filesystem::path& file, const struct stat& info) {
+  return (info.st_mode & S_IWUSR) == 0 ||
+         ::faccessat(AT_FDCWD, file.c_str(), W_OK, AT_EACCESS) != 0;
+}
+
+// Gives the new file the owner and permissions of the one it replaces, or
+// private ones. Either may fail where the file system keeps no owners or
+// permissions (a FAT stick); the file then keeps what it was created with,
+// which is never more open than 0600.
+void TakeOwnerAndMode(int fd, const struct stat* old) {
+  if (old == nullptr) {
+    ::fchmod(fd, 0600);
+    return;
+  }
+  // Root replacing a user's file must not make it root's; a user replacing
+  // another's file may not give it away, and the file becomes theirs.
+  [[maybe_unused]] const int owned = ::fchown(fd, old->st_uid, old->st_gid);
+  ::fchmod(fd, old->st_mode & 0777);
+}
+
+// Renames the written temporary file into place, provided the name still
+// holds what was checked: the same file, or nothing.
+bool MoveIntoPlace(const std::filesystem::path& temp,
+                   const std::filesystem::path& target,
+                   const struct stat* old) {
+  if (old != nullptr) {
+    struct stat now {};
+    if (::lstat(target.c_str(), &now) != 0 || now.st_dev != old->st_dev ||
+        now.st_ino != old->st_ino) {
+      return false;
+    }
+    return ::rename(temp.c_str(), target.c_str()) == 0;
+  }
+  if (::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, target.c_str(),
+                  RENAME_NOREPLACE) == 0) {
+    return true;
+  }
+  // A file system that cannot refuse to replace: look once more.
+  if (errno != EINVAL && errno != ENOSYS) return false;
+  struct stat now {};
+  return ::lstat(target.c_str(), &now) != 0 && errno == ENOENT &&
+         ::rename(temp.c_str(), target.c_str()) == 0;
+}
+
+bool IsTemporaryName(std::string_view file_name,
+                     const std::vector<std::string>& names) {
+  if (!file_name.ends_with(kTemporarySuffix)) return false;
+  file_name.remove_suffix(kTemporarySuffix.size());
+  constexpr std::size_t kTail = kTemporaryLetters + 1;  // the dot, 6 letters
+  if (file_name.size() <= kTail) return false;
+  const std::string_view letters = file_name.substr(file_name.size() - kTail);
+  if (letters[0] != '.') return false;
+  for (char c : letters.substr(1)) {
+    if (!IsAsciiDigit(c) && !(LowerAscii(c) >= 'a' && LowerAscii(c) <= 'z')) {
+      return false;
+    }
+  }
+  file_name.remove_suffix(kTail);
+  return names.empty() ||
+         std::find(names.begin(), names.end(), file_name) != names.end();
 }
 
 }  // namespace
@@ -122,15 +194,24 @@ std::filesystem::path FollowLinks(const std::filesystem::path& path) {
 void WriteFileAtomically(const std::filesystem::path& path,
                          std::string_view bytes) {
   const Error failure("Cannot create file " + path.string());
-  // A list kept elsewhere through a link stays there, and the link stays.
+  // A list kept elsewhere through a link stays there, and the link stays;
+  // but only a regular file or a new name is ever replaced: moving a new
+  // file over a device, a pipe or a folder would destroy it.
   const std::filesystem::path target = FollowLinks(path);
   if (target.empty()) throw failure;
+  struct stat old {};
+  const bool exists = ::lstat(target.c_str(), &old) == 0;
+  if (!exists && errno != ENOENT) throw failure;
+  if (exists && (!S_ISREG(old.st_mode) || IsReadOnly(target, old))) {
+    throw failure;
+  }
   std::filesystem::path temp;
   Fd fd(CreateTemporary(target, temp));
   if (fd.get() < 0) throw failure;
+  TakeOwnerAndMode(fd.get(), exists ? &old : nullptr);
   bool ok = WriteAll(fd.get(), bytes) && ::fsync(fd.get()) == 0;
   ok = (::close(fd.release()) == 0) && ok;
-  if (!ok || ::rename(temp.c_str(), target.c_str()) != 0) {
+  if (!ok || !MoveIntoPlace(temp, target, exists ? &old : nullptr)) {
     ::unlink(temp.c_str());
     throw failure;
   }
@@ -139,6 +220,22 @@ void WriteFileAtomically(const std::filesystem::path& path,
       ::open(target.parent_path().empty() ? "." : target.parent_path().c_str(),
              O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (dir.get() >= 0) ::fsync(dir.get());
+}
+
+void RemoveTemporaryLeftovers(const std::filesystem::path& folder,
+                              const std::vector<std::string>& names) {
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(folder, ec), end;
+       !ec && it != end; it.increment(ec)) {
+    const std::filesystem::path& entry = it->path();
+    if (!IsTemporaryName(entry.filename().string(), names)) continue;
+    // unlink() removes a link, never what it leads to; the kind is checked
+    // only so that nothing but our own kind of file goes.
+    struct stat info {};
+    if (::lstat(entry.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
+      ::unlink(entry.c_str());
+    }
+  }
 }
 
 }  // namespace rivolet

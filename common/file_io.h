@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace rivolet {
 
@@ -24,9 +25,24 @@ std::filesystem::path FollowLinks(const std::filesystem::path& path);
 // Writes `bytes` to a new temporary file beside the file `path` names
 // (FollowLinks), flushes it to disk and renames it over that file, so it
 // always holds either its old content or the new one and a link to it stays
-// a link. Fails with "Cannot create file <path>" and leaves the file
-// untouched.
+// a link. Links are followed only to a regular file or to a name not taken
+// yet. A replaced file keeps its owner and permissions; a new one is made
+// private (0600). Fails with "Cannot create file <path>" and leaves
+// everything untouched when the name is taken by anything but a regular
+// file (a device, a pipe, a socket, a folder, a loop of links), when the
+// file is read-only or when the write fails. Read-only means that the
+// process may not write to the file or that its owner's write permission is
+// off, so a file made read-only is respected by root too, for whom every
+// file is writable.
 void WriteFileAtomically(const std::filesystem::path& path,
                          std::string_view bytes);
+
+// Removes the temporary files that WriteFileAtomically leaves behind when
+// the program is killed mid-save: regular files in `folder` named
+// "<name>.<6 letters or digits>.tmp", where <name> is one of `names` (any
+// name when `names` is empty). Links, folders and other kinds of file are
+// never removed nor followed. Failures are ignored.
+void RemoveTemporaryLeftovers(const std::filesystem::path& folder,
+                              const std::vector<std::string>& names = {});
 
 }  // namespace rivolet

@@ -70,12 +70,20 @@ void FeedStore::Save(const FeedList& list, const FeedListControl& control) {
 
 // The stored file may be of any size, so it is never copied: the backup is a
 // second name for it (the save then replaces only the first), or where the
-// file system has no such names, the file itself moved. Neither can replace
-// an existing backup.
+// file system has no such names, the file itself moved; either way it keeps
+// the stored file's permissions. Neither can replace an existing backup.
+// Only a regular file is kept so: a device, a pipe or a folder that a link
+// leads to is not ours to move, and the save that follows refuses it too.
 void FeedStore::KeepBackup() {
   const std::filesystem::path stored = FollowLinks(file_);
   struct stat info {};
-  if (stored.empty() || ::lstat(stored.c_str(), &info) != 0) return;
+  if (!stored.empty() && ::lstat(stored.c_str(), &info) != 0 &&
+      errno == ENOENT) {
+    return;  // nothing stored any more
+  }
+  if (stored.empty() || !S_ISREG(info.st_mode)) {
+    throw Error("Cannot create file " + file_.string());
+  }
   for (int number = 0; number < kMaxBackups; ++number) {
     const std::filesystem::path backup = BackupName(stored, number);
     if (::link(stored.c_str(), backup.c_str()) == 0) return;

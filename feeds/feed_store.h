@@ -39,7 +39,8 @@ class FeedStore {
   // held: under the first free name of feeds.che.bak, feeds.che.1.bak,
   // feeds.che.2.bak, ... beside it (beside the file a link named feeds.che
   // leads to), never over an older backup. Fails with "Cannot create file
-  // <path>"; the stored file is then unchanged.
+  // <path>"; the stored file is then unchanged. Only a regular file is ever
+  // kept or replaced (see WriteFileAtomically).
   void Save(const FeedList& list, const FeedListControl& control);
 
   bool backup_pending() const { return backup_pending_; }

@@ -10,6 +10,8 @@
 #include <chrono>
 #include <filesystem>
 #include <future>
+#include <string>
+#include <utility>
 
 #include "common/error.h"
 #include "tests/support/error_text.h"
@@ -98,11 +100,63 @@ TEST(WriteFileAtomicallyTest, WritesWhereTheLinksLeadAndKeepsThem) {
     EXPECT_TRUE(fs::is_symlink(dir / "feeds.che"));
     EXPECT_EQ(Leftovers(dir.path()), 0);
   }
+}
 
+// What a save may replace, and the permissions the saved file ends with.
+TEST(WriteFileAtomicallyTest,
+     ReplacesOnlyWritableRegularFilesKeepingTheirMode) {
+  const struct {
+    char kind;     // at the target: file, pipe, directory, link back, nothing
+    bool linked;   // feeds.che is a link to the target "list"
+    mode_t mode;   // of the file
+    mode_t after;  // of the written file; 0: the save must fail
+  } cases[] = {{'-', 0, 0, 0600},    {'-', 1, 0, 0600}, {'f', 0, 0640, 0640},
+               {'f', 1, 0604, 0604}, {'f', 0, 0444, 0}, {'f', 1, 0466, 0},
+               {'p', 0, 0, 0},       {'p', 1, 0, 0},    {'d', 1, 0, 0},
+               {'l', 1, 0, 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(1, c.kind) + (c.linked ? " linked" : ""));
+    TempDir dir;
+    const fs::path file = dir / "feeds.che";
+    const fs::path target = c.linked ? dir / "list" : file;
+    if (c.linked) fs::create_symlink("list", file);
+    if (c.kind == 'f') WriteFileBytes(target, "old");
+    if (c.kind == 'f') fs::permissions(target, fs::perms(c.mode));
+    if (c.kind == 'p') ::mkfifo(target.c_str(), 0644);
+    if (c.kind == 'd') fs::create_directory(target);
+    if (c.kind == 'l') fs::create_symlink("feeds.che", target);
+    struct stat before {};
+    struct stat after {};
+    ::lstat(target.c_str(), &before);
+    const std::string error =
+        ErrorText([&] { WriteFileAtomically(file, "new"); });
+    ::lstat(target.c_str(), &after);
+    EXPECT_EQ(error, c.after ? "" : "Cannot create file " + file.string());
+    EXPECT_EQ(after.st_mode, c.after ? S_IFREG | c.after : before.st_mode);
+    EXPECT_EQ(after.st_ino == before.st_ino, !c.after);  // left in place
+    EXPECT_EQ(Leftovers(dir.path()), 0);
+  }
+}
+
+TEST(RemoveTemporaryLeftoversTest, RemovesOnlyOurRegularTemporaryFiles) {
   TempDir dir;
-  fs::create_symlink("feeds.che", dir / "feeds.che");
-  EXPECT_EQ(ErrorText([&] { WriteFileAtomically(dir / "feeds.che", "x"); }),
-            "Cannot create file " + (dir / "feeds.che").string());
+  const std::pair<std::string, bool> files[] = {
+      // name, removed
+      {"feeds.che.aZ09xY.tmp", true},   {"rivolet.ini.000000.tmp", true},
+      {"feeds.che.aZ09x.tmp", false},   {"feeds.che.aZ09xYz.tmp", false},
+      {"feeds.che.aZ-9xY.tmp", false},  {".aZ09xY.tmp", false},
+      {"feeds.che.aZ09xY.tmp~", false}, {"notes.txt.aZ09xY.tmp", false}};
+  for (const auto& [name, removed] : files) WriteFileBytes(dir / name, "");
+  const std::string others[] = {"feeds.che.linkto.tmp", "feeds.che.folder.tmp",
+                                "feeds.che.piped0.tmp"};
+  fs::create_symlink("notes.txt.aZ09xY.tmp", dir / others[0]);
+  fs::create_directory(dir / others[1]);
+  ::mkfifo((dir / others[2]).c_str(), 0600);
+  RemoveTemporaryLeftovers(dir.path(), {"feeds.che", "rivolet.ini"});
+  for (const auto& [name, removed] : files) {
+    EXPECT_EQ(fs::exists(dir / name), !removed) << name;
+  }
+  for (const auto& name : others) EXPECT_TRUE(fs::exists(dir / name)) << name;
 }
 
 }  // namespace

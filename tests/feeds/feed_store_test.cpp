@@ -7,12 +7,14 @@
 
 #include <filesystem>
 
+#include "tests/support/error_text.h"
 #include "tests/support/temp_dir.h"
 
 namespace rivolet {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::ErrorText;
 using testing::ReadFileBytes;
 using testing::TempDir;
 using testing::WriteFileBytes;
@@ -58,6 +60,17 @@ TEST(FeedStoreTest, AListTooLargeToReadIsKeptWhole) {
   EXPECT_EQ(after.st_ino, before.st_ino);  // kept, not copied
   EXPECT_EQ(fs::file_size(dir / "feeds.che.bak"), kSize);
   EXPECT_EQ(ReadFileBytes(file), WriteFeedFile(FeedList(), FeedListControl()));
+}
+
+TEST(FeedStoreTest, APipeALinkLeadsToIsNeitherKeptNorReplaced) {
+  TempDir dir;
+  const fs::path file = dir / "feeds.che";
+  ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+  fs::create_symlink("pipe", file);
+  EXPECT_EQ(ErrorText([&] { StartAndSave(file); }),
+            "Cannot create file " + file.string());
+  EXPECT_TRUE(fs::is_fifo(file));
+  EXPECT_FALSE(fs::exists(dir / "pipe.bak"));
 }
 
 }  // namespace
