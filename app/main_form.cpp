@@ -181,20 +181,24 @@ void TMainForm::showEvent(QShowEvent* event) {
 }
 
 bool TMainForm::FormCloseQuery() {
-  // The feed list is saved first; a failed save is reported, keeps the old
-  // file, and does not stop the close.
-  Guarded([this] {
-    parts_.feed_store.Save(parts_.feed_list, parts_.feed_list_control);
-  });
+  // The feed list is saved first. When it cannot be (a full disk), the
+  // window stays open after the message, so that the user can make room and
+  // close again instead of losing the session's changes; the old file stays.
+  if (!Guarded([this] {
+        parts_.feed_store.Save(parts_.feed_list, parts_.feed_list_control);
+      })) {
+    return false;
+  }
   std::error_code ec;
   std::filesystem::remove(parts_.exe_folder / "temp.xml", ec);
-  // A failed write of the language or of the position keeps the window open
-  // (the error box tells why); the next close starts again from the feed
-  // list.
-  SaveLanguageChoice(parts_.exe_folder, parts_.language);
-  const QPoint corner = FramePosition(this);
-  WriteMainWindowState(parts_.settings_file, host_.RememberPosition(),
-                       corner.x(), corner.y());
+  // The language and the position are worth a message, never the program:
+  // a file that can never be written must not keep it from closing.
+  Guarded([this] { SaveLanguageChoice(parts_.exe_folder, parts_.language); });
+  Guarded([this] {
+    const QPoint corner = FramePosition(this);
+    WriteMainWindowState(parts_.settings_file, host_.RememberPosition(),
+                         corner.x(), corner.y());
+  });
   return true;
 }
 

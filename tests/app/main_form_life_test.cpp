@@ -120,7 +120,7 @@ TEST(MainFormLife, UnreadableStoredFileStartsEmptyAndSurvivesAsBackup) {
             WriteFeedFile(FeedList(), FeedListControl()));
 }
 
-TEST(MainFormLife, FailedSaveIsReportedAndKeepsTheOldFile) {
+TEST(MainFormLife, AFailedSaveKeepsTheOldFileAndTheWindowOpen) {
   AppHarness h;
   const std::string stored = WriteFeedFile(ThreeFeeds(), FeedListControl());
   WriteFileBytes(h.dir / "feeds.che", stored);
@@ -134,12 +134,15 @@ TEST(MainFormLife, FailedSaveIsReportedAndKeepsTheOldFile) {
   // Room for the settings and the language, not for the feed list.
   limit.rlim_cur = 128;
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
-  EXPECT_TRUE(h.Close());
+  // The window stays open, so that the user can make room and close again.
+  EXPECT_FALSE(h.Close());
   setrlimit(RLIMIT_FSIZE, &before);
   EXPECT_EQ(h.ErrorTexts(),
             std::vector<std::string>{"Cannot create file " +
                                      (h.dir / "feeds.che").string() + "."});
   EXPECT_EQ(ReadFileBytes(h.dir / "feeds.che"), stored);
+  EXPECT_TRUE(h.Close());
+  EXPECT_NE(ReadFileBytes(h.dir / "feeds.che"), stored);
 }
 
 TEST(MainFormLife, FailedRegistrationIsReportedAndTheListStillLoads) {
