@@ -20,6 +20,7 @@
 #include <QTreeWidget>
 #include <system_error>
 
+#include "common/file_io.h"
 #include "common/links.h"
 #include "common/text.h"
 #include "feeds/feed_rules.h"
@@ -152,6 +153,12 @@ void TMainForm::FormCreate() {
   // A failed registration is reported, and the start goes on: skipping the
   // rest would start with an empty list and save it over the stored one.
   Guarded([this] { CurrentDesktop().RegisterFileType(parts_.executable); });
+  // A save cut short by a kill leaves its temporary file behind.
+  for (const std::filesystem::path& file :
+       {parts_.feed_store.file(), parts_.settings_file.path(),
+        parts_.exe_folder / kLanguageChoiceFileName}) {
+    RemoveTemporaryLeftoversOf(file);
+  }
   parts_.feed_store.LoadStored(
       parts_.feed_list, parts_.feed_list_control, IsWindowName,
       [this](std::string_view name) { return ComponentExists(name); });

@@ -238,4 +238,10 @@ void RemoveTemporaryLeftovers(const std::filesystem::path& folder,
   }
 }
 
+void RemoveTemporaryLeftoversOf(const std::filesystem::path& file) {
+  const std::filesystem::path target = FollowLinks(file);
+  if (target.empty()) return;
+  RemoveTemporaryLeftovers(target.parent_path(), {target.filename().string()});
+}
+
 }  // namespace rivolet

@@ -45,4 +45,8 @@ void WriteFileAtomically(const std::filesystem::path& path,
 void RemoveTemporaryLeftovers(const std::filesystem::path& folder,
                               const std::vector<std::string>& names = {});
 
+// The leftovers of saving `file`: beside the file it names once its links
+// are followed, where WriteFileAtomically writes.
+void RemoveTemporaryLeftoversOf(const std::filesystem::path& file);
+
 }  // namespace rivolet

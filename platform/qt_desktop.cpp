@@ -43,6 +43,7 @@ std::string QuoteExecArgument(const std::string& argument) {
 // A file that already holds the text is left alone, so that the
 // registration written at every start costs no disk write once in place.
 bool WriteWhole(const std::filesystem::path& path, const std::string& text) {
+  RemoveTemporaryLeftoversOf(path);
   try {
     if (ReadWholeFile(path, text.size()) == text) return true;
   } catch (const Error&) {

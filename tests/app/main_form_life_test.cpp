@@ -68,6 +68,22 @@ TEST(MainFormLife, StoredListIsLoadedAndWrittenBackByteForByte) {
   EXPECT_FALSE(std::filesystem::exists(h.dir / "feeds.che.bak"));
 }
 
+TEST(MainFormLife, TheStartRemovesOnlyTheTemporaryFilesOfItsOwnSaves) {
+  AppHarness h;
+  const std::vector<std::string> ours = {"feeds.che.a1B2c3.tmp",
+                                         "rivolet.ini.Zz9999.tmp",
+                                         "language.dat.q0q0q0.tmp"};
+  const std::vector<std::string> others = {"feeds.che.a1B2c.tmp",
+                                           "other.txt.a1B2c3.tmp"};
+  for (const auto& name : ours) WriteFileBytes(h.dir / name, "x");
+  for (const auto& name : others) WriteFileBytes(h.dir / name, "x");
+  h.Start();
+  for (const auto& name : ours)
+    EXPECT_FALSE(std::filesystem::exists(h.dir / name)) << name;
+  for (const auto& name : others)
+    EXPECT_TRUE(std::filesystem::exists(h.dir / name)) << name;
+}
+
 TEST(MainFormLife, CommandLineFileReplacesTheStoredList) {
   AppHarness h;
   WriteFileBytes(h.dir / "feeds.che",
