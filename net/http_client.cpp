@@ -230,12 +230,12 @@ HttpResult HttpClient::Fetch(std::string_view url_text,
     if (!answer.location) throw Error(answer.status_line);
     std::string next = ResolveUriReference(result.final_url, *answer.location);
     const UriParts parts = SplitUri(next);
-    if (!parts.scheme || !parts.authority) throw Error(answer.status_line);
-    if (!EqualsIgnoreCase(*parts.scheme, "http") &&
-        !EqualsIgnoreCase(*parts.scheme, "https")) {
-      throw Error("Redirect to " + std::string(*parts.scheme) +
-                  " refused: " + next);
+    const std::string_view scheme = parts.scheme.value_or("");
+    if (!EqualsIgnoreCase(scheme, "http") &&
+        !EqualsIgnoreCase(scheme, "https")) {
+      throw Error("Redirect to " + std::string(scheme) + " refused: " + next);
     }
+    if (!parts.authority) throw Error(answer.status_line);
     HttpUrl next_url;
     try {
       next_url = ParseHttpUrl(next);

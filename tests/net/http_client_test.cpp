@@ -165,6 +165,7 @@ TEST(HttpClientTest, FollowsRedirectsWithinTheirRules) {
               moved("301 Moved", "HTTP://127.0.0.1:" + port + "/loop"));
   secure.Serve("/down", moved("301 Moved", p + "/feed"));
   plain.Serve("/ftp", moved("302 Found", "ftp://127.0.0.1/feed"));
+  plain.Serve("/mail", moved("302 Found", "mailto:a@b"));
   plain.Serve("/port", moved("301 Moved", "http://127.0.0.1:99999/"));
   plain.Serve("/two", moved("301 Moved", "/feed").Header("Location", "/x"));
   auto hops = [&](int from) {
@@ -193,6 +194,7 @@ TEST(HttpClientTest, FollowsRedirectsWithinTheirRules) {
        "Redirect loop: HTTP://127.0.0.1:" + port + "/loop"},
       {{s + "/down"}, "Redirect from https to http refused: " + p + "/feed"},
       {{p + "/ftp"}, "Redirect to ftp refused: ftp://127.0.0.1/feed"},
+      {{p + "/mail"}, "Redirect to mailto refused: mailto:a@b"},
       {{p + "/port"}, "HTTP/1.1 301 Moved"},
       {{p + "/two"}, "HTTP/1.1 301 Moved"},
   };
