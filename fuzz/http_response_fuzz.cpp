@@ -104,17 +104,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   Outcome pieces = Read(input, static_cast<std::uint32_t>(size), true, nullptr);
   if (!(whole == pieces)) std::abort();
 
-  // The same bytes as a cookie date, a stored address and a "Location".
+  // The same bytes as a stored address, a "Location" and a cookie date.
   rivolet::CookieJar::ParseCookieDate(input);
-  for (const std::string& address :
-       {std::string(input),
-        rivolet::ResolveUriReference("https://a/b/c?q", input)}) {
-    try {
-      rivolet::HttpUrl url = rivolet::ParseHttpUrl(address);
-      std::string request = rivolet::BuildHttpRequest(url, "");
-      if (request.find("\r\n\r\n") != request.size() - 4) std::abort();
-    } catch (const rivolet::Error&) {
-    }
+  try {
+    rivolet::HttpUrl url = rivolet::ParseHttpUrl(input);
+    std::string request = rivolet::BuildHttpRequest(url, "");
+    if (request.find("\r\n\r\n") != request.size() - 4) std::abort();
+  } catch (const rivolet::Error&) {
+  }
+  try {
+    rivolet::ParseHttpUrl(rivolet::ResolveUriReference("https://a/b?c", input));
+  } catch (const rivolet::Error&) {
   }
   return 0;
 }

