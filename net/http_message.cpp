@@ -32,10 +32,14 @@ bool IsControlOrSpace(char c) {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-bool IsSchemeChar(char c) {
+bool IsAsciiLetter(char c) {
   const char lower = LowerAscii(c);
-  return (lower >= 'a' && lower <= 'z') || IsAsciiDigit(c) || c == '+' ||
-         c == '-' || c == '.';
+  return lower >= 'a' && lower <= 'z';
+}
+
+bool IsSchemeChar(char c) {
+  return IsAsciiLetter(c) || IsAsciiDigit(c) || c == '+' || c == '-' ||
+         c == '.';
 }
 
 // Header names are tokens; anything else marks a line we cannot trust.
@@ -167,8 +171,8 @@ UriParts SplitUri(std::string_view reference) {
   UriParts parts;
   std::string_view rest = reference;
   const std::size_t colon = rest.find_first_of(":/?#");
-  if (colon != std::string_view::npos && colon > 0 && rest[colon] == ':' &&
-      !IsAsciiDigit(rest[0]) && std::strchr("+-.", rest[0]) == nullptr &&
+  if (colon != std::string_view::npos && rest[colon] == ':' &&
+      IsAsciiLetter(rest[0]) &&
       std::all_of(rest.begin(), rest.begin() + colon, IsSchemeChar)) {
     parts.scheme = rest.substr(0, colon);
     rest.remove_prefix(colon + 1);
