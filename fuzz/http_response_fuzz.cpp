@@ -104,12 +104,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   Outcome pieces = Read(input, static_cast<std::uint32_t>(size), true, nullptr);
   if (!(whole == pieces)) std::abort();
 
-  // The same bytes as a stored address and as a cookie date.
+  // The same bytes as a stored address, a "Location" and a cookie date.
   rivolet::CookieJar::ParseCookieDate(input);
   try {
     rivolet::HttpUrl url = rivolet::ParseHttpUrl(input);
     std::string request = rivolet::BuildHttpRequest(url, "");
     if (request.find("\r\n\r\n") != request.size() - 4) std::abort();
+  } catch (const rivolet::Error&) {
+  }
+  try {
+    rivolet::ParseHttpUrl(rivolet::ResolveUriReference("https://a/b?c", input));
   } catch (const rivolet::Error&) {
   }
   return 0;

@@ -1,12 +1,17 @@
-// The HTTP/1.1 client: one connection per GET, the response read by
-// HttpResponseParser, cookies kept per host in a store clients may share.
+// The HTTP/1.1 client: one connection per GET (and per redirect), the
+// response read by HttpResponseParser, cookies kept per host in a store
+// clients may share.
 #include "net/http_client.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <memory>
+#include <optional>
 #include <span>
+#include <vector>
 
 #include "common/ascii.h"
 #include "net/http_message.h"
@@ -27,6 +32,113 @@ std::string SizeText(std::size_t bytes) {
   return std::to_string(bytes) + " bytes";
 }
 
+bool IsRedirect(int status) {
+  return status == 301 || status == 302 || status == 303 || status == 307 ||
+         status == 308;
+}
+
+// Two addresses that send the same request to the same server.
+std::string RequestKey(const HttpUrl& url) {
+  return (url.secure ? "https " : "http ") + ToLowerAscii(url.host) + ":" +
+         std::to_string(url.port) + " " + url.target;
+}
+
+// What one request came back with: the body of a 2xx response, or a redirect
+// with its status line and the one "Location" it gives, if any.
+struct Answer {
+  bool redirect = false;
+  std::string body;
+  std::string status_line;
+  std::optional<std::string> location;
+};
+
+Answer RedirectAnswer(const HttpResponseParser& parser) {
+  Answer answer{true, {}, parser.status_line(), std::nullopt};
+  for (const HttpHeader& header : parser.headers()) {
+    if (!EqualsIgnoreCase(header.name, "Location")) continue;
+    // Two different places to go are as good as none.
+    if (header.value.empty() ||
+        (answer.location && *answer.location != header.value)) {
+      answer.location.reset();
+      break;
+    }
+    answer.location = header.value;
+  }
+  return answer;
+}
+
+// Sends the request for `url` and reads the response. A redirect ends the
+// exchange as soon as its head is read, since the connection is not kept.
+Answer Exchange(const HttpUrl& url, const HttpTimeouts& timeouts,
+                TlsContext* tls, SharedCookieJar& jar, std::size_t max_body) {
+  const std::string where = url.Where();
+  const std::string request = BuildHttpRequest(
+      url, jar.HeaderFor(url.host, url.secure, CookieJar::Clock::now()));
+  HttpConnection connection(url, timeouts, tls);
+  connection.SendAll(request);
+
+  HttpResponseParser parser(max_body);
+  bool cookies_taken = false;
+  auto take_cookies = [&] {
+    if (cookies_taken || !parser.HeadDone()) return;
+    cookies_taken = true;
+    auto now = CookieJar::Clock::now();
+    for (const HttpHeader& header : parser.headers()) {
+      if (EqualsIgnoreCase(header.name, "Set-Cookie")) {
+        jar.Store(url.host, header.value, false, now);
+      } else if (EqualsIgnoreCase(header.name, "Set-Cookie2")) {
+        jar.Store(url.host, header.value, true, now);
+      }
+    }
+  };
+
+  auto buffer = std::make_unique_for_overwrite<char[]>(kReceiveBuffer);
+  try {
+    while (!parser.Done() &&
+           !(parser.HeadDone() && IsRedirect(parser.status()))) {
+      // Body bytes go straight to their place when the parser allows it.
+      std::span<char> window = parser.BodyWindow(kReceiveBuffer);
+      std::size_t n;
+      if (!window.empty()) {
+        n = connection.Receive(window.data(), window.size());
+        parser.BodyWindowFilled(n);
+      } else {
+        n = connection.Receive(buffer.get(), kReceiveBuffer);
+        parser.Feed(std::string_view(buffer.get(), n));
+        take_cookies();
+      }
+      if (n == 0) {
+        parser.FinishAtEof();
+        break;
+      }
+    }
+  } catch (const Error& error) {
+    // A refused response fails with its status line whatever became of the
+    // body we were only reading to drop, and a redirect does not need it.
+    if (parser.HeadDone() && parser.refused()) {
+      take_cookies();
+      if (IsRedirect(parser.status())) return RedirectAnswer(parser);
+      throw Error(parser.status_line());
+    }
+    const auto* protocol = dynamic_cast<const HttpProtocolError*>(&error);
+    if (protocol == nullptr) throw;
+    switch (protocol->kind()) {
+      case HttpProtocolError::Kind::kTooLarge:
+        throw Error("The response from " + where + " is larger than " +
+                    SizeText(max_body));
+      case HttpProtocolError::Kind::kClosedEarly:
+        throw Error(where + " closed the connection early");
+      case HttpProtocolError::Kind::kMalformed:
+        break;
+    }
+    throw Error("Bad response from " + where + " (" + error.what() + ")");
+  }
+  take_cookies();
+  if (IsRedirect(parser.status())) return RedirectAnswer(parser);
+  if (parser.refused()) throw Error(parser.status_line());
+  return Answer{false, parser.TakeBody(), {}, std::nullopt};
+}
+
 }  // namespace
 
 HttpCancel::HttpCancel() {
@@ -44,6 +156,11 @@ void HttpCancel::Cancel() {
   const char byte = 1;
   // A full pipe is readable already.
   [[maybe_unused]] ssize_t ignored = write(fds_[1], &byte, 1);
+}
+
+bool HttpCancel::Cancelled() const {
+  pollfd p{fds_[0], POLLIN, 0};
+  return poll(&p, 1, 0) > 0;
 }
 
 void SharedCookieJar::Store(std::string_view host,
@@ -75,11 +192,12 @@ std::shared_ptr<SharedCookieJar> HttpClient::cookies() {
   return cookies_;
 }
 
-std::string HttpClient::Get(std::string_view url_text,
-                            const HttpCancel* cancel) {
-  const HttpUrl url = ParseHttpUrl(url_text);
-  const std::string where = url.Where();
+HttpResult HttpClient::Fetch(std::string_view url_text,
+                             const HttpCancel* cancel) {
+  HttpUrl url = ParseHttpUrl(url_text);
+  HttpResult result{{}, std::string(url_text)};
 
+  // One deadline for the whole chain of redirects.
   HttpTimeouts timeouts;
   timeouts.connect = settings_.connect_timeout;
   timeouts.idle = settings_.idle_timeout;
@@ -88,73 +206,58 @@ std::string HttpClient::Get(std::string_view url_text,
     timeouts.deadline =
         std::chrono::steady_clock::now() + settings_.total_timeout;
   }
-  if (url.secure && !tls_) {
-    tls_ = std::make_unique<TlsContext>(settings_.extra_ca_file);
-  }
-
   const std::shared_ptr<SharedCookieJar> jar = cookies();
-  const std::string request = BuildHttpRequest(
-      url, jar->HeaderFor(url.host, url.secure, CookieJar::Clock::now()));
-  HttpConnection connection(url, timeouts, tls_.get());
-  connection.SendAll(request);
+  std::vector<std::string> asked;  // RequestKey of every address so far
 
-  HttpResponseParser parser(settings_.max_body);
-  bool cookies_taken = false;
-  auto take_cookies = [&] {
-    if (cookies_taken || !parser.HeadDone()) return;
-    cookies_taken = true;
-    auto now = CookieJar::Clock::now();
-    for (const HttpHeader& header : parser.headers()) {
-      if (EqualsIgnoreCase(header.name, "Set-Cookie")) {
-        jar->Store(url.host, header.value, false, now);
-      } else if (EqualsIgnoreCase(header.name, "Set-Cookie2")) {
-        jar->Store(url.host, header.value, true, now);
-      }
+  for (int redirects = 0;; ++redirects) {
+    asked.push_back(RequestKey(url));
+    if (cancel != nullptr && cancel->Cancelled()) {
+      throw Error("The download from " + url.Where() + " was given up");
     }
-  };
+    if (std::chrono::steady_clock::now() >= timeouts.deadline) {
+      throw Error("Downloading from " + url.Where() + " took too long");
+    }
+    if (url.secure && !tls_) {
+      tls_ = std::make_unique<TlsContext>(settings_.extra_ca_file);
+    }
+    Answer answer =
+        Exchange(url, timeouts, tls_.get(), *jar, settings_.max_body);
+    if (!answer.redirect) {
+      result.body = std::move(answer.body);
+      return result;
+    }
 
-  auto buffer = std::make_unique_for_overwrite<char[]>(kReceiveBuffer);
-  try {
-    while (!parser.Done()) {
-      // Body bytes go straight to their place when the parser allows it.
-      std::span<char> window = parser.BodyWindow(kReceiveBuffer);
-      std::size_t n;
-      if (!window.empty()) {
-        n = connection.Receive(window.data(), window.size());
-        parser.BodyWindowFilled(n);
-      } else {
-        n = connection.Receive(buffer.get(), kReceiveBuffer);
-        parser.Feed(std::string_view(buffer.get(), n));
-        take_cookies();
-      }
-      if (n == 0) {
-        parser.FinishAtEof();
-        break;
-      }
+    if (!answer.location) throw Error(answer.status_line);
+    std::string next = ResolveUriReference(result.final_url, *answer.location);
+    const UriParts parts = SplitUri(next);
+    const std::string_view scheme = parts.scheme.value_or("");
+    if (!EqualsIgnoreCase(scheme, "http") &&
+        !EqualsIgnoreCase(scheme, "https")) {
+      throw Error("Redirect to " + std::string(scheme) + " refused: " + next);
     }
-  } catch (const Error& error) {
-    // A refused response fails with its status line whatever became of the
-    // body we were only reading to drop.
-    if (parser.HeadDone() && parser.refused()) {
-      take_cookies();
-      throw Error(parser.status_line());
+    if (!parts.authority) throw Error(answer.status_line);
+    HttpUrl next_url;
+    try {
+      next_url = ParseHttpUrl(next);
+    } catch (const Error&) {
+      throw Error(answer.status_line);
     }
-    const auto* protocol = dynamic_cast<const HttpProtocolError*>(&error);
-    if (protocol == nullptr) throw;
-    switch (protocol->kind()) {
-      case HttpProtocolError::Kind::kTooLarge:
-        throw Error("The response from " + where + " is larger than " +
-                    SizeText(settings_.max_body));
-      case HttpProtocolError::Kind::kClosedEarly:
-        throw Error(where + " closed the connection early");
-      case HttpProtocolError::Kind::kMalformed:
-        break;
+    if (url.secure && !next_url.secure) {
+      throw Error("Redirect from https to http refused: " + next);
     }
-    throw Error("Bad response from " + where + " (" + error.what() + ")");
+    if (std::ranges::find(asked, RequestKey(next_url)) != asked.end()) {
+      throw Error("Redirect loop: " + next);
+    }
+    if (redirects == kMaxRedirects) {
+      throw Error("Too many redirects: " + next);
+    }
+    url = std::move(next_url);
+    result.final_url = std::move(next);
   }
-  take_cookies();
-  if (parser.refused()) throw Error(parser.status_line());
-  return parser.TakeBody();
+}
+
+std::string HttpClient::Get(std::string_view url, const HttpCancel* cancel) {
+  return Fetch(url, cancel).body;
 }
 
 std::string HttpGetText(HttpClient& client, std::string_view url,

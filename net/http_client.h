@@ -1,6 +1,7 @@
 // The program's HTTP/1.1 client: one synchronous GET of a feed or page, over
-// http or https, whose body comes back as bytes. Each window that downloads
-// owns one client, and with it a cookie store kept for the client's life.
+// http or https and through redirects, whose body comes back as bytes. Each
+// window that downloads owns one client, and with it a cookie store kept for
+// the client's life.
 #pragma once
 
 #include <chrono>
@@ -42,6 +43,7 @@ class HttpCancel {
   HttpCancel& operator=(const HttpCancel&) = delete;
 
   void Cancel();
+  bool Cancelled() const;
   // Readable once cancelled (for poll).
   int fd() const { return fds_[0]; }
 
@@ -63,6 +65,14 @@ class SharedCookieJar {
   CookieJar jar_;
 };
 
+// What a download delivered.
+struct HttpResult {
+  std::string body;
+  // The address the body was read from: the one asked for, or where its
+  // redirects led (absolute, as resolved from the last "Location").
+  std::string final_url;
+};
+
 // Not thread-safe: one client serves one window, one download at a time.
 // Only its cookie store may be shared with other clients.
 class HttpClient {
@@ -75,13 +85,26 @@ class HttpClient {
   HttpClient(HttpClient&&) noexcept;
   HttpClient& operator=(HttpClient&&) noexcept;
 
-  // Sends exactly one GET for an absolute http:// or https:// URL (no
-  // redirects followed, no decompression) and returns the body of a 2xx
-  // response byte for byte. Throws Error on any failure, never returning part
-  // of a body: the text names the host and what went wrong, or, for a refused
-  // status (not 2xx, or a "Location" header), is the status line as received,
-  // e.g. "HTTP/1.1 404 Not Found".
+  // At most this many redirects are followed for one download.
+  static constexpr int kMaxRedirects = 5;
+
+  // GETs an absolute http:// or https:// URL and returns the body of the 2xx
+  // response byte for byte (never decompressed). A 301, 302, 303, 307 or 308
+  // with a "Location" is followed with a GET of the same form, for http and
+  // https, but never from https to http, and at most kMaxRedirects times
+  // without coming back to an address; the total time-out and the body cap
+  // hold for the whole chain. Throws Error on any failure, never returning
+  // part of a body: the text names the host and what went wrong, or, for a
+  // refused status (not 2xx, a "Location" on another status, a redirect with
+  // no usable "Location"), is the status line as received, e.g.
+  // "HTTP/1.1 404 Not Found". A refused redirect names where it pointed:
+  //   "Redirect from https to http refused: <address>"
+  //   "Redirect to <scheme> refused: <address>"  (any scheme but http/https)
+  //   "Redirect loop: <address>"                 (an address asked before)
+  //   "Too many redirects: <address>"
   // `cancel`, when given, may be cancelled from another thread.
+  HttpResult Fetch(std::string_view url, const HttpCancel* cancel = nullptr);
+  // Fetch for callers that want the body only.
   std::string Get(std::string_view url, const HttpCancel* cancel = nullptr);
 
   const HttpClientSettings& settings() const { return settings_; }

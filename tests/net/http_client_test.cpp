@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "net/http_message.h"
 #include "tests/net/http_test_util.h"
 #include "tests/support/loopback_server.h"
 
@@ -102,12 +103,10 @@ TEST(HttpClientTest, RefusedStatusesFailWithTheStatusLine) {
     std::string error;
   };
   const Case cases[] = {
-      {Response::Status("HTTP/1.1 301 Moved Permanently", "<a>moved</a>")
+      {Response::Status("HTTP/1.1 300 Multiple Choices", "<a>moved</a>")
            .Header("Location", "/elsewhere"),
-       "HTTP/1.1 301 Moved Permanently"},
-      {Response::Status("HTTP/1.1 302 Found")
-           .Header("Location", "/x")
-           .UntilClose(),
+       "HTTP/1.1 300 Multiple Choices"},
+      {Response::Status("HTTP/1.1 302 Found").UntilClose(),
        "HTTP/1.1 302 Found"},
       {Response::Status("HTTP/1.1 404 Not Found", "no such feed"),
        "HTTP/1.1 404 Not Found"},
@@ -131,8 +130,84 @@ TEST(HttpClientTest, RefusedStatusesFailWithTheStatusLine) {
     server.Serve("/feed", c.response);
     EXPECT_EQ(ErrorOf(client, server.Url("/feed")), c.error);
   }
-  // The redirect was not followed.
+  // No "Location" was followed.
   EXPECT_EQ(server.RequestCount(), std::size(cases));
+}
+
+TEST(HttpClientTest, FollowsRedirectsWithinTheirRules) {
+  LoopbackServer plain;
+  LoopbackServer secure(LoopbackServer::Options{.tls = true});
+  HttpClientSettings settings = Quick();
+  settings.extra_ca_file = secure.CaFile();
+  settings.total_timeout = milliseconds(600);
+  const std::string port = std::to_string(plain.port());
+  const std::string p = plain.Url(""), s = secure.Url(""), feed = p + "/feed";
+  auto moved = [](std::string status, std::string to) {
+    return Response::Status("HTTP/1.1 " + status, "moved")
+        .Header("Location", std::move(to));
+  };
+  plain.Serve("/feed", Response::Ok("feed"));
+  secure.Serve("/feed", Response::Ok("secure"));
+  plain.Serve("/301", moved("301 Moved Permanently", feed));
+  plain.Serve("/a/302", moved("302 Found", "../feed?x"));
+  plain.Serve("/303", moved("303 See Other", "//localhost:" + port + "/307")
+                          .Header("Set-Cookie", "k=1"));
+  plain.Serve("/307", moved("307 Temporary Redirect", feed));
+  plain.Serve("/308", moved("308 Permanent Redirect", s + "/feed"));
+  std::vector<std::string> chain;  // /6 leads to /5 and so on, /1 to the feed
+  for (int i = 6; i >= 1; --i) {
+    chain.push_back(p + "/" + std::to_string(i));
+    plain.Serve("/" + std::to_string(i),
+                moved("302 Found", i == 1 ? "/feed" : std::to_string(i - 1)));
+  }
+  chain.push_back(feed);
+  plain.Serve("/loop", moved("301 Moved", "/loop#again"));
+  secure.Serve("/down", moved("301 Moved", feed));
+  plain.Serve("/ftp", moved("302 Found", "ftp://h/"));
+  plain.Serve("/port", moved("301 Moved", "http://h:99999/"));
+  plain.Serve("/two", moved("301 Moved", "/feed").Header("Location", "/x"));
+  // Each within the time allowed, both together beyond it.
+  plain.Serve("/slow", moved("302 Found", "/late").Slow(15, milliseconds(100)));
+  plain.Serve("/late", Response::Ok("late").Slow(12, milliseconds(100)));
+
+  struct Case {
+    std::vector<std::string> hops;  // every address asked for, in order
+    std::string outcome;            // the body or the error
+    std::string cookie = "";        // sent with the last request
+  };
+  const Case cases[] = {
+      {{p + "/301", feed}, "feed"},
+      {{p + "/a/302", feed + "?x"}, "feed"},
+      {{p + "/303", "http://localhost:" + port + "/307", feed}, "feed", "k=1"},
+      {{p + "/308", s + "/feed"}, "secure"},
+      {{chain.begin() + 1, chain.end()}, "feed"},
+      {{chain.begin(), chain.end() - 1}, "Too many redirects: " + feed},
+      {{p + "/loop"}, "Redirect loop: " + p + "/loop#again"},
+      {{s + "/down"}, "Redirect from https to http refused: " + feed},
+      {{p + "/ftp"}, "Redirect to ftp refused: ftp://h/"},
+      {{p + "/port"}, "HTTP/1.1 301 Moved"},
+      {{p + "/two"}, "HTTP/1.1 301 Moved"},
+      {{p + "/slow", p + "/late"},
+       "Downloading from 127.0.0.1:" + port + " took too long"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.hops[0]);
+    HttpClient client(settings);
+    HttpResult result;
+    const std::string error =
+        testing::ErrorText([&] { result = client.Fetch(c.hops[0]); });
+    EXPECT_EQ(error.empty() ? result.body : error, c.outcome);
+    EXPECT_EQ(result.final_url, error.empty() ? c.hops.back() : "");
+    std::vector<std::string> sent = plain.Requests(), expected;
+    for (const std::string& request : secure.Requests())
+      sent.push_back(request);
+    for (const std::string& hop : c.hops)
+      expected.push_back(BuildHttpRequest(
+          ParseHttpUrl(hop), &hop == &c.hops.back() ? c.cookie : ""));
+    EXPECT_EQ(sent, expected);
+    plain.ClearRequests();
+    secure.ClearRequests();
+  }
 }
 
 TEST(HttpClientTest, CookiesGoBackOnlyFromTheClientThatReceivedThem) {
