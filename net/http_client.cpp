@@ -260,9 +260,9 @@ std::string HttpClient::Get(std::string_view url, const HttpCancel* cancel) {
   return Fetch(url, cancel).body;
 }
 
-std::string HttpGetText(HttpClient& client, std::string_view url,
-                        const HttpCancel* cancel) {
-  return client.Get(url, cancel);
+HttpResult HttpGetText(HttpClient& client, std::string_view url,
+                       const HttpCancel* cancel) {
+  return client.Fetch(url, cancel);
 }
 
 }  // namespace rivolet

@@ -283,6 +283,10 @@ void DownloadService::AfterWait(std::function<void()> action) {
 int DownloadService::UnfinishedWorkers() { return live_workers.load(); }
 
 std::string DownloadWhilePainting(HttpClient& client, std::string_view url) {
+  return FetchWhilePainting(client, url).body;
+}
+
+HttpResult FetchWhilePainting(HttpClient& client, std::string_view url) {
   if (ShutdownRequested()) throw ActionAbandoned();
   if (DownloadService::Waiting()) throw Error("Another download is running");
 
@@ -291,7 +295,7 @@ std::string DownloadWhilePainting(HttpClient& client, std::string_view url) {
   struct Download {
     HttpClient client;
     std::string url;
-    std::string body;
+    HttpResult result;
     std::optional<std::string> error;
     std::atomic<bool> ended{false};  // the client is free again
   };
@@ -304,7 +308,7 @@ std::string DownloadWhilePainting(HttpClient& client, std::string_view url) {
       DownloadService::Start(1, 1, [download]() -> DownloadService::Task {
         return [download](std::size_t, const HttpCancel& cancel) {
           try {
-            download->body =
+            download->result =
                 HttpGetText(download->client, download->url, &cancel);
           } catch (const std::exception& e) {
             download->error = e.what();
@@ -335,7 +339,7 @@ std::string DownloadWhilePainting(HttpClient& client, std::string_view url) {
   if (!after_wait.empty()) QTimer::singleShot(0, RunPutOffActions);
   if (abandoned) throw ActionAbandoned();
   if (download->error) throw Error(*download->error);
-  return std::move(download->body);
+  return std::move(download->result);
 }
 
 }  // namespace rivolet

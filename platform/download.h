@@ -105,4 +105,8 @@ class DownloadService {
 // given up for a close request or a termination signal.
 std::string DownloadWhilePainting(HttpClient& client, std::string_view url);
 
+// DownloadWhilePainting that also tells where the body was read from (the
+// address a redirect led to).
+HttpResult FetchWhilePainting(HttpClient& client, std::string_view url);
+
 }  // namespace rivolet

@@ -25,7 +25,7 @@ std::string LoadDocument(const std::string& source) {
   if (rivolet::StartsWithIgnoreCase(source, "http://") ||
       rivolet::StartsWithIgnoreCase(source, "https://")) {
     rivolet::HttpClient client;
-    return rivolet::HttpGetText(client, source);
+    return rivolet::HttpGetText(client, source).body;
   }
   return rivolet::ReadWholeFile(source, kMaxDocumentSize);
 }
