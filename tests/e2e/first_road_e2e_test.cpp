@@ -137,5 +137,22 @@ TEST_F(FirstRoadTest, ASignalEndsTheProgramWithTheFeedInformationDialogOpen) {
   EXPECT_TRUE(std::filesystem::exists(folder / "feeds.che"));
 }
 
+TEST_F(FirstRoadTest, TheWindowManagersCloseEndsASilentDownloadAtOnce) {
+  if (!StartWindowManager()) GTEST_SKIP() << "openbox could not be started";
+  server.Serve("/silent.xml", Response::Silent());
+  StartWithFeed("/silent.xml");
+  ASSERT_FALSE(window.empty()) << Log();
+  ASSERT_TRUE(ChooseFirstFeed(window, [&] {
+    return server.RequestCount() >= 1;
+  })) << Log();
+  // The close box's road: the window manager asks the window to close.
+  Xdotool({"windowactivate", "--sync", window});
+  const auto start = Clock::now();
+  Xdotool({"key", "--window", window, "alt+F4"});
+  EXPECT_EQ(program->Wait(seconds(10)), std::optional<int>(0)) << Log();
+  EXPECT_LT(Clock::now() - start, seconds(3));
+  EXPECT_TRUE(std::filesystem::exists(folder / "feeds.che"));
+}
+
 }  // namespace
 }  // namespace rivolet::testing
