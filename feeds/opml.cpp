@@ -206,27 +206,32 @@ class OpmlReader {
     return found;
   }
 
-  // The first of the texts that is present and not blank, or nullptr.
-  static const char* FirstGiven(const char* a, const char* b) {
-    if (a != nullptr && !IsBlank(a)) return a;
-    if (b != nullptr && !IsBlank(b)) return b;
-    return nullptr;
+  // The first of the texts that is given and not blank as the list keeps
+  // it, in the form the list keeps.
+  static std::optional<std::string> FirstGiven(const char* a, const char* b) {
+    for (const char* text : {a, b}) {
+      if (text == nullptr) continue;
+      std::string stored = Stored(text);
+      if (!IsBlank(stored)) return stored;
+    }
+    return std::nullopt;
   }
 
   // An outline is a feed when it has an address, otherwise a folder whose
   // name (when it has one) is the category of the feeds inside it.
   void Outline(const OutlineAttributes& found, Frame& frame) {
-    if (found.xml_url == nullptr || IsBlank(found.xml_url)) {
-      if (const char* name = FirstGiven(found.text, found.title)) {
-        frame.name = Stored(name);
+    std::string url = found.xml_url ? Stored(found.xml_url) : std::string();
+    if (IsBlank(url)) {
+      if (std::optional<std::string> name =
+              FirstGiven(found.text, found.title)) {
+        frame.name = std::move(*name);
         frame.folder = open_.size();
       }
       return;
     }
     OpmlFeed feed;
-    feed.url = Stored(found.xml_url);
-    const char* name = FirstGiven(found.title, found.text);
-    feed.name = name != nullptr ? Stored(name) : feed.url;
+    feed.name = FirstGiven(found.title, found.text).value_or(url);
+    feed.url = std::move(url);
     feed.category =
         frame.folder == kNoFolder ? kNoCategoryText : open_[frame.folder].name;
     if (found.period != nullptr) feed.period = Stored(found.period);
@@ -261,9 +266,8 @@ void AppendAttribute(std::string& out, std::string_view text) {
         out += "&quot;";
         break;
       default:
-        if (cp == '\t' || cp == '\n' || cp == '\r' ||
-            (cp >= 0x7F && cp <= 0x9F)) {
-          // Kept from the normalising of attribute values, and plain to see.
+        if (cp == '\t' || cp == '\n' || cp == '\r') {
+          // Kept from the normalising of attribute values.
           out += "&#" + std::to_string(static_cast<std::uint32_t>(cp)) + ";";
         } else if (cp < 0x20) {
           out += '?';
