@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "feeds/feed_list.h"
+#include "feeds/feed_rules.h"
 
 namespace rivolet {
 
@@ -16,9 +17,6 @@ inline constexpr char kFeedAlreadyAddedText[] =
 
 // Shown when Read cannot fetch the document, whatever the reason.
 inline constexpr char kConnectionErrorText[] = "Connection error";
-
-// The category a feed gets when the field is left blank.
-inline constexpr char kNoCategoryText[] = "No Name";
 
 // The key rule of every update-period field: on the release of a key the field
 // keeps its text only for the main-keyboard digits (virtual-key codes 48 to

@@ -11,6 +11,9 @@
 
 namespace rivolet {
 
+// The category a feed gets when none is given.
+inline constexpr char kNoCategoryText[] = "No Name";
+
 // The New feed dialog's test: walking from the first entry, an entry matches
 // when `name` occurs in its name or, failing that, `url` occurs in its URL.
 // Occurrence is case-sensitive containment; an empty text occurs nowhere and
@@ -22,6 +25,14 @@ bool IsNewFeedDuplicate(const FeedList& list, std::string_view name,
 // The Catalogue dialog's test: some entry's URL is not empty and contains
 // `url` (same containment as above).
 bool IsCatalogueDuplicate(const FeedList& list, std::string_view url);
+
+// The Catalogue dialog's test for many feeds added one after another: entry i
+// tells whether IsCatalogueDuplicate refuses urls[i] once every earlier URL of
+// `urls` that it did not refuse has been appended to `list`. The answers are
+// those of that walk, found in time that grows with the total length of the
+// texts rather than with the square of their number.
+std::vector<bool> CatalogueDuplicates(const FeedList& list,
+                                      const std::vector<std::string>& urls);
 
 // One heading of the feed menu and the feeds under it.
 struct MenuHeading {

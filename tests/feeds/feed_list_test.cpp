@@ -119,6 +119,26 @@ TEST(FeedRulesTest, CatalogueDuplicateLooksForTheUrlInsideStoredUrls) {
   EXPECT_FALSE(IsCatalogueDuplicate(FeedList(), "http://a.example/feed"));
 }
 
+// The batch form must answer exactly as adding one URL after another would.
+TEST(FeedRulesTest, CatalogueDuplicatesOfABatchAreThoseOfTheWalk) {
+  const FeedList stored =
+      ListOf({{"A", "c", "", "http://a.example/feed?lang=en"}});
+  const std::vector<std::vector<std::string>> batches = {
+      {"http://a.example/feed", "lang=en", "http://b/", "http://b/", "b/"},
+      {"ab", "abc", "b", "abc", "xabcx", "bcx", "", "xx", "x", "aab", "ba"},
+      {"aa", std::string("a\0", 2), "aaa", "a", std::string("a\0b", 3)},
+  };
+  for (const auto& urls : batches) {
+    FeedList walked = stored;
+    std::vector<bool> expected;
+    for (const std::string& url : urls) {
+      expected.push_back(IsCatalogueDuplicate(walked, url));
+      if (!expected.back()) walked.Append("n", "c", "", url);
+    }
+    EXPECT_EQ(CatalogueDuplicates(stored, urls), expected) << urls[0];
+  }
+}
+
 TEST(FeedRulesTest, GroupingFollowsFirstOccurrenceAndIgnoresCaseAndMarkers) {
   FeedList list = ListOf({
       {"t1", "Tech", "", ""},

@@ -46,6 +46,25 @@ TEST(FeedStoreTest, EachDamagedListGetsABackupOfItsOwn) {
   EXPECT_EQ(ReadFileBytes(file), WriteFeedFile(FeedList(), FeedListControl()));
 }
 
+// The list is written at every change: only the first save of a run that
+// could not read the stored list keeps it.
+TEST(FeedStoreTest, SavingAtEveryChangeKeepsOneBackup) {
+  TempDir dir;
+  const fs::path file = dir / "feeds.che";
+  WriteFileBytes(file, "damaged");
+  FeedStore store(file);
+  FeedList list;
+  FeedListControl control;
+  store.LoadStored(list, control, {}, {});
+  for (const char* name : {"a", "b", "c"}) {
+    list.Append(name, "c", "60", "http://x/");
+    store.Save(list, control);
+  }
+  EXPECT_EQ(ReadFileBytes(dir / "feeds.che.bak"), "damaged");
+  EXPECT_FALSE(fs::exists(dir / "feeds.che.1.bak"));
+  EXPECT_EQ(ReadFileBytes(file), WriteFeedFile(list, control));
+}
+
 TEST(FeedStoreTest, AListTooLargeToReadIsKeptWhole) {
   TempDir dir;
   const fs::path file = dir / "feeds.che";

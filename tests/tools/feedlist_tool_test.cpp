@@ -50,5 +50,26 @@ TEST(FeedlistTool, RefusesToAddToADamagedFile) {
   EXPECT_EQ(ReadFileBytes(dir / "feeds.che"), "TPF0 damaged");
 }
 
+TEST(FeedlistTool, MovesFeedsInAndOutAsOpml) {
+  TempDir dir;
+  const std::string file = (dir / "feeds.che").string();
+  const std::string opml = (dir / "feeds.opml").string();
+  testing::WriteFileBytes(opml,
+                          "<opml><body><outline text=\"Tech\">"
+                          "<outline text=\"A\" xmlUrl=\"http://a/\"/>"
+                          "</outline></body></opml>");
+  bool ok = false;
+  EXPECT_EQ(RunCommand({kTool, "import-opml", file, opml, ""}, {}, &ok),
+            "1 added, 0 already in the list\n");
+  RunCommand({kTool, "export-opml", file, opml}, {}, &ok);
+  EXPECT_TRUE(ok);
+  EXPECT_EQ(RunCommand({kTool, "import-opml", file, opml}, {}, &ok),
+            "0 added, 1 already in the list\n");
+  EXPECT_EQ(RunCommand({kTool, "show", file}, {}, &ok),
+            "A\tTech\t\thttp://a/\n");
+  RunCommand({kTool, "import-opml", file, file}, {}, &ok);
+  EXPECT_FALSE(ok);  // a feed list file is not OPML
+}
+
 }  // namespace
 }  // namespace rivolet

@@ -1,0 +1,90 @@
+// OPML, the file feed readers exchange their subscriptions in: reading one
+// into the feed list and writing the feed list as one.
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "feeds/feed_list.h"
+
+namespace rivolet {
+
+// An OPML file comes from anywhere. Larger files, deeper nesting and more
+// outlines than these are refused whole.
+inline constexpr std::size_t kMaxOpmlFileSize = 64u * 1024 * 1024;
+inline constexpr std::size_t kMaxOpmlDepth = 100;  // elements open at once
+inline constexpr std::size_t kMaxOpmlOutlines = 100000;
+// What the feed list file keeps of a text; longer texts are cut to it.
+inline constexpr std::size_t kMaxOpmlTextSize = 255;
+
+// The namespace of our own attributes; other readers ignore them. Our
+// export gives each feed its update period as `rivolet:period`.
+inline constexpr char kOpmlNamespace[] = "urn:rivolet:opml";
+
+// The update period an import gives feeds when none is asked for.
+inline constexpr char kDefaultOpmlPeriod[] = "60";
+
+// One feed of an OPML document; texts in Windows-1250.
+struct OpmlFeed {
+  std::string name;
+  std::string category;
+  std::string url;
+  std::optional<std::string> period;  // our own attribute, when present
+
+  friend bool operator==(const OpmlFeed&, const OpmlFeed&) = default;
+};
+
+// The feeds of an OPML document in document order, or nothing when it is
+// not one (not well-formed XML, no <opml> root, an entity declaration, a cap
+// above exceeded).
+//
+// Every <outline> under <body> with a non-blank xmlUrl is a feed. Its name is
+// its title, else its text, else the address (the first that is not blank).
+// Its category is the text (else the title) of the nearest enclosing outline
+// without xmlUrl that has a non-blank one; without such an outline it is
+// kNoCategoryText. Texts are kept as written, converted to Windows-1250
+// ('?' for what the code page lacks) and cut to kMaxOpmlTextSize bytes.
+// The document may be UTF-8 or UTF-16 (with or without a byte order mark),
+// or declare Windows-1250, ISO-8859-1 or another single-byte encoding that
+// iconv knows.
+std::optional<std::vector<OpmlFeed>> ParseOpml(std::string_view document);
+
+struct OpmlImportCounts {
+  std::size_t added = 0;
+  std::size_t already_there = 0;
+
+  friend bool operator==(const OpmlImportCounts&,
+                         const OpmlImportCounts&) = default;
+};
+
+// Appends the feeds, in order, to the end of `list`, each with its own
+// period when it has one and `period` otherwise (empty: never updated). A
+// feed whose address is already in the list, or came earlier in `feeds`, by
+// the Catalogue's containment test (IsCatalogueDuplicate), is not appended.
+OpmlImportCounts AddOpmlFeeds(const std::vector<OpmlFeed>& feeds,
+                              std::string_view period, FeedList& list);
+
+// Reads the OPML file `file` (at most kMaxOpmlFileSize bytes) and adds its
+// feeds as AddOpmlFeeds does. Fails with "This is not an OPML file: <path>"
+// when the file cannot be read or is not OPML; nothing is added then.
+OpmlImportCounts ImportOpmlFile(const std::filesystem::path& file,
+                                std::string_view period, FeedList& list);
+
+// The list as an OPML 2.0 document in UTF-8: one outline per category, in
+// the order categories first occur (exact text, so "Tech" and "tech" are
+// two), holding one outline per feed in list order with its name as text
+// and title, its URL and its period. Reading it back gives every entry's
+// name, category, period and URL, grouped by category. A name or category
+// that is blank comes back as ParseOpml fills it, and control characters
+// that XML cannot carry come back as '?'.
+std::string WriteOpml(const FeedList& list);
+
+// Writes WriteOpml(list) to `file` whole or not at all. Fails with "Cannot
+// create file <path>"; the file is then unchanged.
+void ExportOpmlFile(const FeedList& list, const std::filesystem::path& file);
+
+}  // namespace rivolet
