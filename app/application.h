@@ -15,8 +15,8 @@
 #include "feeds/feed_store.h"
 #include "feeds/feed_stream.h"
 #include "net/http_client.h"
-#include "platform/language_apply.h"
 #include "settings/ini_file.h"
+#include "settings/language_apply.h"
 #include "settings/language_file.h"
 #include "update/aktualizacja_form.h"
 
