@@ -59,9 +59,8 @@ void RivoletApp::CreateWindows() {
                     arguments_},
       *this);
   aktualizacja_form_ = std::make_unique<TAktualizacjaForm>(*this, http);
-  options_form_ = std::make_unique<TOptionsForm>(settings_file, executable_,
-                                                 main_form_.get());
-  options_form_->language = DialogLanguageSource();
+  options_form_ = std::make_unique<TOptionsForm>(
+      settings_file, executable_, main_form_.get(), DialogLanguageSource());
 }
 
 LanguageSource RivoletApp::DialogLanguageSource() {
@@ -72,16 +71,16 @@ LanguageSource RivoletApp::DialogLanguageSource() {
 
 TNewForm& RivoletApp::NewForm() {
   if (!new_form_) {
-    new_form_ = std::make_unique<TNewForm>(feed_list, http_settings_);
-    new_form_->language = DialogLanguageSource();
+    new_form_ = std::make_unique<TNewForm>(feed_list, http_settings_,
+                                           DialogLanguageSource());
   }
   return *new_form_;
 }
 
 TManagementForm& RivoletApp::ManagementForm() {
   if (!management_form_) {
-    management_form_ = std::make_unique<TManagementForm>(feed_list);
-    management_form_->language = DialogLanguageSource();
+    management_form_ =
+        std::make_unique<TManagementForm>(feed_list, DialogLanguageSource());
   }
   return *management_form_;
 }
@@ -93,17 +92,16 @@ TAboutForm& RivoletApp::AboutForm() {
 
 TCatalogueForm& RivoletApp::CatalogueForm() {
   if (!catalogue_form_) {
-    catalogue_form_ = std::make_unique<TCatalogueForm>(feed_list, exe_folder_,
-                                                       http_settings_);
-    catalogue_form_->language = DialogLanguageSource();
+    catalogue_form_ = std::make_unique<TCatalogueForm>(
+        feed_list, exe_folder_, http_settings_, DialogLanguageSource());
   }
   return *catalogue_form_;
 }
 
 TInformationForm& RivoletApp::InformationForm() {
   if (!information_form_) {
-    information_form_ = std::make_unique<TInformationForm>(http_settings_);
-    information_form_->language = DialogLanguageSource();
+    information_form_ = std::make_unique<TInformationForm>(
+        http_settings_, DialogLanguageSource());
   }
   return *information_form_;
 }

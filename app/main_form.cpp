@@ -30,10 +30,10 @@
 #include "platform/download.h"
 #include "platform/frame_position.h"
 #include "platform/guard.h"
-#include "platform/language_apply.h"
 #include "platform/link_label.h"
 #include "platform/text_bridge.h"
 #include "platform/widgets.h"
+#include "settings/language_apply.h"
 #include "settings/options.h"
 #include "settings/tray_icon.h"
 

@@ -1,22 +1,60 @@
 # Helpers shared by the folders' CMakeLists.
+#
+# Every .cpp of a source or test folder is named in exactly one list of its
+# folder's CMakeLists: the core list (plain C++, never Qt) or the windows'
+# list (Qt). Nothing is sorted by file name. rivolet_check_build_rules(), run
+# at the end of the configure step, fails it for a file in no list or in two,
+# for a core file that includes a Qt header, for a core library that reaches
+# Qt, and for a library that reaches past the libraries it is allowed.
 
 set_property(GLOBAL PROPERTY RIVOLET_CORE_TARGETS "")
+set_property(GLOBAL PROPERTY RIVOLET_LISTED_FOLDERS "")
+set_property(GLOBAL PROPERTY RIVOLET_LISTED_SOURCES "")
+set_property(GLOBAL PROPERTY RIVOLET_LIMITED_TARGETS "")
 
-# A core library: every .cpp of the folder that is not a window (*_form*.cpp)
-# nor named in EXCLUDE (window files of other names), or the given sources.
-# Core libraries must never link Qt; rivolet_check_core_boundary() enforces
-# it.
-function(rivolet_core_library name)
-  cmake_parse_arguments(ARG "" "" "LINK;SOURCES;EXCLUDE" ${ARGN})
-  if(ARG_SOURCES)
-    set(sources ${ARG_SOURCES})
-  else()
-    file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
-    list(FILTER sources EXCLUDE REGEX "_form[a-z_]*\\.cpp$")
-    foreach(excluded ${ARG_EXCLUDE})
-      list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/${excluded})
+# The absolute paths of `files` (named relative to the current folder), noted
+# as listed; the folder is noted for the completeness check.
+function(_rivolet_list_sources out)
+  set(result "")
+  foreach(file ${ARGN})
+    get_filename_component(path ${file} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
+    list(APPEND result ${path})
+  endforeach()
+  set_property(GLOBAL APPEND PROPERTY RIVOLET_LISTED_SOURCES ${result})
+  set_property(GLOBAL APPEND PROPERTY RIVOLET_LISTED_FOLDERS ${CMAKE_CURRENT_SOURCE_DIR})
+  set(${out} ${result} PARENT_SCOPE)
+endfunction()
+
+# Fails when a file meant to build without Qt (a core source or a core test)
+# or the header of the same name includes a Qt header.
+function(_rivolet_require_no_qt what)
+  foreach(source ${ARGN})
+    get_filename_component(dir ${source} DIRECTORY)
+    get_filename_component(base ${source} NAME_WE)
+    foreach(file ${source} ${dir}/${base}.h)
+      if(NOT EXISTS ${file})
+        continue()
+      endif()
+      file(STRINGS ${file} qt_lines REGEX "^[ \t]*#[ \t]*include[ \t]*<Q[A-Za-z]")
+      if(qt_lines)
+        file(RELATIVE_PATH shown ${PROJECT_SOURCE_DIR} ${file})
+        list(GET qt_lines 0 first)
+        message(FATAL_ERROR
+          "${shown} includes Qt (${first}) but is listed in ${what}, which "
+          "builds without Qt. Name its .cpp in the window list "
+          "(rivolet_ui_library SOURCES, or UI_SOURCES of a test folder) "
+          "instead.")
+      endif()
     endforeach()
-  endif()
+  endforeach()
+endfunction()
+
+# A core library made of SOURCES (files of the current folder). Core
+# libraries never link Qt nor include it.
+function(rivolet_core_library name)
+  cmake_parse_arguments(ARG "" "" "LINK;SOURCES" ${ARGN})
+  _rivolet_list_sources(sources ${ARG_SOURCES})
+  _rivolet_require_no_qt("core library ${name}" ${sources})
   if(sources)
     add_library(${name} STATIC ${sources})
     target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
@@ -29,42 +67,53 @@ function(rivolet_core_library name)
   set_property(GLOBAL APPEND PROPERTY RIVOLET_CORE_TARGETS ${name})
 endfunction()
 
-# A window library: the *_form*.cpp files of the folder (a form and its
-# layout file), or the given sources.
+# A window library made of SOURCES (files of the current folder), linking Qt
+# Widgets. A core-only build makes no such library but still notes its files
+# as listed.
 function(rivolet_ui_library name)
   cmake_parse_arguments(ARG "" "" "LINK;SOURCES" ${ARGN})
-  if(ARG_SOURCES)
-    set(sources ${ARG_SOURCES})
-  else()
-    file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_form*.cpp)
+  _rivolet_list_sources(sources ${ARG_SOURCES})
+  if(RIVOLET_CORE_ONLY)
+    return()
   endif()
-  file(GLOB headers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
-  add_library(${name} STATIC ${sources} ${headers})
+  # AUTOMOC finds each source's header of the same name by itself.
+  add_library(${name} STATIC ${sources})
   set_target_properties(${name} PROPERTIES AUTOMOC ON)
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${ARG_LINK} Qt6::Widgets)
 endfunction()
 
-# The tests of one folder of tests/. Its core tests (every .cpp but the window
-# tests) make one executable linking LINK; its window tests (*_form*_test.cpp,
-# or every .cpp with WINDOWS) make `<name>_ui`, which also links UI_LINK and
-# runs on Qt's offscreen platform. Window tests are left out of a core-only
-# build.
-function(rivolet_test_folder name)
-  cmake_parse_arguments(ARG "WINDOWS" "" "LINK;UI_LINK;ENV;QT" ${ARGN})
-  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
-  set(ui_sources ${sources})
-  if(ARG_WINDOWS)
-    set(sources "")
-  else()
-    list(FILTER ui_sources INCLUDE REGEX "_form[a-z_]*_test\\.cpp$")
-    list(FILTER sources EXCLUDE REGEX "_form[a-z_]*_test\\.cpp$")
-    # Tests named in QT need Qt's event loop although they test no window.
-    foreach(qt_test ${ARG_QT})
-      list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/${qt_test})
-      list(APPEND ui_sources ${CMAKE_CURRENT_SOURCE_DIR}/${qt_test})
-    endforeach()
+# A program with windows made of SOURCES; as rivolet_ui_library, nothing is
+# made in a core-only build.
+function(rivolet_ui_program name)
+  cmake_parse_arguments(ARG "" "" "LINK;SOURCES" ${ARGN})
+  _rivolet_list_sources(sources ${ARG_SOURCES})
+  if(RIVOLET_CORE_ONLY)
+    return()
   endif()
+  add_executable(${name} ${sources})
+  target_link_libraries(${name} PRIVATE ${ARG_LINK})
+endfunction()
+
+# Allows `target` to reach only the program's libraries in ALLOW (itself
+# aside), directly or through others, and its folder's files to include only
+# its own folder's headers and those of the folders of ALLOW. Qt and the
+# system's libraries are not limited. Checked by rivolet_check_build_rules().
+function(rivolet_limit_dependencies target)
+  cmake_parse_arguments(ARG "" "" "ALLOW" ${ARGN})
+  set_property(GLOBAL APPEND PROPERTY RIVOLET_LIMITED_TARGETS ${target})
+  set_property(GLOBAL PROPERTY RIVOLET_ALLOWED_${target} ${ARG_ALLOW})
+endfunction()
+
+# The tests of one folder of tests/. SOURCES (plain C++) make one executable
+# linking LINK; UI_SOURCES (window tests) make `<name>_ui`, or `<name>` when
+# there are no SOURCES, which also links UI_LINK and runs on Qt's offscreen
+# platform. Window tests are left out of a core-only build.
+function(rivolet_test_folder name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;UI_SOURCES;LINK;UI_LINK;ENV" ${ARGN})
+  _rivolet_list_sources(sources ${ARG_SOURCES})
+  _rivolet_list_sources(ui_sources ${ARG_UI_SOURCES})
+  _rivolet_require_no_qt("the plain tests of ${name}" ${sources})
   if(sources)
     _rivolet_test_executable(${name} "${sources}" "${ARG_LINK}" "${ARG_ENV}")
   endif()
@@ -103,26 +152,117 @@ function(_rivolet_collect_links target out)
   set(${out} ${result} PARENT_SCOPE)
 endfunction()
 
-# Fails the configure step when a core library reaches Qt, directly or through
-# another library.
-function(rivolet_check_core_boundary)
+# Everything `target` links, directly or through other targets.
+function(_rivolet_link_closure target out)
+  set(seen "")
+  set(queue ${target})
+  while(queue)
+    list(POP_FRONT queue current)
+    if(current IN_LIST seen)
+      continue()
+    endif()
+    list(APPEND seen ${current})
+    if(TARGET ${current})
+      _rivolet_collect_links(${current} links)
+      list(APPEND queue ${links})
+    endif()
+  endwhile()
+  list(REMOVE_ITEM seen ${target})
+  set(${out} ${seen} PARENT_SCOPE)
+endfunction()
+
+# A core library reaching Qt, directly or through another library.
+function(_rivolet_check_core_boundary)
   get_property(cores GLOBAL PROPERTY RIVOLET_CORE_TARGETS)
   foreach(core ${cores})
-    set(seen "")
-    set(queue ${core})
-    while(queue)
-      list(POP_FRONT queue current)
-      if(current IN_LIST seen)
-        continue()
-      endif()
-      list(APPEND seen ${current})
+    _rivolet_link_closure(${core} reached)
+    foreach(current ${reached})
       if(current MATCHES "Qt" OR current MATCHES "qt6" OR current MATCHES "rivolet_.*_ui$" OR current STREQUAL "rivolet_platform")
         message(FATAL_ERROR "Core library ${core} links ${current}: the core must not depend on Qt")
       endif()
-      if(TARGET ${current})
-        _rivolet_collect_links(${current} links)
-        list(APPEND queue ${links})
-      endif()
-    endwhile()
+    endforeach()
   endforeach()
+endfunction()
+
+# A limited library reaching a library it is not allowed, or one of its
+# folder's files including the header of a folder it is not allowed.
+function(_rivolet_check_limited)
+  get_property(limited GLOBAL PROPERTY RIVOLET_LIMITED_TARGETS)
+  foreach(target ${limited})
+    if(NOT TARGET ${target})
+      continue()
+    endif()
+    get_property(allowed GLOBAL PROPERTY RIVOLET_ALLOWED_${target})
+    _rivolet_link_closure(${target} reached)
+    foreach(current ${reached})
+      string(REGEX MATCHALL "rivolet_[a-z_]+" names "${current}")
+      foreach(lib ${names})
+        if(NOT lib STREQUAL target AND NOT lib IN_LIST allowed)
+          message(FATAL_ERROR
+            "${target} links ${lib}, but may reach only: ${allowed}")
+        endif()
+      endforeach()
+    endforeach()
+
+    get_target_property(own_dir ${target} SOURCE_DIR)
+    file(RELATIVE_PATH own ${PROJECT_SOURCE_DIR} ${own_dir})
+    set(folders ${own})
+    foreach(lib ${allowed})
+      get_target_property(lib_dir ${lib} SOURCE_DIR)
+      file(RELATIVE_PATH folder ${PROJECT_SOURCE_DIR} ${lib_dir})
+      list(APPEND folders ${folder})
+    endforeach()
+    file(GLOB files ${own_dir}/*.h ${own_dir}/*.cpp)
+    foreach(file ${files})
+      file(STRINGS ${file} includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"[^\"/]+/")
+      foreach(line ${includes})
+        string(REGEX REPLACE "^[^\"]*\"([^\"/]+)/.*$" "\\1" folder "${line}")
+        if(NOT folder IN_LIST folders)
+          file(RELATIVE_PATH shown ${PROJECT_SOURCE_DIR} ${file})
+          message(FATAL_ERROR
+            "${shown} includes a header of ${folder}/ (${line}), but "
+            "${target} may reach only the folders ${folders}")
+        endif()
+      endforeach()
+    endforeach()
+  endforeach()
+endfunction()
+
+# Every .cpp of a folder that holds listed files is in exactly one list.
+function(_rivolet_check_listed)
+  get_property(folders GLOBAL PROPERTY RIVOLET_LISTED_FOLDERS)
+  get_property(listed GLOBAL PROPERTY RIVOLET_LISTED_SOURCES)
+  list(REMOVE_DUPLICATES folders)
+  set(unique "")
+  set(problems "")
+  foreach(file ${listed})
+    if(file IN_LIST unique)
+      file(RELATIVE_PATH shown ${PROJECT_SOURCE_DIR} ${file})
+      string(APPEND problems "\n  ${shown} is named in two lists")
+    else()
+      list(APPEND unique ${file})
+    endif()
+  endforeach()
+  foreach(folder ${folders})
+    file(GLOB sources ${folder}/*.cpp)
+    foreach(source ${sources})
+      if(NOT source IN_LIST unique)
+        file(RELATIVE_PATH shown ${PROJECT_SOURCE_DIR} ${source})
+        file(RELATIVE_PATH cmake ${PROJECT_SOURCE_DIR} ${folder}/CMakeLists.txt)
+        string(APPEND problems "\n  ${shown} is in no list of ${cmake}")
+      endif()
+    endforeach()
+  endforeach()
+  if(problems)
+    message(FATAL_ERROR
+      "Every .cpp belongs to one list of its folder's CMakeLists: the core's "
+      "(plain C++) or the windows' (Qt).${problems}")
+  endif()
+endfunction()
+
+# The build's rules, checked once every folder is configured.
+function(rivolet_check_build_rules)
+  _rivolet_check_core_boundary()
+  _rivolet_check_limited()
+  _rivolet_check_listed()
 endfunction()

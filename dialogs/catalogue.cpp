@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <unordered_set>
 
+#include "common/file_io.h"
 #include "common/text.h"
 #include "feeds/feed_rules.h"
-#include "settings/helpers.h"
 #include "settings/options.h"
 
 namespace rivolet {
@@ -51,7 +51,7 @@ CatalogueSource FindCatalogueSource(
 
 std::string ReadCatalogueFile(const std::filesystem::path& file,
                               std::size_t max_size) {
-  return settings_text::ReadRegularFile(file, max_size);
+  return ReadWholeFile(file, max_size);
 }
 
 std::vector<CatalogueEntry> ParseCatalogue(std::string_view document) {

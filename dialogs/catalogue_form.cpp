@@ -3,11 +3,9 @@
 #include "dialogs/catalogue_form.h"
 
 #include <QGuiApplication>
-#include <QKeyEvent>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QShowEvent>
 #include <QSignalBlocker>
 #include <QTableWidget>
 #include <utility>
@@ -18,20 +16,15 @@
 #include "platform/download.h"
 #include "platform/guard.h"
 #include "platform/text_bridge.h"
-#include "platform/widgets.h"
 #include "settings/language_file.h"
 
 namespace rivolet {
 
-void ClickEdit::mouseReleaseEvent(QMouseEvent* event) {
-  QLineEdit::mouseReleaseEvent(event);
-  if (event->button() == Qt::LeftButton) emit clicked();
-}
-
 TCatalogueForm::TCatalogueForm(FeedList& feed_list,
                                std::filesystem::path program_folder,
-                               HttpClientSettings settings, QWidget* parent)
-    : QDialog(parent),
+                               HttpClientSettings settings,
+                               LanguageSource language, QWidget* parent)
+    : ModalDialog(std::move(language), CatalogueFormLanguageKeys(), parent),
       http(std::move(settings)),
       feed_list_(feed_list),
       program_folder_(std::move(program_folder)) {
@@ -69,14 +62,14 @@ void TCatalogueForm::ConnectHandlers() {
                  &TCatalogueForm::CatCloseClick);
 }
 
-void TCatalogueForm::ApplyLanguage() {
-  ApplyDialogLanguage({this, TableColumns(katalog),
-                       [this](std::string_view key, std::string text) {
-                         (key == "DoneWarning" ? DoneText : DuplicateText) =
-                             std::move(text);
-                       }},
-                      language, CatalogueFormLanguageKeys());
+LanguageWindow TCatalogueForm::LanguageTarget() {
+  return {this, TableColumns(katalog),
+          [this](std::string_view key, std::string text) {
+            (key == "DoneWarning" ? DoneText : DuplicateText) = std::move(text);
+          }};
 }
+
+QWidget* TCatalogueForm::OpeningFocus() { return katalog; }
 
 std::string TCatalogueForm::FetchCatalogue() {
   const CatalogueSource source = FindCatalogueSource(program_folder_);
@@ -165,32 +158,13 @@ void TCatalogueForm::catAddClick() {
 
 void TCatalogueForm::CatCloseClick() { close(); }
 
-void TCatalogueForm::showEvent(QShowEvent* event) {
-  QDialog::showEvent(event);
-  // A window coming back from the task bar is not a new opening.
-  if (event->spontaneous()) return;
-  CentreOnScreen(this, size());
-  katalog->setFocus();
-  // A failed show is reported and the dialog opens all the same.
-  Guarded([this] { FormShow(); });
-}
-
-void TCatalogueForm::keyPressEvent(QKeyEvent* event) {
-  // Only the close box and the Close button close this dialog.
-  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-    event->ignore();
-    return;
-  }
-  QDialog::keyPressEvent(event);
-}
-
 bool TCatalogueForm::eventFilter(QObject* watched, QEvent* event) {
   if (watched == katalog->viewport() &&
       event->type() == QEvent::MouseButtonRelease &&
       static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
     Guarded([this] { katalogClick(); });
   }
-  return QDialog::eventFilter(watched, event);
+  return ModalDialog::eventFilter(watched, event);
 }
 
 }  // namespace rivolet

@@ -3,8 +3,6 @@
 // its four fields to the feed list.
 #pragma once
 
-#include <QDialog>
-#include <QLineEdit>
 #include <cstddef>
 #include <filesystem>
 #include <string>
@@ -13,7 +11,8 @@
 #include "dialogs/catalogue.h"
 #include "feeds/feed_list.h"
 #include "net/http_client.h"
-#include "platform/language_apply.h"
+#include "platform/link_label.h"
+#include "settings/modal_dialog.h"
 
 class QFrame;
 class QLabel;
@@ -24,29 +23,15 @@ class QTableWidget;
 
 namespace rivolet {
 
-// A read-only field that reports mouse clicks once it has handled them, so a
-// handler may change its selection.
-class ClickEdit : public QLineEdit {
-  Q_OBJECT
-
- public:
-  using QLineEdit::QLineEdit;
-
- signals:
-  void clicked();
-
- protected:
-  void mouseReleaseEvent(QMouseEvent* event) override;
-};
-
-class TCatalogueForm : public QDialog {
+class TCatalogueForm : public ModalDialog {
   Q_OBJECT
 
  public:
   // Feeds are added to `feed_list`; the settings file and the shipped
   // catalogue are looked for in `program_folder`.
   TCatalogueForm(FeedList& feed_list, std::filesystem::path program_folder,
-                 HttpClientSettings settings, QWidget* parent = nullptr);
+                 HttpClientSettings settings, LanguageSource language = {},
+                 QWidget* parent = nullptr);
   ~TCatalogueForm() override;
 
   // Components, named as the language files know them.
@@ -74,14 +59,11 @@ class TCatalogueForm : public QDialog {
   std::string DoneText = kCatalogueDoneText;
   std::string DuplicateText = kCatalogueDuplicateText;
 
-  // Where each showing finds the chosen language (set by the application).
-  LanguageSource language;
-
   // The entries of the last catalogue read, in document order.
   const std::vector<CatalogueEntry>& entries() const { return entries_; }
 
   // Handlers.
-  void FormShow();
+  void FormShow() override;
   void catListClick();
   void katalogClick();
   void kat1editClick() { kat1edit->selectAll(); }
@@ -92,8 +74,9 @@ class TCatalogueForm : public QDialog {
   void CatCloseClick();
 
  protected:
-  void showEvent(QShowEvent* event) override;
-  void keyPressEvent(QKeyEvent* event) override;
+  // The list's column captions and the two notices take the language too.
+  LanguageWindow LanguageTarget() override;
+  QWidget* OpeningFocus() override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -102,9 +85,6 @@ class TCatalogueForm : public QDialog {
   void CreateFeedPage();
   void ConnectHandlers();
 
-  // The language step of every showing; an unreadable file ends the
-  // showing there.
-  void ApplyLanguage();
   // The catalogue's text from the configured address or the shipped file.
   std::string FetchCatalogue();
   // Puts the categories into catList and selects the given item (or none).

@@ -1,12 +1,10 @@
 // The About Feed dialog.
 #include "dialogs/information_form.h"
 
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QShowEvent>
 #include <utility>
 
 #include "dialogs/feed_information.h"
@@ -14,7 +12,6 @@
 #include "platform/connect.h"
 #include "platform/desktop.h"
 #include "platform/download.h"
-#include "platform/guard.h"
 #include "platform/link_label.h"
 #include "platform/text_bridge.h"
 #include "platform/widgets.h"
@@ -40,8 +37,10 @@ QLineEdit* MakeEdit(QWidget* parent, const char* name, int top) {
 
 }  // namespace
 
-TInformationForm::TInformationForm(HttpClientSettings settings, QWidget* parent)
-    : QDialog(parent), http(std::move(settings)) {
+TInformationForm::TInformationForm(HttpClientSettings settings,
+                                   LanguageSource language, QWidget* parent)
+    : ModalDialog(std::move(language), InformationFormLanguageKeys(), parent),
+      http(std::move(settings)) {
   setObjectName("InformationForm");
   setWindowTitle("About Feed");
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -95,10 +94,6 @@ TInformationForm::TInformationForm(HttpClientSettings settings, QWidget* parent)
 
 TInformationForm::~TInformationForm() = default;
 
-void TInformationForm::ApplyLanguage() {
-  ApplyDialogLanguage({this}, language, InformationFormLanguageKeys());
-}
-
 void TInformationForm::FormShow() {
   ApplyLanguage();
   const FeedInformation info =
@@ -122,23 +117,5 @@ void TInformationForm::infTitleClick() {
 }
 
 void TInformationForm::CloseInfClick() { close(); }
-
-void TInformationForm::showEvent(QShowEvent* event) {
-  QDialog::showEvent(event);
-  // A window coming back from the task bar is not a new opening.
-  if (event->spontaneous()) return;
-  CentreOnScreen(this, size());
-  // A failed show is reported and the dialog opens all the same.
-  Guarded([this] { FormShow(); });
-}
-
-void TInformationForm::keyPressEvent(QKeyEvent* event) {
-  // Only the close box and the Close button close this dialog.
-  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-    event->ignore();
-    return;
-  }
-  QDialog::keyPressEvent(event);
-}
 
 }  // namespace rivolet

@@ -3,11 +3,10 @@
 // language and last build date.
 #pragma once
 
-#include <QDialog>
 #include <string>
 
 #include "net/http_client.h"
-#include "platform/language_apply.h"
+#include "settings/modal_dialog.h"
 
 class QLabel;
 class QLineEdit;
@@ -18,11 +17,12 @@ namespace rivolet {
 
 class ClickLabel;
 
-class TInformationForm : public QDialog {
+class TInformationForm : public ModalDialog {
   Q_OBJECT
 
  public:
   explicit TInformationForm(HttpClientSettings settings,
+                            LanguageSource language = {},
                             QWidget* parent = nullptr);
   ~TInformationForm() override;
 
@@ -47,28 +47,17 @@ class TInformationForm : public QDialog {
   // The dialog's own client, with its own cookies.
   HttpClient http;
 
-  // Where each showing finds the chosen language (set by the application).
-  LanguageSource language;
-
   // The channel link last read; what a click on the title opens.
   const std::string& link() const { return link_; }
 
   // Handlers. FormShow downloads and fills the fields; a failure leaves every
   // field as the previous showing left it (the dialog reports it and opens
   // all the same).
-  void FormShow();
+  void FormShow() override;
   void infTitleClick();
   void CloseInfClick();
 
- protected:
-  void showEvent(QShowEvent* event) override;
-  void keyPressEvent(QKeyEvent* event) override;
-
  private:
-  // The language step of every showing; an unreadable file ends the
-  // showing there.
-  void ApplyLanguage();
-
   QLabel* picture_;
   std::string link_;
 };

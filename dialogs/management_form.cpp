@@ -5,26 +5,25 @@
 #include <QAction>
 #include <QHeaderView>
 #include <QItemSelectionModel>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
-#include <QShowEvent>
 #include <QTableWidget>
 
 #include "dialogs/new_feed.h"
 #include "platform/connect.h"
 #include "platform/desktop.h"
-#include "platform/guard.h"
 #include "platform/keys.h"
 #include "platform/text_bridge.h"
-#include "platform/widgets.h"
 #include "settings/language_file.h"
 
 namespace rivolet {
 
-TManagementForm::TManagementForm(FeedList& feed_list, QWidget* parent)
-    : QDialog(parent), feed_list_(feed_list), list_(feed_list) {
+TManagementForm::TManagementForm(FeedList& feed_list, LanguageSource language,
+                                 QWidget* parent)
+    : ModalDialog(std::move(language), ManagementFormLanguageKeys(), parent),
+      feed_list_(feed_list),
+      list_(feed_list) {
   CreateComponents();
   ConnectHandlers();
 }
@@ -60,15 +59,15 @@ void TManagementForm::ConnectHandlers() {
                  &TManagementForm::ManageCancelClick);
 }
 
-void TManagementForm::ApplyLanguage() {
-  ApplyDialogLanguage(
-      {this, TableColumns(ManageRssList),
-       [this](std::string_view key, std::string text) {
-         (key == "warning1" ? delete_question : select_feed_text) =
-             std::move(text);
-       }},
-      language, ManagementFormLanguageKeys());
+LanguageWindow TManagementForm::LanguageTarget() {
+  return {this, TableColumns(ManageRssList),
+          [this](std::string_view key, std::string text) {
+            (key == "warning1" ? delete_question : select_feed_text) =
+                std::move(text);
+          }};
 }
+
+QWidget* TManagementForm::OpeningFocus() { return ManageRssList; }
 
 void TManagementForm::FormShow() {
   // The four edits keep what they showed last time.
@@ -181,26 +180,5 @@ void TManagementForm::ManageOKClick() {
 }
 
 void TManagementForm::ManageCancelClick() { close(); }
-
-void TManagementForm::showEvent(QShowEvent* event) {
-  QDialog::showEvent(event);
-  // A window coming back from the task bar is not a new opening.
-  if (event->spontaneous()) return;
-  CentreOnScreen(this, size());
-  // Every opening starts at the list, not at the button that closed the
-  // dialog last time (which Enter would otherwise press).
-  ManageRssList->setFocus();
-  // A failed show is reported and the dialog opens all the same.
-  Guarded([this] { FormShow(); });
-}
-
-void TManagementForm::keyPressEvent(QKeyEvent* event) {
-  // Only the close box and Cancel close this dialog.
-  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-    event->ignore();
-    return;
-  }
-  QDialog::keyPressEvent(event);
-}
 
 }  // namespace rivolet

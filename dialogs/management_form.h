@@ -2,14 +2,13 @@
 // working copy of the feed list; OK puts the copy in the list's place.
 #pragma once
 
-#include <QDialog>
 #include <cstddef>
 #include <optional>
 #include <string>
 
 #include "dialogs/management.h"
 #include "feeds/feed_list.h"
-#include "platform/language_apply.h"
+#include "settings/modal_dialog.h"
 
 class QAction;
 class QFrame;
@@ -25,13 +24,14 @@ namespace rivolet {
 
 class KeyUpEdit;
 
-class TManagementForm : public QDialog {
+class TManagementForm : public ModalDialog {
   Q_OBJECT
 
  public:
   // `feed_list` is the program's list: copied at each opening, replaced on
   // OK.
-  explicit TManagementForm(FeedList& feed_list, QWidget* parent = nullptr);
+  explicit TManagementForm(FeedList& feed_list, LanguageSource language = {},
+                           QWidget* parent = nullptr);
   ~TManagementForm() override;
 
   // Components, named as the language files know them.
@@ -65,15 +65,12 @@ class TManagementForm : public QDialog {
   std::string delete_question = kDeleteQuestionText;
   std::string select_feed_text = kSelectFeedText;
 
-  // Where each showing finds the chosen language (set by the application).
-  LanguageSource language;
-
   // The rows being edited, and the sort that outlives each opening.
   const ManagementList& working_copy() const { return list_; }
   const ManagementSort& sort() const { return sort_; }
 
   // Handlers.
-  void FormShow();
+  void FormShow() override;
   void ManageRssListClick();
   void ManageRssListColumnClick(int column);
   void ManageRssListContextPopup(const QPoint& at);
@@ -89,8 +86,12 @@ class TManagementForm : public QDialog {
   void ManageCancelClick();
 
  protected:
-  void showEvent(QShowEvent* event) override;
-  void keyPressEvent(QKeyEvent* event) override;
+  // The list's column captions and the two message texts take the language
+  // too.
+  LanguageWindow LanguageTarget() override;
+  // Every opening starts at the list, not at the button that closed the
+  // dialog last time (which Enter would otherwise press).
+  QWidget* OpeningFocus() override;
 
  private:
   // Building the components (management_form_layout.cpp).
@@ -99,10 +100,6 @@ class TManagementForm : public QDialog {
   void CreateEditPage();
   void CreateButtons();
   void ConnectHandlers();
-
-  // The language step of every showing; an unreadable file ends the
-  // showing there.
-  void ApplyLanguage();
 
   // The row the list shows selected, taken into the working copy.
   void TakeSelection();

@@ -1,11 +1,9 @@
 // The New Feed dialog.
 #include "dialogs/new_feed_form.h"
 
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QShowEvent>
 #include <exception>
 #include <utility>
 
@@ -14,7 +12,6 @@
 #include "platform/connect.h"
 #include "platform/desktop.h"
 #include "platform/download.h"
-#include "platform/guard.h"
 #include "platform/keys.h"
 #include "platform/text_bridge.h"
 #include "platform/widgets.h"
@@ -40,8 +37,10 @@ Edit* MakeEdit(QWidget* parent, const char* name, int left, int top, int width,
 }  // namespace
 
 TNewForm::TNewForm(FeedList& feed_list, HttpClientSettings settings,
-                   QWidget* parent)
-    : QDialog(parent), new_http(std::move(settings)), feed_list_(feed_list) {
+                   LanguageSource language, QWidget* parent)
+    : ModalDialog(std::move(language), NewFormLanguageKeys(), parent),
+      new_http(std::move(settings)),
+      feed_list_(feed_list) {
   setObjectName("NewForm");
   setWindowTitle("New Feed");
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -93,9 +92,7 @@ TNewForm::TNewForm(FeedList& feed_list, HttpClientSettings settings,
 
 TNewForm::~TNewForm() = default;
 
-void TNewForm::ApplyLanguage() {
-  ApplyDialogLanguage({this}, language, NewFormLanguageKeys());
-}
+QWidget* TNewForm::OpeningFocus() { return UrlEdit; }
 
 void TNewForm::FormShow() {
   // The category stays: the last one typed is the likeliest next one.
@@ -142,25 +139,5 @@ void TNewForm::Button2NFClick() {
 }
 
 void TNewForm::Button1NFClick() { close(); }
-
-void TNewForm::showEvent(QShowEvent* event) {
-  QDialog::showEvent(event);
-  // A window coming back from the task bar is not a new opening.
-  if (event->spontaneous()) return;
-  CentreOnScreen(this, size());
-  // Every opening starts at the address, which it has just emptied.
-  UrlEdit->setFocus();
-  // A failed show is reported and the dialog opens all the same.
-  Guarded([this] { FormShow(); });
-}
-
-void TNewForm::keyPressEvent(QKeyEvent* event) {
-  // Only the close box and Cancel close this dialog.
-  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-    event->ignore();
-    return;
-  }
-  QDialog::keyPressEvent(event);
-}
 
 }  // namespace rivolet

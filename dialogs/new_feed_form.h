@@ -3,11 +3,9 @@
 // the feed at the end of the feed list unless it is already there.
 #pragma once
 
-#include <QDialog>
-
 #include "feeds/feed_list.h"
 #include "net/http_client.h"
-#include "platform/language_apply.h"
+#include "settings/modal_dialog.h"
 
 class QLabel;
 class QLineEdit;
@@ -17,13 +15,13 @@ namespace rivolet {
 
 class KeyUpEdit;
 
-class TNewForm : public QDialog {
+class TNewForm : public ModalDialog {
   Q_OBJECT
 
  public:
   // `feed_list` is the program's list, which OK appends to.
   TNewForm(FeedList& feed_list, HttpClientSettings settings,
-           QWidget* parent = nullptr);
+           LanguageSource language = {}, QWidget* parent = nullptr);
   ~TNewForm() override;
 
   // Components, named as the language files know them.
@@ -44,25 +42,18 @@ class TNewForm : public QDialog {
   // The dialog's own client, with its own cookies.
   HttpClient new_http;
 
-  // Where each showing finds the chosen language (set by the application).
-  LanguageSource language;
-
   // Handlers.
-  void FormShow();
+  void FormShow() override;
   void UpdateEditKeyUp(int virtual_key);
   void ReadButtonNFClick();
   void Button2NFClick();
   void Button1NFClick();
 
  protected:
-  void showEvent(QShowEvent* event) override;
-  void keyPressEvent(QKeyEvent* event) override;
+  // Every opening starts at the address, which it has just emptied.
+  QWidget* OpeningFocus() override;
 
  private:
-  // The language step of every showing; an unreadable file ends the
-  // showing there.
-  void ApplyLanguage();
-
   FeedList& feed_list_;
   QLabel* picture_;
 };

@@ -1,4 +1,4 @@
-// Link-like labels.
+// Link-like labels and fields that report clicks.
 #include "platform/link_label.h"
 
 #include <QMouseEvent>
@@ -43,6 +43,11 @@ void ClickLabel::enterEvent(QEnterEvent* event) {
 void ClickLabel::leaveEvent(QEvent* event) {
   QLabel::leaveEvent(event);
   if (hover_underline_) Underline(false);
+}
+
+void ClickEdit::mouseReleaseEvent(QMouseEvent* event) {
+  QLineEdit::mouseReleaseEvent(event);
+  if (event->button() == Qt::LeftButton) emit clicked();
 }
 
 }  // namespace rivolet

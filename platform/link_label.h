@@ -1,11 +1,14 @@
-// A label that acts as a link: it reports clicks, and underlines itself while
-// the mouse is over it (other font styles kept).
+// Components that report clicks: a label that acts as a link, and a
+// read-only field.
 #pragma once
 
 #include <QLabel>
+#include <QLineEdit>
 
 namespace rivolet {
 
+// A link-like label: it reports clicks, and underlines itself while the mouse
+// is over it (other font styles kept).
 class ClickLabel : public QLabel {
   Q_OBJECT
 
@@ -29,6 +32,21 @@ class ClickLabel : public QLabel {
 
  private:
   bool hover_underline_ = true;
+};
+
+// A field that reports mouse clicks once it has handled them, so a handler
+// may change its selection.
+class ClickEdit : public QLineEdit {
+  Q_OBJECT
+
+ public:
+  using QLineEdit::QLineEdit;
+
+ signals:
+  void clicked();
+
+ protected:
+  void mouseReleaseEvent(QMouseEvent* event) override;
 };
 
 }  // namespace rivolet

@@ -5,27 +5,16 @@
 #include <system_error>
 #include <utility>
 
+#include "common/ascii.h"
 #include "common/error.h"
 #include "common/file_io.h"
+#include "common/lines.h"
 #include "common/text.h"
-#include "settings/helpers.h"
 
 namespace rivolet {
 namespace {
 
-using settings_text::Line;
-using settings_text::LineCursor;
-using settings_text::SameIgnoringCase;
-
-constexpr std::string_view kBlanks = " \t";
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-
-std::string_view TrimBlanks(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(kBlanks);
-  if (first == std::string_view::npos) return {};
-  const std::size_t last = text.find_last_not_of(kBlanks);
-  return text.substr(first, last - first + 1);
-}
 
 enum class LineKind { kOther, kSection, kKey };
 
@@ -80,11 +69,11 @@ Place Locate(std::string_view text, std::string_view section,
     first = false;
     const ParsedLine parsed = ParseLine(content);
     if (parsed.kind == LineKind::kSection) {
-      in_section = SameIgnoringCase(parsed.name, section);
+      in_section = EqualsIgnoreCase(parsed.name, section);
       in_first_section = in_section && !place.anchor;
       if (in_first_section) place.anchor = line;
     } else if (parsed.kind == LineKind::kKey && in_section) {
-      if (SameIgnoringCase(parsed.name, key)) {
+      if (EqualsIgnoreCase(parsed.name, key)) {
         place.key_line = line;
         place.key = parsed;
         return place;
@@ -180,7 +169,7 @@ FileState LoadText(const std::filesystem::path& path, std::string& text) {
   if (type == std::filesystem::file_type::not_found) return FileState::kMissing;
   if (error) return FileState::kUnreadable;
   try {
-    text = settings_text::ReadRegularFile(path, kMaxIniFileSize);
+    text = ReadWholeFile(path, kMaxIniFileSize);
   } catch (const Error&) {
     return FileState::kUnreadable;
   }

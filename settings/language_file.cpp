@@ -8,26 +8,13 @@
 #include <unordered_map>
 #include <utility>
 
+#include "common/ascii.h"
 #include "common/error.h"
 #include "common/file_io.h"
+#include "common/lines.h"
 #include "common/text.h"
-#include "settings/helpers.h"
 
 namespace rivolet {
-namespace {
-
-using settings_text::FoldAscii;
-using settings_text::Line;
-using settings_text::LineCursor;
-using settings_text::SameIgnoringCase;
-
-std::string Folded(std::string_view text) {
-  std::string folded(text);
-  for (char& c : folded) c = FoldAscii(c);
-  return folded;
-}
-
-}  // namespace
 
 LanguageLines ParseLanguageFile(std::string_view bytes) {
   const std::string_view text = bytes.substr(0, bytes.find('\0'));
@@ -46,14 +33,13 @@ LanguageLines ParseLanguageFile(std::string_view bytes) {
 }
 
 LanguageLines ReadLanguageFile(const std::filesystem::path& file) {
-  return ParseLanguageFile(
-      settings_text::ReadRegularFile(file, kMaxLanguageFileSize));
+  return ParseLanguageFile(ReadWholeFile(file, kMaxLanguageFileSize));
 }
 
 std::optional<std::string_view> FindLanguageValue(const LanguageLines& lines,
                                                   std::string_view name) {
   for (const LanguageLine& line : lines) {
-    if (SameIgnoringCase(line.name, name)) return line.value;
+    if (EqualsIgnoreCase(line.name, name)) return line.value;
   }
   return std::nullopt;
 }
@@ -106,12 +92,14 @@ std::vector<LanguageAction> PlanLanguage(const LanguageLines& lines,
   std::unordered_map<std::string, std::size_t> first_of;
   std::vector<std::string_view> value_of(lines.size());
   for (std::size_t i = 0; i < lines.size(); ++i) {
-    const auto [at, added] = first_of.try_emplace(Folded(lines[i].name), i);
+    const auto [at, added] =
+        first_of.try_emplace(ToLowerAscii(lines[i].name), i);
     value_of[i] = lines[at->second].value;
   }
   std::vector<LanguageAction> plan;
   for (int column = 0; column < keys.column_count; ++column) {
-    const auto at = first_of.find(Folded(ColumnKey(keys.column_list, column)));
+    const auto at =
+        first_of.find(ToLowerAscii(ColumnKey(keys.column_list, column)));
     plan.push_back(
         {Kind::kColumn,
          {},
@@ -139,7 +127,7 @@ namespace {
 bool HasLanguageExtension(std::string_view file_name) {
   constexpr std::string_view kExtension = ".lng";
   return file_name.size() >= kExtension.size() &&
-         SameIgnoringCase(
+         EqualsIgnoreCase(
              file_name.substr(file_name.size() - kExtension.size()),
              kExtension);
 }
@@ -166,7 +154,7 @@ bool ListLanguageFiles(const std::filesystem::path& folder,
   if (error) return false;
   std::sort(names.begin(), names.end(),
             [](const std::string& a, const std::string& b) {
-              const std::string fa = Folded(a), fb = Folded(b);
+              const std::string fa = ToLowerAscii(a), fb = ToLowerAscii(b);
               return fa != fb ? fa < fb : a < b;
             });
   return true;
@@ -256,7 +244,7 @@ std::optional<std::string> ReadLanguageChoice(
   std::error_code error;
   const auto type = std::filesystem::status(file, error).type();
   if (type == std::filesystem::file_type::not_found) return std::nullopt;
-  return Trim(settings_text::ReadRegularFile(file, kMaxLanguageFileSize));
+  return Trim(ReadWholeFile(file, kMaxLanguageFileSize));
 }
 
 void SaveLanguageChoice(const std::filesystem::path& program_folder,

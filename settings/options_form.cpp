@@ -4,11 +4,9 @@
 
 #include <QCheckBox>
 #include <QFileDialog>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QShowEvent>
 #include <QTabWidget>
 #include <utility>
 
@@ -17,15 +15,15 @@
 #include "platform/frame_position.h"
 #include "platform/guard.h"
 #include "platform/text_bridge.h"
-#include "platform/widgets.h"
 #include "settings/language_file.h"
 #include "settings/options.h"
 
 namespace rivolet {
 
 TOptionsForm::TOptionsForm(IniFile settings, std::filesystem::path executable,
-                           QWidget* main_window, QWidget* parent)
-    : QDialog(parent),
+                           QWidget* main_window, LanguageSource language,
+                           QWidget* parent)
+    : ModalDialog(std::move(language), OptionsFormLanguageKeys(), parent),
       settings_(std::move(settings)),
       executable_(std::move(executable)),
       main_window_(main_window) {
@@ -77,10 +75,6 @@ void TOptionsForm::FormCreate() {
   // Loading a state that differs from the starting one counts as a click.
   if (load.oOnStartupClicked) oOnStartupClick();
   if (load.noUpdateClicked) noUpdateClick();
-}
-
-void TOptionsForm::ApplyLanguage() {
-  ApplyDialogLanguage({this}, language, OptionsFormLanguageKeys());
 }
 
 void TOptionsForm::FormShow() {
@@ -148,23 +142,6 @@ void TOptionsForm::BtnChooseClick() {
   if (result != QDialog::Accepted) return;
   const QStringList files = OpenDialog1->selectedFiles();
   if (!files.isEmpty()) Edit2->setText(files.front());
-}
-
-void TOptionsForm::showEvent(QShowEvent* event) {
-  QDialog::showEvent(event);
-  // A window coming back from the task bar is not a new opening.
-  if (event->spontaneous()) return;
-  CentreOnScreen(this, size());
-  Guarded([this] { FormShow(); });
-}
-
-void TOptionsForm::keyPressEvent(QKeyEvent* event) {
-  // No button answers Escape: only Cancel, OK and the close box close it.
-  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-    event->ignore();
-    return;
-  }
-  QDialog::keyPressEvent(event);
 }
 
 }  // namespace rivolet

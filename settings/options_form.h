@@ -3,13 +3,12 @@
 // only by OK, and read by the rest of the program straight from the controls.
 #pragma once
 
-#include <QDialog>
 #include <filesystem>
 #include <functional>
 #include <string>
 
-#include "platform/language_apply.h"
 #include "settings/ini_file.h"
+#include "settings/modal_dialog.h"
 
 class QCheckBox;
 class QFileDialog;
@@ -22,14 +21,15 @@ class QTabWidget;
 
 namespace rivolet {
 
-class TOptionsForm : public QDialog {
+class TOptionsForm : public ModalDialog {
   Q_OBJECT
 
  public:
   // `settings` is rivolet.ini; `executable` goes into the start-up entry;
   // OK stores the position of `main_window`.
   TOptionsForm(IniFile settings, std::filesystem::path executable,
-               QWidget* main_window, QWidget* parent = nullptr);
+               QWidget* main_window, LanguageSource language = {},
+               QWidget* parent = nullptr);
   ~TOptionsForm() override;
 
   // Components, named as the language files know them.
@@ -65,16 +65,13 @@ class TOptionsForm : public QDialog {
   std::string NotificationTimeText() const;
   bool RememberPosition() const;
 
-  // Where each showing finds the chosen language (set by the application).
-  LanguageSource language;
-
   // Runs the file dialog and returns its result. Tests replace it so that
   // no test blocks in the dialog's own event loop.
   std::function<int(QFileDialog&)> file_dialog_runner;
 
   // Handlers.
   void FormCreate();
-  void FormShow();
+  void FormShow() override;
   void OptionsOKBClick();
   void OptionsCaBClick();
   void oOnStartupClick();
@@ -85,10 +82,6 @@ class TOptionsForm : public QDialog {
   void roChooClick();
   void BtnChooseClick();
 
- protected:
-  void showEvent(QShowEvent* event) override;
-  void keyPressEvent(QKeyEvent* event) override;
-
  private:
   // Building the components (options_form_layout.cpp).
   void CreateComponents();
@@ -96,9 +89,6 @@ class TOptionsForm : public QDialog {
   void CreateUpdatingPage();
   void CreateOpenDialog();
 
-  // The language step of every showing; an unreadable file ends the
-  // showing there.
-  void ApplyLanguage();
   // The controls that follow the update switch.
   void EnableUpdateControls(bool enabled);
 

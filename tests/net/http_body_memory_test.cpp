@@ -14,6 +14,14 @@ namespace {
 
 constexpr std::size_t kMiB = 1024 * 1024;
 
+#ifdef __SANITIZE_ADDRESS__
+// AddressSanitizer keeps shadow memory for every block touched, so resident
+// memory no longer measures what the parser holds.
+constexpr bool kResidentMeasuresTheParser = false;
+#else
+constexpr bool kResidentMeasuresTheParser = true;
+#endif
+
 std::size_t StatusKiB(const char* key) {
   std::ifstream status("/proc/self/status");
   std::string line;
@@ -72,7 +80,9 @@ TEST(HttpBodyMemoryTest, PeakStaysNearTheBytesReceived) {
     EXPECT_EQ(taken.size(), c.sent);
     EXPECT_EQ(taken.find_first_not_of('x'), std::string::npos);
     if (peak == 0) GTEST_SKIP() << "peak memory cannot be measured here";
-    EXPECT_LE(peak, c.limit);
+    if (kResidentMeasuresTheParser) {
+      EXPECT_LE(peak, c.limit);
+    }
   }
 }
 

@@ -1,5 +1,5 @@
 // Applying language files to windows.
-#include "platform/language_apply.h"
+#include "settings/language_apply.h"
 
 #include <QAbstractButton>
 #include <QAction>

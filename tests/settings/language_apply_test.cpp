@@ -1,5 +1,5 @@
 // Putting a language file's texts on a window's components of every kind.
-#include "platform/language_apply.h"
+#include "settings/language_apply.h"
 
 #include <gtest/gtest.h>
 
