@@ -75,6 +75,8 @@ bool IsWindowName(std::string_view name) {
 
 TMainForm::TMainForm(const MainFormParts& parts, MainFormHost& host)
     : session(parts.session), http(parts.http), parts_(parts), host_(host) {
+  for (const WindowText& text : MainFormTexts())
+    texts_[text.key] = text.english;
   CreateComponents();
   ConnectHandlers();
   Guarded([this] { FormCreate(); });
@@ -271,7 +273,19 @@ void TMainForm::LanguageItemClick(QAction* item) {
 }
 
 void TMainForm::ApplyMainLanguage(const LanguageLines& lines) {
-  ApplyLanguageLines({this}, lines, MainFormLanguageKeys());
+  ApplyLanguageLines({this,
+                      {},
+                      [this](std::string_view key, std::string text) {
+                        texts_[std::string(key)] = std::move(text);
+                      }},
+                     lines, MainFormLanguageKeys());
+}
+
+std::string TMainForm::Text(std::string_view key,
+                            const std::vector<std::string>& values) const {
+  const auto found = texts_.find(key);
+  return FillIn(found == texts_.end() ? std::string_view() : found->second,
+                values);
 }
 
 // ---- Feed menu and item list ----

@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <cstddef>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -195,6 +196,10 @@ class TMainForm : public QMainWindow {
   void BuildLanguagesMenu();
   void LanguageItemClick(QAction* item);
   void ApplyMainLanguage(const LanguageLines& lines);
+  // One of the window's own texts (MainFormTexts) in the chosen language,
+  // its "%s" marks filled with `values`.
+  std::string Text(std::string_view key,
+                   const std::vector<std::string>& values = {}) const;
 
   // Periodic updates: the minute tick goes to the update room.
   void timerTimer() { host_.UpdateTick(); }
@@ -221,6 +226,7 @@ class TMainForm : public QMainWindow {
 
   MainFormParts parts_;
   MainFormHost& host_;
+  std::map<std::string, std::string, std::less<>> texts_;
   bool shown_once_ = false;
 };
 

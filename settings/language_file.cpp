@@ -52,8 +52,33 @@ std::string ColumnKey(std::string_view list, int column) {
   return std::string(list) + "->Column[" + std::to_string(column) + "]";
 }
 
+const std::vector<WindowText>& MainFormTexts() {
+  static const std::vector<WindowText> texts = {};
+  return texts;
+}
+
+std::string FillIn(std::string_view text,
+                   const std::vector<std::string>& values) {
+  std::string out;
+  std::size_t next = 0;
+  for (std::size_t at = 0; at < text.size();) {
+    if (next < values.size() && text.compare(at, 2, "%s") == 0) {
+      out += values[next++];
+      at += 2;
+    } else {
+      out += text[at++];
+    }
+  }
+  return out;
+}
+
 const WindowLanguageKeys& MainFormLanguageKeys() {
-  static const WindowLanguageKeys keys;
+  static const WindowLanguageKeys keys = [] {
+    WindowLanguageKeys made;
+    for (const WindowText& text : MainFormTexts())
+      made.message_keys.push_back(text.key);
+    return made;
+  }();
   return keys;
 }
 

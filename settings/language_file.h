@@ -60,6 +60,20 @@ struct WindowLanguageKeys {
 // "<list>-><Column[i]>", e.g. "katalog->Column[0]".
 std::string ColumnKey(std::string_view list, int column);
 
+// The main window's own texts that no component shows: its messages. A
+// language file replaces one by its key; "%s" marks where the program puts
+// its values, in order (FillIn).
+struct WindowText {
+  const char* key;
+  const char* english;
+};
+const std::vector<WindowText>& MainFormTexts();
+
+// `text` with each "%s" replaced by the next of `values`; marks beyond the
+// values stay as they are, values beyond the marks are left out.
+std::string FillIn(std::string_view text,
+                   const std::vector<std::string>& values);
+
 // The keys of the six windows that take a language.
 const WindowLanguageKeys& MainFormLanguageKeys();
 const WindowLanguageKeys& NewFormLanguageKeys();
