@@ -346,6 +346,12 @@ class RichWriter {
     opens_.push_back({std::move(open_tag), name, block, false});
     const int handle = static_cast<int>(opens_.size()) - 1;
     if (block) {
+      // Inline tags written so far close before the block and are written
+      // again inside it.
+      while (!written_.empty() &&
+             !opens_[static_cast<std::size_t>(written_.back())].block) {
+        CloseWritten();
+      }
       Emit(handle);
       pending_break_ = false;
       pending_space_ = false;
@@ -359,15 +365,7 @@ class RichWriter {
     if (open.written) {
       // Tags written after this one (inline tags of an outer element,
       // written inside it) are closed too and written again when needed.
-      while (!written_.empty()) {
-        const int top = written_.back();
-        written_.pop_back();
-        Tag& closing = opens_[static_cast<std::size_t>(top)];
-        out_ += "</";
-        out_ += closing.name;
-        out_ += '>';
-        closing.written = false;
-        if (top == handle) break;
+      while (!written_.empty() && CloseWritten() != handle) {
       }
     }
     if (open.block) {
@@ -421,13 +419,7 @@ class RichWriter {
   // Closes everything written; `tail` goes inside the innermost block.
   std::string Finish(std::string_view tail) && {
     out_ += tail;
-    while (!written_.empty()) {
-      const Tag& open = opens_[static_cast<std::size_t>(written_.back())];
-      out_ += "</";
-      out_ += open.name;
-      out_ += '>';
-      written_.pop_back();
-    }
+    while (!written_.empty()) CloseWritten();
     return std::move(out_);
   }
 
@@ -440,6 +432,18 @@ class RichWriter {
     bool block;
     bool written;
   };
+
+  // Closes the tag written last; returns its handle.
+  int CloseWritten() {
+    const int top = written_.back();
+    written_.pop_back();
+    Tag& closing = opens_[static_cast<std::size_t>(top)];
+    out_ += "</";
+    out_ += closing.name;
+    out_ += '>';
+    closing.written = false;
+    return top;
+  }
 
   void Emit(int handle) {
     Tag& open = opens_[static_cast<std::size_t>(handle)];
@@ -736,10 +740,27 @@ ShownMarkup FormatPlainText(std::string_view text) {
   return result;
 }
 
+// Inline XHTML is XML: its CDATA sections are text, which an HTML parser
+// would take for comments.
+std::string XhtmlAsHtml(std::string_view content) {
+  std::string html;
+  html.reserve(content.size());
+  std::size_t i = 0;
+  while (i < content.size()) {
+    const std::size_t cdata = content.find("<![CDATA[", i);
+    html.append(content.substr(i, cdata - i));
+    if (cdata == std::string_view::npos) break;
+    const std::size_t end = content.find("]]>", cdata + 9);
+    AppendEscaped(html, content.substr(cdata + 9, end - cdata - 9), false);
+    i = end == std::string_view::npos ? content.size() : end + 3;
+  }
+  return html;
+}
+
 ShownMarkup FormatShownContent(std::string_view content, MarkupKind kind) {
   switch (kind) {
     case MarkupKind::kXhtml:
-      return FormatHtml(content);
+      return FormatHtml(XhtmlAsHtml(content));
     case MarkupKind::kText:
       return FormatPlainText(XmlText(content));
     case MarkupKind::kHtml:

@@ -275,7 +275,8 @@ ShownEncoding DetectShownEncoding(std::string_view document) {
 
 ShownDecoder::ShownDecoder(const ShownEncoding& encoding)
     : kind_(encoding.kind) {
-  if (kind_ == ShownEncoding::Kind::kConverter) {
+  if (kind_ == ShownEncoding::Kind::kConverter ||
+      kind_ == ShownEncoding::Kind::kWide) {
     const iconv_t converter = iconv_open("UTF-8", encoding.name.c_str());
     if (converter == NoConverter()) {
       kind_ = ShownEncoding::Kind::kWindows1250;
@@ -290,10 +291,12 @@ ShownDecoder::~ShownDecoder() {
 }
 
 std::string ShownDecoder::Decode(std::string_view bytes) {
-  if (IsAscii(bytes)) return std::string(bytes);
+  // ASCII is itself in every encoding but the wide ones.
+  if (kind_ != ShownEncoding::Kind::kWide && IsAscii(bytes)) {
+    return std::string(bytes);
+  }
   switch (kind_) {
     case ShownEncoding::Kind::kUtf8:
-    case ShownEncoding::Kind::kWide:
       return Utf8WithReplacements(bytes);
     case ShownEncoding::Kind::kWindows1250: {
       std::string out;
@@ -306,6 +309,7 @@ std::string ShownDecoder::Decode(std::string_view bytes) {
       return out;
     }
     case ShownEncoding::Kind::kConverter:
+    case ShownEncoding::Kind::kWide:
       break;
   }
   const auto converter = static_cast<iconv_t>(converter_);
@@ -342,12 +346,8 @@ std::string ShownDecoder::Decode(std::string_view bytes) {
 
 std::string WideDocumentToUtf8(std::string_view document,
                                const ShownEncoding& encoding) {
-  ShownEncoding converter = encoding;
-  converter.kind = ShownEncoding::Kind::kConverter;
-  ShownDecoder decoder(converter);
-  const std::string_view body = document.substr(encoding.bom);
-  // A wide text is never ASCII bytes, so Decode reaches the converter.
-  return body.empty() ? std::string() : decoder.Decode(body);
+  ShownDecoder decoder(encoding);
+  return decoder.Decode(document.substr(encoding.bom));
 }
 
 void AppendUtf8(std::string& out, char32_t cp) {
