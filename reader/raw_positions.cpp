@@ -2,7 +2,6 @@
 #include "reader/raw_positions.h"
 
 #include <algorithm>
-#include <cstring>
 #include <stdexcept>
 
 #include "reader/cleanup_tables.h"
@@ -11,15 +10,9 @@ namespace rivolet {
 namespace {
 
 constexpr std::size_t kNone = std::string_view::npos;
+constexpr std::size_t kLongestTrackedPiece = 1024 * 1024;
 
-bool AllBlank(std::string_view text, std::size_t& leading) {
-  leading = 0;
-  while (leading < text.size() &&
-         static_cast<unsigned char>(text[leading]) <= 32) {
-    ++leading;
-  }
-  return leading == text.size();
-}
+bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
 
 // The steps of one table over text and origins alike: each step replaces
 // every occurrence left to right without rescanning, and the bytes it
@@ -55,6 +48,15 @@ void ApplyTracked(const StepTable& table, std::string& text,
 RawPositions::RawPositions(std::string_view raw, std::string_view cleaned,
                            TextForm form)
     : raw_(raw), cleaned_(cleaned), form_(form) {
+  separator_.fill(true);
+  for (const StepTable* table :
+       {&TagSteps(), &EntitySteps(EntityTable::kReader, form)}) {
+    for (const Step& step : table->steps()) {
+      for (char c : step.from + step.to) {
+        separator_[static_cast<unsigned char>(c)] = false;
+      }
+    }
+  }
   if (cleaned_.empty()) return;
   // The leading trim takes whole lines that clean to blanks, then the
   // blanks that begin the first line that does not.
@@ -62,15 +64,43 @@ RawPositions::RawPositions(std::string_view raw, std::string_view cleaned,
   while (true) {
     std::size_t end = raw_.find('\n', begin);
     if (end == kNone) end = raw_.size();
-    std::string untrimmed = StripTags(raw_.substr(begin, end - begin));
-    EntitySteps(EntityTable::kReader, form_).ApplyInPlace(untrimmed);
-    if (!AllBlank(untrimmed, lead_bytes_) || end == raw_.size()) break;
+    first_line_ = StripTags(raw_.substr(begin, end - begin));
+    EntitySteps(EntityTable::kReader, form_).ApplyInPlace(first_line_);
+    lead_blanks_ = 0;
+    while (lead_blanks_ < first_line_.size() &&
+           IsBlank(first_line_[lead_blanks_])) {
+      ++lead_blanks_;
+    }
+    if (lead_blanks_ < first_line_.size() || end == raw_.size()) break;
     ++lead_lines_;
     begin = end + 1;
   }
+  if (lead_blanks_ == 0) std::string().swap(first_line_);
 }
 
-RawPositions::Line RawPositions::CleanedLine(std::size_t at,
+std::size_t RawPositions::PieceEnd(std::string_view text,
+                                   std::size_t from) const {
+  while (from < text.size() &&
+         !separator_[static_cast<unsigned char>(text[from])]) {
+    ++from;
+  }
+  return from;
+}
+
+// Moves the cursor on to `to`, or until it has passed `separators`
+// separators, whichever comes first.
+void RawPositions::Scan(std::string_view text, Cursor& cursor, std::size_t to,
+                        std::size_t separators) const {
+  while (cursor.at < to && cursor.separators < separators) {
+    if (separator_[static_cast<unsigned char>(text[cursor.at])]) {
+      ++cursor.separators;
+      cursor.piece = cursor.at + 1;
+    }
+    ++cursor.at;
+  }
+}
+
+RawPositions::Span RawPositions::CleanedLine(std::size_t at,
                                              std::size_t& number) {
   if (at < cleaned_at_) {
     cleaned_at_ = 0;
@@ -88,7 +118,7 @@ RawPositions::Line RawPositions::CleanedLine(std::size_t at,
   return {begin, end};
 }
 
-RawPositions::Line RawPositions::RawLine(std::size_t number) {
+RawPositions::Span RawPositions::RawLine(std::size_t number) {
   if (number < raw_line_) {
     raw_at_ = 0;
     raw_line_ = 0;
@@ -104,10 +134,51 @@ RawPositions::Line RawPositions::RawLine(std::size_t number) {
   return {raw_at_, end};
 }
 
-void RawPositions::Track(std::size_t number, Line raw) {
-  if (number == tracked_number_) return;
-  tracked_number_ = static_cast<std::size_t>(-1);
-  tracked_text_.assign(raw_.substr(raw.begin, raw.end - raw.begin));
+std::size_t RawPositions::RawAt(std::size_t at) {
+  if (at >= cleaned_.size()) return raw_.size();
+  std::size_t number = 0;
+  const Span line = CleanedLine(at, number);
+  const Span raw = RawLine(number + lead_lines_);
+  const std::string_view raw_line = raw_.substr(raw.begin, raw.end - raw.begin);
+  if (at == line.end) return raw.end;  // the line feed
+  if (number == 0 && lead_blanks_ > 0) {
+    // The first line lost its leading blanks: work on it whole.
+    return raw.begin + InLine(number, first_line_, raw_line,
+                              lead_blanks_ + (at - line.begin));
+  }
+  if (line.end - line.begin == raw_line.size()) {
+    return raw.begin + (at - line.begin);
+  }
+  return raw.begin + InLine(number,
+                            cleaned_.substr(line.begin, line.end - line.begin),
+                            raw_line, at - line.begin);
+}
+
+std::size_t RawPositions::InLine(std::size_t number, std::string_view line,
+                                 std::string_view raw, std::size_t at) {
+  if (number != piece_line_ || at < line_cursor_.at) {
+    piece_line_ = number;
+    line_cursor_ = Cursor();
+    raw_line_cursor_ = Cursor();
+  }
+  Scan(line, line_cursor_, at, kNone);
+  Scan(raw, raw_line_cursor_, raw.size(), line_cursor_.separators);
+  if (raw_line_cursor_.separators < line_cursor_.separators) {
+    throw std::logic_error("cleaned line has more pieces");
+  }
+  const std::size_t raw_begin = raw_line_cursor_.piece;
+  const std::size_t raw_end = PieceEnd(raw, raw_begin);
+  // A separator is the one that ends the received piece.
+  if (at >= line.size() || separator_[static_cast<unsigned char>(line[at])]) {
+    return raw_end;
+  }
+  const std::size_t begin = line_cursor_.piece;
+  const std::size_t end = PieceEnd(line, at);
+  if (end - begin == raw_end - raw_begin) return raw_begin + (at - begin);
+  if (raw_end - raw_begin > kLongestTrackedPiece) {
+    throw std::logic_error("received piece too long to follow");
+  }
+  tracked_text_.assign(raw.substr(raw_begin, raw_end - raw_begin));
   tracked_origin_.resize(tracked_text_.size());
   for (std::size_t k = 0; k < tracked_origin_.size(); ++k) {
     tracked_origin_[k] = static_cast<std::uint32_t>(k);
@@ -115,29 +186,13 @@ void RawPositions::Track(std::size_t number, Line raw) {
   ApplyTracked(TagSteps(), tracked_text_, tracked_origin_);
   ApplyTracked(EntitySteps(EntityTable::kReader, form_), tracked_text_,
                tracked_origin_);
-  tracked_number_ = number;
-}
-
-std::size_t RawPositions::RawAt(std::size_t at) {
-  if (at >= cleaned_.size()) return raw_.size();
-  std::size_t number = 0;
-  const Line line = CleanedLine(at, number);
-  const std::size_t raw_number = number + lead_lines_;
-  const Line raw = RawLine(raw_number);
-  const std::size_t offset = at - line.begin;
-  const std::size_t skipped = number == 0 ? lead_bytes_ : 0;
-  const std::size_t length = line.end - line.begin;
-  if (skipped == 0 && length == raw.end - raw.begin) return raw.begin + offset;
-  if (offset == length) return raw.end;
-
-  if (raw.end - raw.begin > UINT32_MAX) throw std::length_error("line");
-  Track(raw_number, raw);
-  if (tracked_text_.size() < skipped + length ||
-      std::string_view(tracked_text_).substr(skipped, length) !=
-          cleaned_.substr(line.begin, length)) {
-    throw std::logic_error("cleaned line differs from its received line");
+  // The trailing trim may have shortened the last piece.
+  if (tracked_text_.size() < end - begin ||
+      std::string_view(tracked_text_).substr(0, end - begin) !=
+          line.substr(begin, end - begin)) {
+    throw std::logic_error("cleaned piece differs from its received piece");
   }
-  return raw.begin + tracked_origin_[skipped + offset];
+  return raw_begin + tracked_origin_[at - begin];
 }
 
 }  // namespace rivolet

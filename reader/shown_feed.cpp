@@ -166,9 +166,9 @@ std::optional<std::string_view> Attribute(std::string_view attributes,
 // The first element `name` at or after `from` outside the items and
 // entries.
 Element FindChannelElement(std::string_view text, std::string_view name,
-                           std::size_t from = 0) {
+                           std::size_t from = 0, std::size_t limit = kNone) {
   while (true) {
-    const Element element = FindElement(text, name, from);
+    const Element element = FindElement(text, name, from, limit);
     if (!element.found) return element;
     Element item = FindElement(text, "item", from, element.begin);
     const Element entry = FindElement(text, "entry", from, element.begin);
@@ -225,6 +225,25 @@ struct Reading {
     return Title(FindChannelElement(text, "title"));
   }
 
+  // An attribute's value as shown.
+  std::string AttributeText(const Element& element, std::string_view name) {
+    return Trim(
+        XmlText(Decode(Attribute(element.attributes, name).value_or(""))));
+  }
+
+  // The href of the first <link> whose rel is "alternate" or absent, found
+  // by `find` (the first element, or the first outside the entries).
+  template <typename Find>
+  std::string AlternateLink(std::string_view in, Find find) {
+    for (Element link = find(in, "link", 0, kNone); link.found;
+         link = find(in, "link", link.end, kNone)) {
+      const std::string_view rel =
+          Attribute(link.attributes, "rel").value_or("");
+      if (rel.empty() || rel == "alternate") return AttributeText(link, "href");
+    }
+    return {};
+  }
+
   ShownEncoding encoding;
   std::string wide_text;
   std::string_view text;
@@ -244,10 +263,7 @@ ShownItem ReadRssItem(std::string_view item, Reading& reading) {
   shown.date = Trim(FormatItemDate(reading.Plain(date)));
   const Element link = FindElement(item, "link");
   shown.link = reading.Plain(link);
-  if (shown.link.empty()) {
-    shown.link = Trim(XmlText(
-        reading.Decode(Attribute(link.attributes, "href").value_or(""))));
-  }
+  if (shown.link.empty()) shown.link = reading.AttributeText(link, "href");
   shown.description =
       reading.Decode(Capped(FindElement(item, "description").content));
   return shown;
@@ -263,15 +279,7 @@ ShownItem ReadAtomEntry(std::string_view entry, Reading& reading) {
       break;
     }
   }
-  for (Element link = FindElement(entry, "link"); link.found;
-       link = FindElement(entry, "link", link.end)) {
-    const std::string_view rel = Attribute(link.attributes, "rel").value_or("");
-    if (rel.empty() || rel == "alternate") {
-      shown.link = Trim(XmlText(
-          reading.Decode(Attribute(link.attributes, "href").value_or(""))));
-      break;
-    }
-  }
+  shown.link = reading.AlternateLink(entry, FindElement);
   Element description = FindElement(entry, "content");
   if (Trim(description.content).empty())
     description = FindElement(entry, "summary");
@@ -412,21 +420,11 @@ ShownChannel ReadShownChannel(std::string_view document) {
     };
     channel.title = reading.ChannelTitle();
     if (reading.atom) {
-      for (Element link = FindChannelElement(text, "link"); link.found;
-           link = FindChannelElement(text, "link", link.end)) {
-        const std::string_view rel =
-            Attribute(link.attributes, "rel").value_or("");
-        if (rel.empty() || rel == "alternate") {
-          channel.link = Trim(XmlText(
-              reading.Decode(Attribute(link.attributes, "href").value_or(""))));
-          break;
-        }
-      }
+      channel.link = reading.AlternateLink(text, FindChannelElement);
       channel.description = shown(first({"subtitle", "tagline"}));
       channel.copyright = shown(first({"rights", "copyright"}));
-      const Element feed = FindElement(text, "feed");
-      channel.language = Trim(XmlText(
-          reading.Decode(Attribute(feed.attributes, "xml:lang").value_or(""))));
+      channel.language =
+          reading.AttributeText(FindElement(text, "feed"), "xml:lang");
       channel.last_build_date = reading.Plain(first({"updated", "modified"}));
     } else {
       const Element link = FindChannelElement(text, "link");
