@@ -559,7 +559,8 @@ class Reduction {
             gumbo_get_attribute(&element.attributes, "href");
         if (href != nullptr) {
           const std::string_view address = TrimmedSpaces(href->value);
-          if (address.size() <= kLinkLimit && IsWebLink(address)) {
+          if (address.size() <= kLinkLimit && IsWebLink(address) &&
+              IsValidUtf8(address)) {
             std::string open = "<a href=\"";
             AppendEscaped(open, address, true);
             open += "\">";
@@ -642,6 +643,12 @@ class Reduction {
   // Text that would take the rich form past the limit is cut at a
   // character, and the walk ends there.
   void Text(std::string_view text) {
+    // Gumbo writes a numeric reference beyond Unicode as a stray byte.
+    std::string repaired;
+    if (!IsValidUtf8(text)) {
+      repaired = Utf8WithReplacements(text);
+      text = repaired;
+    }
     const std::size_t room =
         kShownTextLimit > rich_.size() ? kShownTextLimit - rich_.size() : 0;
     std::size_t escaped = 0;
