@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "reader/shown_text.h"
+
 namespace rivolet {
 namespace {
 
@@ -38,12 +40,44 @@ std::string_view ChannelFromWindowTitle(std::string_view window_title) {
 }
 
 void ReadingSession::TakeFeedRead(FeedReadResult read) {
+  shown_ = ShownFeed();
+  has_shown_ = false;
   items_ = std::move(read.items);
   marks_.assign(static_cast<std::size_t>(items_.count), kUnread);
   total_ = read.total;
   window_title_ = std::move(read.window_title);
   channel_title_ = std::move(read.channel_title);
   temp_ = std::move(read.rest);
+}
+
+void ReadingSession::TakeFeedRead(FeedReadResult read, ShownFeed shown) {
+  TakeFeedRead(std::move(read));
+  shown_ = std::move(shown);
+  has_shown_ = true;
+  marks_.assign(shown_.items.size(), kUnread);
+  total_ = shown_.total;
+}
+
+void ReadingSession::ReadDocument(std::string document) {
+  ShownFeed shown = ReadShownFeed(document);
+  TakeFeedRead(ReadFeed(std::move(document)), std::move(shown));
+}
+
+std::string_view ReadingSession::ShownRowText(int row) const {
+  if (row < 0 || row >= static_cast<int>(shown_.items.size())) return {};
+  return rivolet::ShownRowText(
+      shown_.items[static_cast<std::size_t>(row)].title);
+}
+
+const ShownItem& ReadingSession::CurrentShownItem() const {
+  static const ShownItem kNoItem;
+  const auto index = static_cast<std::size_t>(current_item_index_);
+  return index < shown_.items.size() ? shown_.items[index] : kNoItem;
+}
+
+const std::string& ReadingSession::ShownWindowTitle() const {
+  static const std::string kCaption = kMainCaption;
+  return has_shown_ ? shown_.window_title : kCaption;
 }
 
 void ReadingSession::TakeFirstItemRead(const FirstItemResult& read) {

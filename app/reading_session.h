@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "reader/feed_reader.h"
+#include "reader/shown_feed.h"
 
 namespace rivolet {
 
@@ -42,14 +43,25 @@ class ReadingSession {
   // title, the rest of its document and the window title.
   void TakeFeedRead(FeedReadResult read);
 
+  // Takes both readings of one document: the stored one as above, and the
+  // shown one, whose items become the rows (for a document with items the
+  // same items in the same order; for an Atom document its entries, while
+  // the stored reading found none). Every row is unread.
+  void TakeFeedRead(FeedReadResult read, ShownFeed shown);
+
+  // Reads a downloaded document both ways and takes both readings.
+  void ReadDocument(std::string document);
+
   // Takes what the notification reader left behind; the items stay.
   void TakeFirstItemRead(const FirstItemResult& read);
 
   const ItemTable& items() const { return items_; }
-  // Rows of the item list: one per item record read.
-  int RowCount() const { return items_.count; }
+  // Rows of the item list: one per item record read, or per shown item when
+  // the shown reading was taken too.
+  int RowCount() const { return static_cast<int>(marks_.size()); }
   std::string_view RowText(int row) const;
-  // The item count of the last document (may exceed the rows kept).
+  // The item count of the last document (may exceed the rows kept); the
+  // shown reading's when it was taken.
   int total() const { return total_; }
 
   // A row's mark; -1 for a row that does not exist.
@@ -67,6 +79,15 @@ class ReadingSession {
   // What is left of the last document read.
   const std::string& temp() const { return temp_; }
 
+  // What the windows show (UTF-8): the shown reading of the last document
+  // (empty before one was taken), its rows and the item the view shows.
+  const ShownFeed& shown() const { return shown_; }
+  std::string_view ShownRowText(int row) const;
+  // The item at current_item_index(); an empty item when there is none.
+  const ShownItem& CurrentShownItem() const;
+  // "Rivolet", or "Rivolet - " and the channel title as shown.
+  const std::string& ShownWindowTitle() const;
+
   // The feed fetched last, by the feed menu or by the scheduler.
   const std::string& current_feed_url() const { return current_feed_url_; }
   void set_current_feed_url(std::string url) {
@@ -75,6 +96,8 @@ class ReadingSession {
 
  private:
   ItemTable items_;
+  ShownFeed shown_;
+  bool has_shown_ = false;
   std::vector<int> marks_;
   int total_ = 0;
   int current_item_index_ = 0;

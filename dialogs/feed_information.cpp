@@ -9,6 +9,7 @@
 #include "common/text.h"
 #include "reader/cleanup.h"
 #include "reader/feed_reader.h"
+#include "reader/shown_feed.h"
 
 namespace rivolet {
 namespace {
@@ -75,6 +76,18 @@ FeedInformation ReadFeedInformation(std::string_view document) {
   info.copyright = Copyright(text);
   info.language = ExtractField(text, "<language>", "</language>");
   info.last_build_date = LastBuildDate(text);
+  return info;
+}
+
+FeedInformation ReadShownFeedInformation(std::string_view document) {
+  ShownChannel channel = ReadShownChannel(document);
+  FeedInformation info;
+  info.title = std::move(channel.title);
+  info.link = std::move(channel.link);
+  info.description = std::move(channel.description);
+  info.copyright = std::move(channel.copyright);
+  info.language = std::move(channel.language);
+  info.last_build_date = std::move(channel.last_build_date);
   return info;
 }
 

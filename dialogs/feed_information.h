@@ -23,6 +23,13 @@ struct FeedInformation {
 // six empty values.
 FeedInformation ReadFeedInformation(std::string_view document);
 
+// The six values as the dialog shows them (UTF-8), read from the channel
+// and never from an item: elements found with their attributes, the
+// document decoded by its encoding, references decoded, markup left out.
+// An Atom feed gives its alternate link, subtitle, rights, xml:lang and
+// updated date (Atom 0.3: tagline, copyright, modified).
+FeedInformation ReadShownFeedInformation(std::string_view document);
+
 // The title click opens the channel link only when it is longer than five
 // characters and an absolute http:// or https:// address: the link comes
 // from the feed and must not reach the desktop as a local path or script.

@@ -4,8 +4,7 @@
 #include "common/codepage.h"
 #include "common/text.h"
 #include "feeds/feed_rules.h"
-#include "reader/cleanup.h"
-#include "reader/feed_reader.h"
+#include "reader/shown_feed.h"
 
 namespace rivolet {
 
@@ -16,15 +15,7 @@ bool PeriodKeyKeepsText(int virtual_key) {
 }
 
 std::string FeedTitleFromDocument(std::string_view downloaded) {
-  // The encoding is decided on the bytes as received, so that the table's
-  // byte steps never touch a UTF-8 sequence.
-  const std::string text =
-      IsUtf8Document(downloaded)
-          ? Utf8ToCp1250(DecodeEntities(downloaded, EntityTable::kNewFeed,
-                                        TextForm::kUtf8))
-          : DecodeEntities(downloaded, EntityTable::kNewFeed,
-                           TextForm::kSingleByte);
-  return ExtractField(text, "<title>", "</title>");
+  return Utf8ToCp1250Lenient(ReadShownChannelTitle(downloaded));
 }
 
 NewFeedOutcome AddNewFeed(const NewFeedFields& fields, FeedList& list) {

@@ -24,11 +24,12 @@ inline constexpr char kConnectionErrorText[] = "Connection error";
 // Keypad digits have codes of their own (96 to 105) and empty it too.
 bool PeriodKeyKeepsText(int virtual_key);
 
-// The feed name Read proposes: the first "<title>" field of the downloaded
-// document after the dialog's shortened clean-up (entity steps 1 to 28, then
-// trimming; tags are not stripped). A UTF-8 document is cleaned in its UTF-8
-// form and then converted to Windows-1250, as the feed reader does; one that
-// breaks the UTF-8 decoding rule gives an empty name.
+// The feed name Read proposes: the channel title as the windows show it
+// (the first <title> outside the items and entries, attributes allowed,
+// decoded by the document's encoding, references decoded, markup left out),
+// converted to Windows-1250 for the list, '?' for what the code page
+// lacks. The title is taken first and converted after, so a bad byte
+// elsewhere in the document costs nothing.
 std::string FeedTitleFromDocument(std::string_view downloaded);
 
 // The four fields of the dialog as typed.

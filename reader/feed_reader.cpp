@@ -126,6 +126,28 @@ class CutText {
     return out;
   }
 
+  // Where up to `count` bytes from 0-based `pos` lie in the uncut text.
+  void Ranges(std::size_t pos, std::size_t count,
+              std::vector<CleanedRange>& out) const {
+    std::size_t start = 0;
+    for (const Segment& seg : segments_) {
+      if (count == 0) return;
+      const std::size_t length = seg.end - seg.begin;
+      const std::size_t end = start + length;
+      if (end > pos) {
+        const std::size_t skip = pos > start ? pos - start : 0;
+        const std::size_t take = std::min(length - skip, count);
+        out.push_back({seg.begin + skip, seg.begin + skip + take});
+        count -= take;
+        pos += take;
+      }
+      start = end;
+    }
+  }
+
+  // The text as it was before any cut.
+  std::string Original() && { return std::move(text_); }
+
   // Removes up to `count` bytes from 0-based `pos`.
   void Erase(std::size_t pos, std::size_t count) {
     if (pos >= size_ || count == 0) return;
@@ -258,20 +280,53 @@ class ItemCutter {
   // in order; e is the first "</item>"; the item is Substring(p, e - p + 7),
   // removed with Delete(p, e - p + 7). Returns whether anything was removed.
   bool CutNext(std::string& item) {
-    const std::int64_t p =
-        FirstFound(open_.Pos(text_), open_with_attributes_.Pos(text_));
-    const std::int64_t e = close_.Pos(text_);
-    const std::int64_t len = e - p + 7;
-    const auto size = static_cast<std::int64_t>(text_.size());
-
-    const std::int64_t start = std::max<std::int64_t>(p, 1);
-    if (len < 1 || start > size) {
+    const Next next = FindNext();
+    if (next.length == 0) {
       item.clear();
     } else {
-      item = text_.Copy(static_cast<std::size_t>(start - 1),
-                        static_cast<std::size_t>(len));
+      item = text_.Copy(next.start, next.length);
     }
+    return Remove(next);
+  }
 
+  // The same cut, giving where the item's bytes lie in the text as it was
+  // before any cut instead of the bytes.
+  bool CutNextRanges(std::vector<CleanedRange>& ranges) {
+    const Next next = FindNext();
+    ranges.clear();
+    if (next.length != 0) text_.Ranges(next.start, next.length, ranges);
+    return Remove(next);
+  }
+
+  std::string Rest() && { return std::move(text_).ToString(); }
+  // The text as it was before any cut.
+  std::string Original() && { return std::move(text_).Original(); }
+
+ private:
+  struct Next {
+    std::int64_t p, len, size;
+    std::size_t start = 0, length = 0;  // 0-based; length 0: empty item
+  };
+
+  Next FindNext() {
+    Next next;
+    next.p = FirstFound(open_.Pos(text_), open_with_attributes_.Pos(text_));
+    const std::int64_t e = close_.Pos(text_);
+    next.len = e - next.p + 7;
+    next.size = static_cast<std::int64_t>(text_.size());
+    const std::int64_t start = std::max<std::int64_t>(next.p, 1);
+    if (next.len >= 1 && start <= next.size) {
+      next.start = static_cast<std::size_t>(start - 1);
+      next.length =
+          static_cast<std::size_t>(std::min(next.len, next.size - start + 1));
+    }
+    return next;
+  }
+
+  bool Remove(const Next& next) {
+    const std::int64_t p = next.p;
+    const std::int64_t len = next.len;
+    const std::int64_t size = next.size;
     if (p < 1 || p > size || len < 1) return false;
     const auto pos = static_cast<std::size_t>(p - 1);
     const auto count = static_cast<std::size_t>(std::min(len, size - p + 1));
@@ -282,9 +337,6 @@ class ItemCutter {
     return true;
   }
 
-  std::string Rest() && { return std::move(text_).ToString(); }
-
- private:
   CutText text_;
   FirstOccurrence open_;
   FirstOccurrence open_with_attributes_;
@@ -390,6 +442,29 @@ FeedReadResult ReadFeed(std::string document) {
     } catch (...) {
     }
   }
+  return result;
+}
+
+ItemLocations LocateItems(std::string document, bool first_item_only) {
+  ItemLocations result;
+  result.utf8 = IsUtf8Document(document);
+  const TextForm form = result.utf8 ? TextForm::kUtf8 : TextForm::kSingleByte;
+  std::string cleaned = DecodeEntities(StripTags(std::move(document)),
+                                       EntityTable::kReader, form);
+  result.total = CountItems(cleaned);
+  ItemCutter cutter(std::move(cleaned));
+  const std::size_t to_read =
+      first_item_only
+          ? 1
+          : static_cast<std::size_t>(std::min(result.total, kItemTableSize));
+  std::vector<CleanedRange> ranges;
+  while (result.items.size() < to_read) {
+    const bool cut = cutter.CutNextRanges(ranges);
+    result.items.push_back(ranges);
+    // Nothing was removed, so every further round reads the same text.
+    if (!cut) result.items.resize(to_read, ranges);
+  }
+  result.cleaned = std::move(cutter).Original();
   return result;
 }
 

@@ -4,8 +4,10 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace rivolet {
 
@@ -45,6 +47,28 @@ struct FirstItemResult {
 
 // The notification reader: channel title and first item only. Never throws.
 FirstItemResult ReadFirstItem(std::string document);
+
+// A byte range [begin, end) of a cleaned document.
+struct CleanedRange {
+  std::size_t begin, end;
+};
+
+// Where the readers find their items, for reading the same items another
+// way: the cleaned document (DecodeEntities(StripTags(document)) in the
+// form the readers choose) and, for each item read, the ranges of it that
+// make up the item's text before its UTF-8 conversion. An item cut from a
+// text that earlier cuts have joined is made of several ranges.
+struct ItemLocations {
+  std::string cleaned;
+  bool utf8 = false;  // IsUtf8Document of the document as received
+  int total = 0;      // CountItems of the cleaned document
+  std::vector<std::vector<CleanedRange>> items;
+};
+
+// The cuts of ReadFeed (min(total, kItemTableSize) items), or with
+// `first_item_only` the single cut of ReadFirstItem. Throws only when out of
+// memory.
+ItemLocations LocateItems(std::string document, bool first_item_only = false);
 
 // The text between the first `open_tag` and the first `close_tag`, by 1-based
 // position arithmetic: Substring(text, o + L, c - o - L).

@@ -2,9 +2,13 @@
 // reader on it and prints what the reader read as one JSON object.
 //
 //   feedcat [--first] [--utf8] FILE_OR_URL
+//   feedcat --shown FILE_OR_URL
 //
 // Strings carry the reader's Windows-1250 bytes: printable ASCII as itself,
 // every other byte as \u00XX. With --utf8 they carry the Unicode text instead.
+// --shown prints what the windows show instead: for each row the list's
+// text, the tab caption, the item view's title, date and link, and the
+// description as plain and as rich text, all UTF-8.
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -15,6 +19,8 @@
 #include "common/file_io.h"
 #include "net/http_client.h"
 #include "reader/feed_reader.h"
+#include "reader/shown_feed.h"
+#include "reader/shown_text.h"
 
 namespace {
 
@@ -87,8 +93,48 @@ std::string FirstItemJson(const rivolet::FirstItemResult& result,
          ",\"date\":" + JsonString(result.date, as_unicode) + "}\n";
 }
 
+// A JSON string literal of UTF-8 text; control characters escaped.
+std::string JsonUtf8(std::string_view text) {
+  std::string out = "\"";
+  for (const char c : rivolet::Utf8WithReplacements(text)) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (byte < 0x20 || byte == 0x7F) {
+      AppendEscape(out, byte);
+    } else {
+      out += c;
+    }
+  }
+  out += '"';
+  return out;
+}
+
+std::string ShownJson(const rivolet::ShownFeed& feed) {
+  std::string out = "{\"window_title\":" + JsonUtf8(feed.window_title) +
+                    ",\"count\":" + std::to_string(feed.total) + ",\"items\":[";
+  for (std::size_t i = 0; i < feed.items.size(); ++i) {
+    const rivolet::ShownItem& item = feed.items[i];
+    const rivolet::ShownMarkup description = rivolet::FormatShownItem(item);
+    out += i == 0 ? "\n" : ",\n";
+    out += "{\"row\":" + JsonUtf8(rivolet::ShownRowText(item.title)) +
+           ",\"tab\":" + JsonUtf8(rivolet::ShownTabCaption(item.title)) +
+           ",\"title\":" + JsonUtf8(item.title) +
+           ",\"date\":" + JsonUtf8(item.date) +
+           ",\"link\":" + JsonUtf8(item.link) +
+           ",\"text\":" + JsonUtf8(description.plain) +
+           ",\"rich\":" + JsonUtf8(description.rich) + "}";
+  }
+  out += "\n]}\n";
+  return out;
+}
+
 int Usage() {
-  std::fputs("usage: feedcat [--first] [--utf8] FILE_OR_URL\n", stderr);
+  std::fputs(
+      "usage: feedcat [--first] [--utf8] FILE_OR_URL\n"
+      "       feedcat --shown FILE_OR_URL\n",
+      stderr);
   return 2;
 }
 
@@ -97,6 +143,7 @@ int Usage() {
 int main(int argc, char** argv) {
   bool first = false;
   bool as_unicode = false;
+  bool shown = false;
   std::string source;
   bool have_source = false;
   for (int i = 1; i < argc; ++i) {
@@ -105,6 +152,8 @@ int main(int argc, char** argv) {
       first = true;
     } else if (arg == "--utf8") {
       as_unicode = true;
+    } else if (arg == "--shown") {
+      shown = true;
     } else if (arg.starts_with("--") || have_source) {
       return Usage();
     } else {
@@ -112,7 +161,7 @@ int main(int argc, char** argv) {
       have_source = true;
     }
   }
-  if (!have_source) return Usage();
+  if (!have_source || (shown && (first || as_unicode))) return Usage();
 
   std::string document;
   try {
@@ -123,9 +172,10 @@ int main(int argc, char** argv) {
   }
 
   const std::string json =
-      first ? FirstItemJson(rivolet::ReadFirstItem(std::move(document)),
-                            as_unicode)
-            : FeedJson(rivolet::ReadFeed(std::move(document)), as_unicode);
+      shown   ? ShownJson(rivolet::ReadShownFeed(document))
+      : first ? FirstItemJson(rivolet::ReadFirstItem(std::move(document)),
+                              as_unicode)
+              : FeedJson(rivolet::ReadFeed(std::move(document)), as_unicode);
   std::fwrite(json.data(), 1, json.size(), stdout);
   return std::fflush(stdout) == 0 ? 0 : 1;
 }

@@ -47,6 +47,22 @@ TEST(ReadingSessionTest, MarksFollowTheRowsOfTheLastRead) {
   EXPECT_EQ(session.Mark(3), -1);
   session.TakeFeedRead(read);
   EXPECT_EQ(session.UnreadCount(), 3);
+
+  // With the shown reading the rows are its items: an Atom feed's entries,
+  // where the stored reading found none.
+  session.ReadDocument(
+      "<feed><title>A &amp; B</title><entry><title>E1</title></entry>"
+      "<entry><title>\xC5\xBC</title></entry></feed>");
+  EXPECT_EQ(session.items().count, 0);
+  EXPECT_EQ(session.RowCount(), 2);
+  EXPECT_EQ(session.total(), 2);
+  EXPECT_EQ(session.UnreadCount(), 2);
+  EXPECT_EQ(session.ShownWindowTitle(), "Rivolet - A & B");
+  EXPECT_EQ(session.ShownRowText(1), "\xC5\xBC");
+  session.set_current_item_index(1);
+  EXPECT_EQ(session.CurrentShownItem().title, "\xC5\xBC");
+  session.set_current_item_index(5);
+  EXPECT_EQ(session.CurrentShownItem().title, "");
 }
 
 }  // namespace

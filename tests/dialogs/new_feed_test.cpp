@@ -18,28 +18,33 @@ TEST(PeriodKeyKeepsTextTest, OnlyMainDigitsAndBackspace) {
   }
 }
 
-TEST(FeedTitleFromDocumentTest, ShortenedCleanUpThenFirstTitle) {
+TEST(FeedTitleFromDocumentTest, ChannelTitleAsShownThenWindows1250) {
   struct Case {
     const char* name;
     std::string document;
     std::string title;
   } cases[] = {
-      {"entity of the shortened table", "<title>Tom &amp; Jerry</title>",
-       "Tom & Jerry"},
-      {"entity beyond step 28 stays", "<title>Don&#8217;t</title>",
-       "Don&#8217;t"},
-      {"no tags stripped, first title wins",
-       "<rss><channel><title><b>C</b></title><item><title>I</title>",
-       "<b>C</b>"},
-      // No bare "<title>": from position 7 up to the first "</title>".
-      {"title with attributes", "<rss><title type=\"t\">T</title>",
-       "title type=\"t\">T"},
+      {"entity", "<title>Tom &amp; Jerry</title>", "Tom & Jerry"},
+      {"every reference decoded", "<title>Don&#8217;t &eacute;</title>",
+       "Don\x92t \xE9"},
+      {"markup left out, the channel's title wins",
+       "<rss><channel><title><b>C</b></title><item><title>I</title>", "C"},
+      {"title with attributes", "<rss><title type=\"t\">T</title>", "T"},
       {"UTF-8 Polish letters",
        "<?xml encoding=\"utf-8\"?><title>Wiadomo\xC5\x9B\xC4\x87 "
        "\xC5\xBC\xC3\xB3\xC5\x82w</title>",
        "Wiadomo\x9C\xE6 \xBF\xF3\xB3w"},
-      {"broken UTF-8 gives no name",
-       "<?xml encoding=\"UTF-8\"?><title>caf\xE9</title>", ""},
+      // The title is taken before it is converted: a bad byte elsewhere
+      // costs nothing, one inside costs one character.
+      {"bad UTF-8 after the title",
+       "<?xml encoding=\"UTF-8\"?><title>Caf\xC3\xA9</title><item>\xE9</item>",
+       "Caf\xE9"},
+      {"bad UTF-8 inside the title",
+       "<?xml encoding=\"UTF-8\"?><title>caf\xE9</title>", "caf?"},
+      {"letters the list cannot hold",
+       "<?xml version=\"1.0\" encoding=\"windows-1251\"?><title>\xCC\xE8\xF0"
+       "</title>",
+       "???"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(FeedTitleFromDocument(c.document), c.title) << c.name;

@@ -70,6 +70,12 @@ TEST_F(FeedcatTest, PrintsWhatEachReaderReadsFromAFile) {
       {{"--utf8", "--first"},
        "{\"caption\":\"Q\\\"B\\\\ \xC4\x85\",\"title\":\"a\\u0009b \\u007F\","
        "\"date\":\"01.03.2005\"}\n"},
+      // What the windows show: UTF-8, a title on one line.
+      {{"--shown"},
+       "{\"window_title\":\"Rivolet - Q\\\"B\\\\ \xC4\x85\",\"count\":1,"
+       "\"items\":[\n{\"row\":\"a b \\u007F\",\"tab\":\"a b \\u007F\","
+       "\"title\":\"a b \\u007F\",\"date\":\"01.03.2005\",\"link\":\"L\","
+       "\"text\":\"d\",\"rich\":\"d\"}\n]}\n"},
   };
   for (const Case& c : cases) {
     std::vector<std::string> args = c.options;
@@ -105,6 +111,7 @@ TEST_F(FeedcatTest, FailsOnWhatItCannotRead) {
   EXPECT_EQ(Feedcat({}).exit_code, 2);
   EXPECT_EQ(Feedcat({"--bogus", file_}).exit_code, 2);
   EXPECT_EQ(Feedcat({file_, file_}).exit_code, 2);
+  EXPECT_EQ(Feedcat({"--shown", "--first", file_}).exit_code, 2);
 }
 
 }  // namespace

@@ -1,0 +1,67 @@
+// The shown reading of a feed document: what the windows display of it,
+// every character as the feed wrote it. Elements are found with their
+// attributes; a document with items is read item for item as the full
+// reader cuts them (same items, same order, same count), one without items
+// but with Atom entries is read entry by entry.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "reader/shown_html.h"
+
+namespace rivolet {
+
+struct ShownItem {
+  std::string title;  // one line of plain text, at most 64 KiB and "..."
+  std::string date;   // the display form, without blanks around it
+  std::string link;
+  // The description element's content as written (UTF-8; CDATA sections and
+  // escapes still in): FormatShownItem turns it into text when the item is
+  // opened, not when the feed is read.
+  std::string description;
+  MarkupKind description_kind = MarkupKind::kHtml;
+};
+
+struct ShownFeed {
+  std::string channel_title;
+  std::string window_title;  // "Rivolet - " and the channel title
+  int total = 0;             // the item count the count labels show
+  // The rows: for a document with items exactly the full reader's item
+  // records (at most 100), for an Atom document its first 100 entries.
+  std::vector<ShownItem> items;
+  bool atom = false;
+};
+
+// Never throws: on a failure the result holds what was read up to it.
+ShownFeed ReadShownFeed(std::string_view document);
+
+// The description of an item as the item view shows it.
+ShownMarkup FormatShownItem(const ShownItem& item);
+
+// The notification window's row: the channel title, and the title and date
+// of the first item as the notification reader picks it (the first entry of
+// an Atom document). Never throws.
+struct ShownFirstItem {
+  std::string caption, title, date;
+};
+ShownFirstItem ReadShownFirstItem(std::string_view document);
+
+// The channel title as shown: the first <title> outside the items and
+// entries. Never throws.
+std::string ReadShownChannelTitle(std::string_view document);
+
+// What the Feed information dialog shows, from the channel (never from an
+// item). Atom: the alternate <link>, <subtitle>, <rights>, the feed's
+// xml:lang and <updated> (0.3: <tagline>, <copyright>, <modified>).
+struct ShownChannel {
+  std::string title, link, description, copyright, language, last_build_date;
+};
+ShownChannel ReadShownChannel(std::string_view document);
+
+// An Atom date (2005-07-31T12:29:29Z) in the display form of item dates:
+// "31.07.2005 12:29:29 Z", the zone as written; anything else as written.
+std::string AtomDisplayDate(std::string_view date);
+
+}  // namespace rivolet

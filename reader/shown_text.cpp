@@ -1,0 +1,515 @@
+// Text as the windows show it: encodings, references and UTF-8 helpers.
+#include "reader/shown_text.h"
+
+#include <iconv.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+
+#include "common/ascii.h"
+#include "common/codepage.h"
+#include "reader/html_entities.h"
+
+namespace rivolet {
+namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
+constexpr std::size_t kTabCaptionLimit = 43;
+// How far into a document its XML declaration is looked for: past a
+// leading blank line or a comment, not through the whole text.
+constexpr std::size_t kDeclarationWindow = 1024;
+
+iconv_t NoConverter() { return reinterpret_cast<iconv_t>(-1); }
+
+// Length of the well-formed UTF-8 sequence at text[i], 0 when there is none
+// (the ranges of the Unicode standard: no overlong forms, no surrogates,
+// nothing beyond U+10FFFF).
+std::size_t SequenceLength(const unsigned char* p, std::size_t i,
+                           std::size_t n) {
+  const unsigned char b = p[i];
+  if (b < 0x80) return 1;
+  auto in = [&](std::size_t k, unsigned char lo, unsigned char hi) {
+    return i + k < n && p[i + k] >= lo && p[i + k] <= hi;
+  };
+  if (b >= 0xC2 && b <= 0xDF) return in(1, 0x80, 0xBF) ? 2 : 0;
+  if (b >= 0xE0 && b <= 0xEF) {
+    const unsigned char lo = b == 0xE0 ? 0xA0 : 0x80;
+    const unsigned char hi = b == 0xED ? 0x9F : 0xBF;
+    return in(1, lo, hi) && in(2, 0x80, 0xBF) ? 3 : 0;
+  }
+  if (b >= 0xF0 && b <= 0xF4) {
+    const unsigned char lo = b == 0xF0 ? 0x90 : 0x80;
+    const unsigned char hi = b == 0xF4 ? 0x8F : 0xBF;
+    return in(1, lo, hi) && in(2, 0x80, 0xBF) && in(3, 0x80, 0xBF) ? 4 : 0;
+  }
+  return 0;
+}
+
+// Index of the first byte at or after `i` that is not ASCII.
+std::size_t SkipAscii(const unsigned char* p, std::size_t i, std::size_t n) {
+  while (i + 8 <= n) {
+    std::uint64_t block;
+    std::memcpy(&block, p + i, 8);
+    if (block & 0x8080808080808080ull) break;
+    i += 8;
+  }
+  while (i < n && p[i] < 0x80) ++i;
+  return i;
+}
+
+bool IsAscii(std::string_view text) {
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  return SkipAscii(p, 0, text.size()) == text.size();
+}
+
+// Windows-1252 for the C1 range of numeric references (0 where the code
+// point stays as written).
+constexpr std::array<char16_t, 32> kC1AsWindows1252 = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
+};
+
+char32_t NumericReferenceValue(std::uint32_t value, bool overflow) {
+  if (overflow || value == 0 || value > 0x10FFFF) return kReplacement;
+  if (value >= 0xD800 && value <= 0xDFFF) return kReplacement;
+  if (value >= 0x80 && value <= 0x9F && kC1AsWindows1252[value - 0x80] != 0)
+    return kC1AsWindows1252[value - 0x80];
+  return value;
+}
+
+bool IsHexDigit(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') ||
+         (c >= 'A' && c <= 'F');
+}
+
+int HexValue(char c) {
+  if (c <= '9') return c - '0';
+  return (c | 0x20) - 'a' + 10;
+}
+
+// A numeric reference at text[i] ('&' then '#'); appends its character and
+// returns the bytes it takes, or 0 when no digit follows.
+std::size_t DecodeNumericReference(std::string_view text, std::size_t i,
+                                   std::string& out) {
+  std::size_t k = i + 2;
+  const bool hex = k < text.size() && (text[k] == 'x' || text[k] == 'X');
+  if (hex) ++k;
+  const std::size_t digits_start = k;
+  std::uint32_t value = 0;
+  bool overflow = false;
+  while (k < text.size() &&
+         (hex ? IsHexDigit(text[k]) : IsAsciiDigit(text[k]))) {
+    value = value * (hex ? 16 : 10) +
+            static_cast<std::uint32_t>(hex ? HexValue(text[k]) : text[k] - '0');
+    if (value > 0x10FFFF) {
+      overflow = true;
+      value = 0x110000;
+    }
+    ++k;
+  }
+  if (k == digits_start) return 0;
+  if (k < text.size() && text[k] == ';') ++k;
+  AppendUtf8(out, NumericReferenceValue(value, overflow));
+  return k - i;
+}
+
+// Appends text[from, to) to `out`, turning the XML entities and numeric
+// references into characters.
+void AppendXmlDecoded(std::string_view text, std::string& out) {
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const std::size_t amp = text.find('&', i);
+    if (amp == std::string_view::npos) {
+      out.append(text.substr(i));
+      return;
+    }
+    out.append(text.substr(i, amp - i));
+    i = amp;
+    const std::string_view rest = text.substr(amp + 1);
+    struct Entity {
+      std::string_view name;
+      char c;
+    };
+    static constexpr Entity kEntities[] = {{"lt;", '<'},
+                                           {"gt;", '>'},
+                                           {"amp;", '&'},
+                                           {"quot;", '"'},
+                                           {"apos;", '\''}};
+    bool done = false;
+    for (const Entity& entity : kEntities) {
+      if (rest.starts_with(entity.name)) {
+        out += entity.c;
+        i += 1 + entity.name.size();
+        done = true;
+        break;
+      }
+    }
+    if (done) continue;
+    if (rest.starts_with('#')) {
+      const std::size_t used = DecodeNumericReference(text, amp, out);
+      if (used != 0) {
+        i += used;
+        continue;
+      }
+    }
+    out += '&';
+    ++i;
+  }
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+// The value of the `encoding` pseudo-attribute of an XML declaration near
+// the start of the document; empty when there is none.
+std::string DeclaredEncoding(std::string_view document) {
+  const std::string_view head = document.substr(0, kDeclarationWindow);
+  const std::size_t start = head.find("<?xml");
+  if (start == std::string_view::npos) return {};
+  std::size_t end = head.find("?>", start);
+  if (end == std::string_view::npos) end = head.size();
+  const std::string_view declaration = head.substr(start, end - start);
+  std::size_t at = declaration.find("encoding");
+  while (at != std::string_view::npos) {
+    std::size_t k = at + 8;
+    while (k < declaration.size() && IsBlank(declaration[k])) ++k;
+    if (k < declaration.size() && declaration[k] == '=') {
+      ++k;
+      while (k < declaration.size() && IsBlank(declaration[k])) ++k;
+      if (k < declaration.size() &&
+          (declaration[k] == '"' || declaration[k] == '\'')) {
+        const std::size_t close = declaration.find(declaration[k], k + 1);
+        if (close == std::string_view::npos) return {};
+        return std::string(declaration.substr(k + 1, close - k - 1));
+      }
+    }
+    at = declaration.find("encoding", at + 8);
+  }
+  return {};
+}
+
+ShownEncoding WithName(ShownEncoding::Kind kind, std::string name,
+                       std::size_t bom) {
+  ShownEncoding encoding;
+  encoding.kind = kind;
+  encoding.name = std::move(name);
+  encoding.bom = bom;
+  return encoding;
+}
+
+// A byte-order mark, or the first two characters "<?" of a declaration in a
+// wide encoding without one.
+bool WideStart(std::string_view d, ShownEncoding& encoding) {
+  auto starts = [&](std::string_view bytes) { return d.starts_with(bytes); };
+  using K = ShownEncoding::Kind;
+  using namespace std::string_view_literals;
+  if (starts("\xFF\xFE\x00\x00"sv)) {
+    encoding = WithName(K::kWide, "UTF-32LE", 4);
+  } else if (starts("\x00\x00\xFE\xFF"sv)) {
+    encoding = WithName(K::kWide, "UTF-32BE", 4);
+  } else if (starts("\xFF\xFE"sv)) {
+    encoding = WithName(K::kWide, "UTF-16LE", 2);
+  } else if (starts("\xFE\xFF"sv)) {
+    encoding = WithName(K::kWide, "UTF-16BE", 2);
+  } else if (starts("<\x00\x00\x00"sv)) {
+    encoding = WithName(K::kWide, "UTF-32LE", 0);
+  } else if (starts("\x00\x00\x00<"sv)) {
+    encoding = WithName(K::kWide, "UTF-32BE", 0);
+  } else if (starts("<\x00?\x00"sv)) {
+    encoding = WithName(K::kWide, "UTF-16LE", 0);
+  } else if (starts("\x00<\x00?"sv)) {
+    encoding = WithName(K::kWide, "UTF-16BE", 0);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// The decoder for a declared label; false when the label names nothing
+// usable (an unknown name, or a wide encoding in a declaration that was just
+// read as ASCII, which the document therefore cannot be in).
+bool FromLabel(const std::string& label, ShownEncoding& encoding) {
+  std::string lower = ToLowerAscii(label);
+  using K = ShownEncoding::Kind;
+  if (lower == "utf-8" || lower == "utf8") {
+    encoding = WithName(K::kUtf8, "", 0);
+    return true;
+  }
+  if (lower == "windows-1250" || lower == "cp1250" || lower == "x-cp1250") {
+    encoding = WithName(K::kWindows1250, "", 0);
+    return true;
+  }
+  if (lower.starts_with("utf-16") || lower.starts_with("utf-32") ||
+      lower.starts_with("ucs-") || lower == "unicode") {
+    return false;
+  }
+  if (lower == "iso-8859-1" || lower == "iso8859-1" || lower == "latin1" ||
+      lower == "iso_8859-1" || lower == "us-ascii" || lower == "ascii" ||
+      lower == "l1") {
+    lower = "windows-1252";
+  }
+  const iconv_t probe = iconv_open("UTF-8", lower.c_str());
+  if (probe == NoConverter()) return false;
+  iconv_close(probe);
+  encoding = WithName(K::kConverter, lower, 0);
+  return true;
+}
+
+}  // namespace
+
+ShownEncoding DetectShownEncoding(std::string_view document) {
+  ShownEncoding encoding;
+  if (WideStart(document, encoding)) return encoding;
+  if (document.starts_with("\xEF\xBB\xBF")) {
+    return WithName(ShownEncoding::Kind::kUtf8, "", 3);
+  }
+  const std::string declared = DeclaredEncoding(document);
+  if (!declared.empty() && FromLabel(declared, encoding)) return encoding;
+  if (IsValidUtf8(document)) return encoding;
+  return WithName(ShownEncoding::Kind::kWindows1250, "", 0);
+}
+
+ShownDecoder::ShownDecoder(const ShownEncoding& encoding)
+    : kind_(encoding.kind) {
+  if (kind_ == ShownEncoding::Kind::kConverter ||
+      kind_ == ShownEncoding::Kind::kWide) {
+    const iconv_t converter = iconv_open("UTF-8", encoding.name.c_str());
+    if (converter == NoConverter()) {
+      kind_ = ShownEncoding::Kind::kWindows1250;
+    } else {
+      converter_ = converter;
+    }
+  }
+}
+
+ShownDecoder::~ShownDecoder() {
+  if (converter_ != nullptr) iconv_close(static_cast<iconv_t>(converter_));
+}
+
+std::string ShownDecoder::Decode(std::string_view bytes) {
+  // ASCII is itself in every encoding but the wide ones.
+  if (kind_ != ShownEncoding::Kind::kWide && IsAscii(bytes)) {
+    return std::string(bytes);
+  }
+  switch (kind_) {
+    case ShownEncoding::Kind::kUtf8:
+      return Utf8WithReplacements(bytes);
+    case ShownEncoding::Kind::kWindows1250: {
+      std::string out;
+      out.reserve(bytes.size() + bytes.size() / 2);
+      for (char c : bytes) {
+        const char32_t cp = Cp1250ToUnicode(static_cast<unsigned char>(c));
+        // The five bytes the code page leaves undefined.
+        AppendUtf8(out, cp >= 0x80 && cp < 0xA0 ? kReplacement : cp);
+      }
+      return out;
+    }
+    case ShownEncoding::Kind::kConverter:
+    case ShownEncoding::Kind::kWide:
+      break;
+  }
+  const auto converter = static_cast<iconv_t>(converter_);
+  iconv(converter, nullptr, nullptr, nullptr, nullptr);  // initial state
+  std::string out;
+  std::array<char, 4096> buffer;
+  char* in = const_cast<char*>(bytes.data());
+  std::size_t in_left = bytes.size();
+  while (true) {
+    char* to = buffer.data();
+    std::size_t to_left = buffer.size();
+    const std::size_t result = iconv(converter, &in, &in_left, &to, &to_left);
+    out.append(buffer.data(), buffer.size() - to_left);
+    if (result != static_cast<std::size_t>(-1)) {
+      if (in_left == 0) {
+        // Flush a stateful encoding's pending output.
+        to = buffer.data();
+        to_left = buffer.size();
+        iconv(converter, nullptr, nullptr, &to, &to_left);
+        out.append(buffer.data(), buffer.size() - to_left);
+        break;
+      }
+      continue;
+    }
+    if (errno == E2BIG) continue;
+    // EILSEQ or a sequence cut off at the end: one byte is given up.
+    AppendUtf8(out, kReplacement);
+    ++in;
+    --in_left;
+    if (in_left == 0) break;
+  }
+  return out;
+}
+
+std::string WideDocumentToUtf8(std::string_view document,
+                               const ShownEncoding& encoding) {
+  ShownDecoder decoder(encoding);
+  return decoder.Decode(document.substr(encoding.bom));
+}
+
+void AppendUtf8(std::string& out, char32_t cp) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | (cp >> 6));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (cp >> 18));
+    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
+bool IsValidUtf8(std::string_view text) {
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  const std::size_t n = text.size();
+  std::size_t i = SkipAscii(p, 0, n);
+  while (i < n) {
+    const std::size_t length = SequenceLength(p, i, n);
+    if (length == 0) return false;
+    i = SkipAscii(p, i + length, n);
+  }
+  return true;
+}
+
+std::string Utf8WithReplacements(std::string_view text) {
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  const std::size_t n = text.size();
+  std::string out;
+  out.reserve(n);
+  std::size_t i = 0;
+  while (i < n) {
+    const std::size_t ascii_end = SkipAscii(p, i, n);
+    out.append(text.substr(i, ascii_end - i));
+    i = ascii_end;
+    if (i == n) break;
+    const std::size_t length = SequenceLength(p, i, n);
+    if (length == 0) {
+      AppendUtf8(out, kReplacement);
+      ++i;
+    } else {
+      out.append(text.substr(i, length));
+      i += length;
+    }
+  }
+  return out;
+}
+
+std::size_t Utf8Length(std::string_view text) {
+  std::size_t count = 0;
+  for (char c : text) count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  return count;
+}
+
+std::string_view Utf8Prefix(std::string_view text, std::size_t max_bytes) {
+  if (text.size() <= max_bytes) return text;
+  std::size_t cut = max_bytes;
+  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+    --cut;
+  return text.substr(0, cut);
+}
+
+std::string DecodeCharacterReferences(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const std::size_t amp = text.find('&', i);
+    if (amp == std::string_view::npos) {
+      out.append(text.substr(i));
+      break;
+    }
+    out.append(text.substr(i, amp - i));
+    i = amp + 1;
+    if (i < text.size() && text[i] == '#') {
+      const std::size_t used = DecodeNumericReference(text, amp, out);
+      if (used != 0) {
+        i = amp + used;
+        continue;
+      }
+    }
+    std::size_t length = 0;
+    if (const NamedReference* reference =
+            MatchNamedReference(text.substr(i), length)) {
+      out += reference->text;
+      i += length;
+      continue;
+    }
+    out += '&';
+  }
+  return out;
+}
+
+std::string XmlText(std::string_view content) {
+  std::string out;
+  out.reserve(content.size());
+  std::size_t i = 0;
+  while (i < content.size()) {
+    const std::size_t cdata = content.find("<![CDATA[", i);
+    const std::size_t comment = content.find("<!--", i);
+    const std::size_t next = std::min(cdata, comment);
+    AppendXmlDecoded(content.substr(i, next - i), out);
+    if (next == std::string_view::npos) break;
+    if (next == cdata) {
+      const std::size_t body = cdata + 9;
+      const std::size_t end = content.find("]]>", body);
+      out.append(content.substr(body, end - body));
+      i = end == std::string_view::npos ? content.size() : end + 3;
+    } else {
+      const std::size_t end = content.find("-->", comment + 4);
+      i = end == std::string_view::npos ? content.size() : end + 3;
+    }
+  }
+  return out;
+}
+
+std::string CollapseWhitespace(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  bool blank = false;
+  for (char c : text) {
+    if (IsBlank(c) || c == '\f' || c == '\v') {
+      blank = !out.empty();
+    } else {
+      if (blank) out += ' ';
+      blank = false;
+      out += c;
+    }
+  }
+  return out;
+}
+
+std::string ShownDisplayText(std::string_view text) {
+  if (text.size() <= kShownTextLimit) return std::string(text);
+  return std::string(Utf8Prefix(text, kShownTextLimit)) + "...";
+}
+
+std::string_view ShownRowText(std::string_view title) {
+  const std::string_view head = Utf8Prefix(title, kShownTextLimit);
+  return head.substr(0, head.find_first_of("\r\n"));
+}
+
+std::string ShownTabCaption(std::string_view title) {
+  const std::string shown = ShownDisplayText(title);
+  if (Utf8Length(shown) <= kTabCaptionLimit) return shown;
+  std::size_t chars = 0;
+  std::size_t cut = 0;
+  while (cut < shown.size()) {
+    if ((static_cast<unsigned char>(shown[cut]) & 0xC0) != 0x80) {
+      if (chars == kTabCaptionLimit) break;
+      ++chars;
+    }
+    ++cut;
+  }
+  return shown.substr(0, cut) + "...";
+}
+
+}  // namespace rivolet
