@@ -37,19 +37,25 @@ FeedUpdater::~FeedUpdater() = default;
 
 void FeedUpdater::Tick() { WhenNoDownload(this, &FeedUpdater::BeginTick); }
 
-bool FeedUpdater::InFlight(const std::string& url) const {
+std::unordered_set<std::string> FeedUpdater::InFlight() const {
+  // A feed a running tick has already read is free again: only one still
+  // downloading waits, never the rest of its tick.
+  std::unordered_set<std::string> urls;
   for (const RunningTick& tick : ticks_) {
-    for (const DueFeed& feed : tick.due) {
-      if (feed.url == url) return true;
+    const std::vector<bool> downloading = tick.downloads->Downloading();
+    for (std::size_t i = 0; i < tick.due.size(); ++i) {
+      if (downloading[i]) urls.insert(tick.due[i].url);
     }
   }
-  return false;
+  return urls;
 }
 
 void FeedUpdater::BeginTick() {
+  const std::unordered_set<std::string> in_flight = InFlight();
   const TickPlan plan = scheduler_.BeginTick(
-      updating_on_(), feeds_,
-      [this](const std::string& url) { return InFlight(url); });
+      updating_on_(), feeds_, [&in_flight](const std::string& url) {
+        return in_flight.count(url) > 0;
+      });
   if (plan.action != TickAction::kRun) return;
   emit tickStarted();
   if (plan.due.empty()) return;

@@ -9,6 +9,8 @@
 #include <functional>
 #include <list>
 #include <memory>
+#include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "feeds/feed_list.h"
@@ -54,7 +56,8 @@ class FeedUpdater : public QObject {
 
   void BeginTick();
   void DownloadsEnded(const RunningTick* tick);
-  bool InFlight(const std::string& url) const;
+  // The URLs whose download in a running tick has not ended yet.
+  std::unordered_set<std::string> InFlight() const;
 
   const FeedList& feeds_;
   HttpClient& http_;
