@@ -25,6 +25,7 @@ void WhenNoDownload(FeedUpdater* updater, void (FeedUpdater::*step)()) {
 
 // A tick whose downloads still run.
 struct FeedUpdater::RunningTick {
+  std::uint64_t number;  // in the order the ticks began
   std::vector<DueFeed> due;
   std::unique_ptr<TickDownloads> downloads;
 };
@@ -37,19 +38,25 @@ FeedUpdater::~FeedUpdater() = default;
 
 void FeedUpdater::Tick() { WhenNoDownload(this, &FeedUpdater::BeginTick); }
 
-bool FeedUpdater::InFlight(const std::string& url) const {
+std::unordered_set<std::string> FeedUpdater::InFlight() const {
+  // A feed a running tick has already read is free again: only one still
+  // downloading waits, never the rest of its tick.
+  std::unordered_set<std::string> urls;
   for (const RunningTick& tick : ticks_) {
-    for (const DueFeed& feed : tick.due) {
-      if (feed.url == url) return true;
+    const std::vector<bool> downloading = tick.downloads->Downloading();
+    for (std::size_t i = 0; i < tick.due.size(); ++i) {
+      if (downloading[i]) urls.insert(tick.due[i].url);
     }
   }
-  return false;
+  return urls;
 }
 
 void FeedUpdater::BeginTick() {
+  const std::unordered_set<std::string> in_flight = InFlight();
   const TickPlan plan = scheduler_.BeginTick(
-      updating_on_(), feeds_,
-      [this](const std::string& url) { return InFlight(url); });
+      updating_on_(), feeds_, [&in_flight](const std::string& url) {
+        return in_flight.count(url) > 0;
+      });
   if (plan.action != TickAction::kRun) return;
   emit tickStarted();
   if (plan.due.empty()) return;
@@ -57,8 +64,8 @@ void FeedUpdater::BeginTick() {
   for (const DueFeed& feed : plan.due) urls.push_back(feed.url);
   auto downloads = std::make_unique<TickDownloads>(
       std::move(urls), http_.settings(), http_.cookies());
-  const RunningTick* tick =
-      &ticks_.emplace_back(RunningTick{plan.due, std::move(downloads)});
+  const RunningTick* tick = &ticks_.emplace_back(
+      RunningTick{++ticks_begun_, plan.due, std::move(downloads)});
   connect(&tick->downloads->job(), &DownloadJob::finished, this, [this, tick] {
     DownloadService::AfterWait([updater = QPointer<FeedUpdater>(this), tick] {
       if (updater) Guarded([&] { updater->DownloadsEnded(tick); });
@@ -71,7 +78,19 @@ void FeedUpdater::DownloadsEnded(const RunningTick* tick) {
       std::find_if(ticks_.begin(), ticks_.end(),
                    [tick](const RunningTick& t) { return &t == tick; });
   if (it == ticks_.end() || !it->downloads->Finished()) return;
-  const TickOutcome outcome = ApplyReads(it->due, it->downloads->TakeReads());
+  std::vector<FeedRead> reads = it->downloads->TakeReads();
+  // A tick that ends after a later one leaves out the feeds the later one
+  // has already read: the newer row stays, and only once.
+  std::vector<DueFeed> due;
+  std::vector<FeedRead> newest;
+  for (std::size_t i = 0; i < it->due.size() && i < reads.size(); ++i) {
+    std::uint64_t& read_by = read_by_tick_[it->due[i].url];
+    if (read_by > it->number) continue;
+    read_by = it->number;
+    due.push_back(it->due[i]);
+    newest.push_back(std::move(reads[i]));
+  }
+  const TickOutcome outcome = ApplyReads(due, std::move(newest));
   ticks_.erase(it);
   emit tickEnded(outcome);
 }

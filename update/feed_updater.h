@@ -9,6 +9,9 @@
 #include <functional>
 #include <list>
 #include <memory>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "feeds/feed_list.h"
@@ -54,13 +57,17 @@ class FeedUpdater : public QObject {
 
   void BeginTick();
   void DownloadsEnded(const RunningTick* tick);
-  bool InFlight(const std::string& url) const;
+  // The URLs whose download in a running tick has not ended yet.
+  std::unordered_set<std::string> InFlight() const;
 
   const FeedList& feeds_;
   HttpClient& http_;
   std::function<bool()> updating_on_;
   UpdateScheduler scheduler_;
   std::list<RunningTick> ticks_;  // oldest first
+  std::uint64_t ticks_begun_ = 0;
+  // The tick whose read of each URL was shown last.
+  std::unordered_map<std::string, std::uint64_t> read_by_tick_;
 };
 
 }  // namespace rivolet

@@ -17,7 +17,8 @@ struct TickDownloads::Reads {
       : urls(std::move(u)),
         settings(std::move(s)),
         cookies(std::move(c)),
-        reads(urls.size()) {}
+        reads(urls.size()),
+        downloading(urls.size(), true) {}
 
   // Only the last good read in list order gives its rest to the session; the
   // rests of the others would only hold memory, a whole document each.
@@ -32,6 +33,7 @@ struct TickDownloads::Reads {
       }
     }
     reads[index] = std::move(read);
+    downloading[index] = false;
   }
 
   const std::vector<std::string> urls;
@@ -40,6 +42,7 @@ struct TickDownloads::Reads {
 
   std::mutex mutex;  // guards what follows
   std::vector<FeedRead> reads;
+  std::vector<bool> downloading;
   std::optional<std::size_t> kept_rest;
 };
 
@@ -75,6 +78,11 @@ std::vector<FeedRead> TickDownloads::TakeReads() {
   if (!Finished()) return {};
   std::lock_guard lock(reads_->mutex);
   return std::move(reads_->reads);
+}
+
+std::vector<bool> TickDownloads::Downloading() const {
+  std::lock_guard lock(reads_->mutex);
+  return reads_->downloading;
 }
 
 }  // namespace rivolet

@@ -42,6 +42,10 @@ class TickDownloads {
   // One read per URL, in the order of the URLs; empty until Finished().
   std::vector<FeedRead> TakeReads();
 
+  // One flag per URL, in the order of the URLs: its download has not ended
+  // yet (it runs, or waits for a worker).
+  std::vector<bool> Downloading() const;
+
  private:
   struct Reads;
   std::shared_ptr<Reads> reads_;

@@ -28,16 +28,17 @@ class ProgramTest : public ::testing::Test {
     if (screen.display().empty()) GTEST_SKIP() << "Xvfb could not be started";
   }
 
-  void StartProgram(std::vector<std::string> arguments = {}) {
+  // `env` ("NAME=value") is added to the program's environment.
+  void StartProgram(std::vector<std::string> arguments = {},
+                    std::vector<std::string> env = {}) {
     std::vector<std::string> argv = {(folder / "rivolet").string()};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
-    program = std::make_unique<ChildProcess>(
-        argv,
-        std::vector<std::string>{
-            screen.DisplayEnv(), "QT_QPA_PLATFORM=xcb",
-            "XDG_DATA_HOME=" + (folder / "xdg").string(),
-            "XDG_CONFIG_HOME=" + (folder / "xdg-config").string()},
-        (folder / "program.log").string());
+    env.insert(env.begin(),
+               {screen.DisplayEnv(), "QT_QPA_PLATFORM=xcb",
+                "XDG_DATA_HOME=" + (folder / "xdg").string(),
+                "XDG_CONFIG_HOME=" + (folder / "xdg-config").string()});
+    program = std::make_unique<ChildProcess>(argv, env,
+                                             (folder / "program.log").string());
   }
 
   std::vector<std::string> Env() const { return {screen.DisplayEnv()}; }

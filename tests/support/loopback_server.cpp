@@ -421,10 +421,13 @@ LoopbackServer::LoopbackServer(Options options) : options_(std::move(options)) {
   address.sin_port = 0;
   socklen_t length = sizeof address;
   int pipe_fds[2];
+  // The longest queue the system allows: a burst of a thousand connections
+  // waits for the acceptor instead of having its handshakes dropped and
+  // retried a second or more later.
   if (listen_fd_ < 0 ||
       bind(listen_fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) !=
           0 ||
-      listen(listen_fd_, 64) != 0 ||
+      listen(listen_fd_, SOMAXCONN) != 0 ||
       getsockname(listen_fd_, reinterpret_cast<sockaddr*>(&address), &length) !=
           0 ||
       pipe2(pipe_fds, O_CLOEXEC | O_NONBLOCK) != 0) {

@@ -182,6 +182,19 @@ TEST_F(UpdateTest, AFeedStillDownloadingIsNotStartedAgainButTheTickCounts) {
   EXPECT_EQ(server.RequestCount(), 1u);
 }
 
+TEST_F(UpdateTest, ATickEndingAfterALaterOneAddsOnlyWhatTheLaterDidNotRead) {
+  server.Serve("/a", Response::Ok(Feed("A")));
+  server.Serve("/slow",
+               Response::Ok(Feed("S")).Slow(20, std::chrono::milliseconds(60)));
+  AddFeed("A", "1", "/a");
+  AddFeed("S", "1", "/slow");
+  Main().timerTimer();
+  ASSERT_TRUE(server.WaitForRequests(2, std::chrono::seconds(5)));
+  Tick();  // only A: S is still downloading for the first tick
+  EXPECT_EQ(Rows(),
+            (std::vector<std::string>{"A|A 1|01.03.2005", "S|S 1|01.03.2005"}));
+}
+
 TEST_F(UpdateTest, ATickDueDuringTheUsersDownloadWaitsForItsEnd) {
   server.Serve("/slow",
                Response::Ok(Feed("S")).Slow(20, std::chrono::milliseconds(40)));

@@ -1,11 +1,13 @@
 // Tests of a tick's downloads on the download service's workers against the
 // loopback server: reads in URL order whatever the finishing order, at most
-// eight at once, the main client's cookies, and giving up at once.
+// eight at once, the main client's cookies, which URLs still download, and
+// giving up at once.
 #include "update/tick_downloads.h"
 
 #include <gtest/gtest.h>
 
 #include <QSignalSpy>
+#include <QTest>
 #include <atomic>
 #include <chrono>
 #include <string>
@@ -85,6 +87,18 @@ TEST(TickDownloadsTest, ReadsInOrderAtMostEightAtOnceWithTheMainCookies) {
   // Cookies the workers received are the main client's too.
   main_client.Get(server.Url("/check"));
   EXPECT_NE(server.Requests().back().find("n19=1"), std::string::npos);
+}
+
+TEST(TickDownloadsTest, AURLDownloadsUntilItsReadIsKept) {
+  LoopbackServer server;
+  server.Serve("/silent", Response::Silent());
+  server.Serve("/f", Response::Ok(Feed("F")));
+  TickDownloads tick({server.Url("/silent"), server.Url("/f")}, {},
+                     std::make_shared<SharedCookieJar>());
+  EXPECT_TRUE(QTest::qWaitFor([&] {
+    return tick.Downloading() == std::vector<bool>{true, false};
+  }));
+  EXPECT_FALSE(tick.Finished());
 }
 
 TEST(TickDownloadsTest, GivingUpEndsAtOnceWithoutTheFinishingSignal) {

@@ -1,0 +1,94 @@
+// Updating left on with one feed that fails every minute, under a window
+// manager: the minute ticks keep downloading while the first failure's error
+// box stays open, and no second box joins it. The program's clock runs thirty
+// times fast (libfaketime scales its clocks and its waits alike), so a
+// minute passes in two seconds.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "feeds/feed_list.h"
+#include "feeds/feed_stream.h"
+#include "tests/e2e/e2e_fixture.h"
+#include "tests/support/loopback_server.h"
+
+namespace rivolet::testing {
+namespace {
+
+// libfaketime's preload library, wherever the system keeps it; empty when
+// it is not installed.
+std::string FaketimeLibrary() {
+  std::vector<std::filesystem::path> folders = {"/usr/lib", "/usr/local/lib"};
+  std::error_code ec;
+  for (const auto& entry :
+       std::filesystem::directory_iterator("/usr/lib", ec)) {
+    if (entry.is_directory(ec)) folders.push_back(entry.path());
+  }
+  for (const auto& folder : folders) {
+    const auto library = folder / "faketime" / "libfaketime.so.1";
+    if (std::filesystem::is_regular_file(library, ec)) return library;
+  }
+  return {};
+}
+
+class UpdateTicksTest : public ProgramTest {
+ protected:
+  // The program's message boxes on show: its visible windows of the dialog
+  // type (no other dialog is opened here).
+  std::vector<std::string> Boxes() {
+    bool ok = false;
+    std::istringstream ids(RunCommand(
+        {"xdotool", "search", "--onlyvisible", "--classname", "rivolet"}, Env(),
+        &ok));
+    std::vector<std::string> boxes;
+    for (std::string id; std::getline(ids, id);) {
+      const std::string type =
+          RunCommand({"xprop", "-id", id, "_NET_WM_WINDOW_TYPE"}, Env(), &ok);
+      if (type.find("_NET_WM_WINDOW_TYPE_DIALOG") != std::string::npos) {
+        boxes.push_back(id);
+      }
+    }
+    return boxes;
+  }
+};
+
+TEST_F(UpdateTicksTest, TicksGoOnUnderOneErrorBox) {
+  const std::string faketime = FaketimeLibrary();
+  if (faketime.empty()) GTEST_SKIP() << "libfaketime (faketime) is needed";
+  if (!StartWindowManager()) GTEST_SKIP() << "openbox is needed";
+  LoopbackServer server;  // every target answers 404
+  FeedList list;
+  list.Append("Broken", "Local", "1", server.Url("/broken.xml"));
+  WriteFileBytes(folder / "feeds.che", WriteFeedFile(list, FeedListControl()));
+  WriteFileBytes(folder / "rivolet.ini",
+                 "[updating]\r\nYesUpdate=1\r\nNoUpdate=0\r\n");
+
+  StartProgram({}, {"LD_PRELOAD=" + faketime, "FAKETIME=+0 x30"});
+  ASSERT_FALSE(FindWindow("^Rivolet$").empty()) << Log();
+  // The first minute's failure opens the box ...
+  std::vector<std::string> boxes;
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while ((boxes = Boxes()).empty() &&
+         std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  }
+  ASSERT_EQ(boxes.size(), 1u) << Log();
+  const std::size_t before = server.RequestCount();
+  EXPECT_GE(before, 1u);
+  // ... and the next three minutes download the feed again under it,
+  // without a second box (given the time to show one).
+  EXPECT_TRUE(server.WaitForRequests(before + 3, std::chrono::seconds(30)));
+  std::this_thread::sleep_for(std::chrono::seconds(1));
+  EXPECT_EQ(Boxes(), boxes) << Log();
+
+  EXPECT_EQ(Terminate(std::chrono::seconds(20)), std::optional<int>(0));
+}
+
+}  // namespace
+}  // namespace rivolet::testing
