@@ -7,6 +7,7 @@
 #include "app/main_form.h"
 #include "app/program.h"
 #include "dialogs/catalogue_form.h"
+#include "dialogs/import_period_form.h"
 #include "dialogs/information_form.h"
 #include "dialogs/management_form.h"
 #include "dialogs/new_feed_form.h"
@@ -34,6 +35,7 @@ RivoletApp::RivoletApp(std::filesystem::path exe_folder,
 RivoletApp::~RivoletApp() {
   updater_.reset();
   // Dialogs first, the main window last, the reverse of the windows' order.
+  import_period_form_.reset();
   information_form_.reset();
   catalogue_form_.reset();
   options_form_.reset();
@@ -73,6 +75,8 @@ TNewForm& RivoletApp::NewForm() {
   if (!new_form_) {
     new_form_ = std::make_unique<TNewForm>(feed_list, http_settings_,
                                            DialogLanguageSource());
+    QObject::connect(new_form_.get(), &TNewForm::feedListChanged,
+                     new_form_.get(), [this] { SaveFeedList(); });
   }
   return *new_form_;
 }
@@ -81,6 +85,8 @@ TManagementForm& RivoletApp::ManagementForm() {
   if (!management_form_) {
     management_form_ =
         std::make_unique<TManagementForm>(feed_list, DialogLanguageSource());
+    QObject::connect(management_form_.get(), &TManagementForm::feedListChanged,
+                     management_form_.get(), [this] { SaveFeedList(); });
   }
   return *management_form_;
 }
@@ -94,6 +100,8 @@ TCatalogueForm& RivoletApp::CatalogueForm() {
   if (!catalogue_form_) {
     catalogue_form_ = std::make_unique<TCatalogueForm>(
         feed_list, exe_folder_, http_settings_, DialogLanguageSource());
+    QObject::connect(catalogue_form_.get(), &TCatalogueForm::feedListChanged,
+                     catalogue_form_.get(), [this] { SaveFeedList(); });
   }
   return *catalogue_form_;
 }
@@ -104,6 +112,14 @@ TInformationForm& RivoletApp::InformationForm() {
         http_settings_, DialogLanguageSource());
   }
   return *information_form_;
+}
+
+TImportPeriodForm& RivoletApp::ImportPeriodForm() {
+  if (!import_period_form_) {
+    import_period_form_ =
+        std::make_unique<TImportPeriodForm>(DialogLanguageSource());
+  }
+  return *import_period_form_;
 }
 
 void RivoletApp::ShowModal(QDialog& dialog) {
@@ -129,6 +145,18 @@ void RivoletApp::ShowInformationForm() {
 void RivoletApp::ShowAboutForm() { ShowModal(AboutForm()); }
 
 void RivoletApp::ShowCatalogueForm() { ShowModal(CatalogueForm()); }
+
+void RivoletApp::SaveFeedList() {
+  Guarded([this] { feed_store.Save(feed_list, feed_list_control); });
+}
+
+std::optional<std::string> RivoletApp::AskImportPeriod() {
+  TImportPeriodForm& form = ImportPeriodForm();
+  form.setResult(QDialog::Rejected);
+  ShowModal(form);
+  if (form.result() != QDialog::Accepted) return std::nullopt;
+  return form.Period();
+}
 
 bool RivoletApp::UpdatingOn() const { return options_form_->UpdatingOn(); }
 

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,6 +34,7 @@ class TOptionsForm;
 class TAboutForm;
 class TCatalogueForm;
 class TInformationForm;
+class TImportPeriodForm;
 
 class RivoletApp : public NotificationHost, public MainFormHost {
  public:
@@ -61,6 +63,8 @@ class RivoletApp : public NotificationHost, public MainFormHost {
   TCatalogueForm& CatalogueForm();
   TAktualizacjaForm& AktualizacjaForm() { return *aktualizacja_form_; }
   TInformationForm& InformationForm();
+  // The period question of an OPML import.
+  TImportPeriodForm& ImportPeriodForm();
 
   // Shows a dialog modally. Tests replace `modal_runner` so that no test
   // blocks in a dialog's own event loop.
@@ -88,6 +92,11 @@ class RivoletApp : public NotificationHost, public MainFormHost {
   bool RememberPosition() override;
   void UpdateTick() override { updater_->Tick(); }
   void StopUpdates() override { updater_->Stop(); }
+  // Every change of the feed list, from the dialogs, an import or the
+  // command line, is written at once; a failed write is reported, the list
+  // stays in memory and is written again at the next change and at close.
+  void SaveFeedList() override;
+  std::optional<std::string> AskImportPeriod() override;
 
   // The update room, made with the windows.
   FeedUpdater& Updater() { return *updater_; }
@@ -129,6 +138,7 @@ class RivoletApp : public NotificationHost, public MainFormHost {
   std::unique_ptr<TCatalogueForm> catalogue_form_;
   std::unique_ptr<TAktualizacjaForm> aktualizacja_form_;
   std::unique_ptr<TInformationForm> information_form_;
+  std::unique_ptr<TImportPeriodForm> import_period_form_;
   std::unique_ptr<FeedUpdater> updater_;
   OneErrorBox tick_errors_;  // a failing feed reports once, not every minute
 };

@@ -8,7 +8,9 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QCursor>
+#include <QDir>
 #include <QEvent>
+#include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QScrollArea>
@@ -18,12 +20,14 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <algorithm>
 #include <system_error>
 
 #include "common/file_io.h"
 #include "common/links.h"
 #include "common/text.h"
 #include "feeds/feed_rules.h"
+#include "feeds/opml.h"
 #include "platform/artwork.h"
 #include "platform/connect.h"
 #include "platform/desktop.h"
@@ -41,6 +45,7 @@ namespace rivolet {
 namespace {
 
 constexpr int kTitleWidth = 280;
+constexpr char kOpmlFileFilter[] = "OPML files (*.opml *.xml)";
 
 // Qt reads "&" in captions as a keyboard marker; feed names and categories
 // show it literally.
@@ -69,6 +74,14 @@ bool IsWindowName(std::string_view name) {
     if (name == window) return true;
   }
   return false;
+}
+
+// A file dialog's caption: its command's text as the language gave it,
+// without the keyboard marker and the dots.
+std::string CommandCaption(const QAction* command) {
+  QString caption = command->text().remove('&');
+  while (caption.endsWith('.')) caption.chop(1);
+  return FromQt(caption.trimmed());
 }
 
 }  // namespace
@@ -120,6 +133,10 @@ void TMainForm::ConnectHandlers() {
                  &TMainForm::Catalogue1Click);
   ConnectGuarded(CatalogueButton, &QToolButton::clicked, this,
                  &TMainForm::Catalogue1Click);
+  ConnectGuarded(ImportOpml1, &QAction::triggered, this,
+                 &TMainForm::ImportOpml1Click);
+  ConnectGuarded(ExportOpml1, &QAction::triggered, this,
+                 &TMainForm::ExportOpml1Click);
   ConnectGuarded(AboutRivolet1, &QAction::triggered, this,
                  &TMainForm::AboutRivolet1Click);
   ConnectGuarded(Restore1, &QAction::triggered, this,
@@ -161,7 +178,7 @@ void TMainForm::FormCreate() {
         parts_.exe_folder / kLanguageChoiceFileName}) {
     RemoveTemporaryLeftoversOf(file);
   }
-  parts_.feed_store.LoadStored(
+  damaged_list_ = parts_.feed_store.LoadStored(
       parts_.feed_list, parts_.feed_list_control, IsWindowName,
       [this](std::string_view name) { return ComponentExists(name); });
   BuildLanguagesMenu();
@@ -180,6 +197,7 @@ void TMainForm::FormShow() {
   parts_.feed_store.LoadFrom(
       file, parts_.feed_list, parts_.feed_list_control, IsWindowName,
       [this](std::string_view name) { return ComponentExists(name); });
+  host_.SaveFeedList();
 }
 
 void TMainForm::showEvent(QShowEvent* event) {
@@ -187,6 +205,20 @@ void TMainForm::showEvent(QShowEvent* event) {
   if (shown_once_) return;
   shown_once_ = true;
   Guarded([this] { FormShow(); });
+  if (!damaged_list_) return;
+  // Told once the window is on the screen.
+  QTimer::singleShot(0, this, [this] {
+    const std::filesystem::path& backup = damaged_list_->backup;
+    // Beside the list, its name says enough.
+    const std::string name =
+        backup.parent_path() == parts_.feed_store.file().parent_path()
+            ? backup.filename().string()
+            : backup.string();
+    CurrentDesktop().ShowMessage(
+        MessageKind::kWarning,
+        Text("FeedListDamaged", {damaged_list_->reason, name}), kProgramCaption,
+        this);
+  });
 }
 
 bool TMainForm::FormCloseQuery() {
@@ -454,6 +486,36 @@ void TMainForm::N2Click() { host_.ShowDialog(MainDialog::kOptions); }
 // ---- Dialogs and the tray menu ----
 
 void TMainForm::Catalogue1Click() { host_.ShowDialog(MainDialog::kCatalogue); }
+
+void TMainForm::ImportOpml1Click() {
+  const auto file = CurrentDesktop().ChooseOpenFile(CommandCaption(ImportOpml1),
+                                                    kOpmlFileFilter, this);
+  if (!file) return;
+  const std::vector<OpmlFeed> feeds = ReadOpmlFile(*file);
+  // Our own export brings every feed's period: nothing to ask then.
+  std::string period = kDefaultOpmlPeriod;
+  if (std::any_of(feeds.begin(), feeds.end(),
+                  [](const OpmlFeed& feed) { return !feed.period; })) {
+    const std::optional<std::string> asked = host_.AskImportPeriod();
+    if (!asked) return;
+    period = *asked;
+  }
+  const OpmlImportCounts counts = AddOpmlFeeds(feeds, period, parts_.feed_list);
+  if (counts.added > 0) host_.SaveFeedList();
+  CurrentDesktop().ShowMessage(
+      MessageKind::kInformation,
+      Text("OpmlImported", {std::to_string(counts.added),
+                            std::to_string(counts.already_there)}),
+      kProgramCaption, this);
+}
+
+void TMainForm::ExportOpml1Click() {
+  const std::filesystem::path home =
+      QFile::encodeName(QDir::homePath()).toStdString();
+  const auto file = CurrentDesktop().ChooseSaveFile(
+      CommandCaption(ExportOpml1), kOpmlFileFilter, home / "feeds.opml", this);
+  if (file) ExportOpmlFile(parts_.feed_list, *file);
+}
 
 void TMainForm::AboutRivolet1Click() { host_.ShowDialog(MainDialog::kAbout); }
 

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -60,6 +61,11 @@ class MainFormHost {
   virtual void UpdateTick() = 0;
   // The window closes: the running update is given up.
   virtual void StopUpdates() = 0;
+  // The feed list changed: it is written to its file at once.
+  virtual void SaveFeedList() = 0;
+  // The update period an OPML import gives the feeds that bring none, asked
+  // once for all; nothing when the user gives up.
+  virtual std::optional<std::string> AskImportPeriod() = 0;
 };
 
 // The program's state and files the main window works on, all owned by the
@@ -90,6 +96,8 @@ class TMainForm : public QMainWindow {
   QAction* N2;
   QAction* ChannelsManagement1;
   QAction* Catalogue1;
+  QAction* ImportOpml1;
+  QAction* ExportOpml1;
   QAction* Exit1;
   QMenu* Languages1;
   QActionGroup* LanguageItems;  // one radio group of the Languages items
@@ -183,6 +191,9 @@ class TMainForm : public QMainWindow {
   void ManagementButtonClick();
   void N2Click();
   void Catalogue1Click();
+  // OPML files in and out.
+  void ImportOpml1Click();
+  void ExportOpml1Click();
   void AboutRivolet1Click();
 
   // The tray menu: its items act as their twins in the main menu.
@@ -228,6 +239,9 @@ class TMainForm : public QMainWindow {
   MainFormHost& host_;
   std::map<std::string, std::string, std::less<>> texts_;
   bool shown_once_ = false;
+  // A stored list the creation could not read, told once after the first
+  // showing.
+  std::optional<StoredFileDamage> damaged_list_;
 };
 
 }  // namespace rivolet

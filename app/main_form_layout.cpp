@@ -97,6 +97,8 @@ void TMainForm::CreateMenus() {
       add_action(File1, "ChannelsManagement1", "&Feeds' Management",
                  QKeySequence("Ctrl+M"));
   Catalogue1 = add_action(File1, "Catalogue1", "Catalogue");
+  ImportOpml1 = add_action(File1, "ImportOpml1", "&Import OPML...");
+  ExportOpml1 = add_action(File1, "ExportOpml1", "E&xport OPML...");
   File1->addSeparator();
   Exit1 = add_action(File1, "Exit1", "&Exit");
 

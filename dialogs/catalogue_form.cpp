@@ -151,6 +151,7 @@ void TCatalogueForm::catAddClick() {
                              FromQt(kat3edit->text()),
                              FromQt(kat4edit->text())};
   const bool added = AddCatalogueFeed(shown, feed_list_);
+  if (added) emit feedListChanged();
   CurrentDesktop().ShowMessage(MessageKind::kInformation,
                                added ? DoneText : DuplicateText,
                                kProgramCaption, nullptr);

@@ -73,6 +73,10 @@ class TCatalogueForm : public ModalDialog {
   void catAddClick();
   void CatCloseClick();
 
+ signals:
+  // The feed list changed: the program writes it at once.
+  void feedListChanged();
+
  protected:
   // The list's column captions and the two notices take the language too.
   LanguageWindow LanguageTarget() override;

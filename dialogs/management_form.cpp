@@ -176,6 +176,7 @@ void TManagementForm::EditDeleteClick() {
 
 void TManagementForm::ManageOKClick() {
   list_.WriteBack(feed_list_);
+  emit feedListChanged();
   close();
 }
 

@@ -85,6 +85,10 @@ class TManagementForm : public ModalDialog {
   void ManageOKClick();
   void ManageCancelClick();
 
+ signals:
+  // The feed list changed: the program writes it at once.
+  void feedListChanged();
+
  protected:
   // The list's column captions and the two message texts take the language
   // too.

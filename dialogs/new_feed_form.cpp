@@ -135,6 +135,7 @@ void TNewForm::Button2NFClick() {
                                  nullptr);
     return;
   }
+  emit feedListChanged();
   close();
 }
 

@@ -49,6 +49,10 @@ class TNewForm : public ModalDialog {
   void Button2NFClick();
   void Button1NFClick();
 
+ signals:
+  // The feed list changed: the program writes it at once.
+  void feedListChanged();
+
  protected:
   // Every opening starts at the address, which it has just emptied.
   QWidget* OpeningFocus() override;

@@ -32,19 +32,28 @@ std::filesystem::path BackupName(const std::filesystem::path& file,
 
 FeedStore::FeedStore(std::filesystem::path file) : file_(std::move(file)) {}
 
-bool FeedStore::LoadStored(FeedList& list, FeedListControl& control,
-                           const NameTaken& name_taken,
-                           const NameTaken& component_exists) {
+std::optional<StoredFileDamage> FeedStore::LoadStored(
+    FeedList& list, FeedListControl& control, const NameTaken& name_taken,
+    const NameTaken& component_exists) {
   std::error_code ec;
-  if (!std::filesystem::exists(file_, ec)) return true;
+  if (!std::filesystem::exists(file_, ec)) return std::nullopt;
+  StoredFileDamage damage;
   try {
     ReadFeedFile(ReadWholeFile(file_), list, control, name_taken,
                  component_exists);
-    return true;
+    return std::nullopt;
+  } catch (const std::exception& e) {
+    damage.reason = e.what();
+  }
+  // Kept now, not at the first save: the user is told where it is, and a
+  // run killed before any save loses nothing either way.
+  try {
+    damage.backup = KeepBackup();
   } catch (const std::exception&) {
     backup_pending_ = true;
-    return false;
+    damage.backup = file_;
   }
+  return damage;
 }
 
 void FeedStore::LoadFrom(const std::filesystem::path& path, FeedList& list,
@@ -74,23 +83,31 @@ void FeedStore::Save(const FeedList& list, const FeedListControl& control) {
 // the stored file's permissions. Neither can replace an existing backup.
 // Only a regular file is kept so: a device, a pipe or a folder that a link
 // leads to is not ours to move, and the save that follows refuses it too.
-void FeedStore::KeepBackup() {
+std::filesystem::path FeedStore::KeepBackup() {
   const std::filesystem::path stored = FollowLinks(file_);
   struct stat info {};
   if (!stored.empty() && ::lstat(stored.c_str(), &info) != 0 &&
       errno == ENOENT) {
-    return;  // nothing stored any more
+    return {};  // nothing stored any more
   }
   if (stored.empty() || !S_ISREG(info.st_mode)) {
     throw Error("Cannot create file " + file_.string());
   }
   for (int number = 0; number < kMaxBackups; ++number) {
     const std::filesystem::path backup = BackupName(stored, number);
-    if (::link(stored.c_str(), backup.c_str()) == 0) return;
-    if (errno == EEXIST) continue;
+    if (::link(stored.c_str(), backup.c_str()) == 0) return backup;
+    if (errno == EEXIST) {
+      // A run killed before its first save kept this very file already.
+      struct stat taken {};
+      if (::lstat(backup.c_str(), &taken) == 0 && taken.st_dev == info.st_dev &&
+          taken.st_ino == info.st_ino) {
+        return backup;
+      }
+      continue;
+    }
     if (::renameat2(AT_FDCWD, stored.c_str(), AT_FDCWD, backup.c_str(),
                     RENAME_NOREPLACE) == 0) {
-      return;
+      return backup;
     }
     if (errno != EEXIST) throw Error("Cannot create file " + backup.string());
   }

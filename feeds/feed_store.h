@@ -4,12 +4,23 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "feeds/feed_list.h"
 #include "feeds/feed_stream.h"
 
 namespace rivolet {
+
+// A stored feed list file that could not be read.
+struct StoredFileDamage {
+  std::string reason;  // the load's error text
+  // Where the file was kept; the file itself while it could not be kept yet
+  // (every save then tries again before it writes, and fails while it
+  // cannot).
+  std::filesystem::path backup;
+};
 
 class FeedStore {
  public:
@@ -22,11 +33,14 @@ class FeedStore {
 
   const std::filesystem::path& file() const { return file_; }
 
-  // Loads the stored file when it exists. Errors are not reported: the list
-  // keeps whatever the load had reached. Returns false when the load failed.
-  bool LoadStored(FeedList& list, FeedListControl& control,
-                  const NameTaken& name_taken,
-                  const NameTaken& component_exists);
+  // Loads the stored file when it exists. Errors are not thrown: the list
+  // keeps whatever the load had reached, and the file, which the list in
+  // memory may be missing part of, is kept at once as a backup (see Save).
+  // Returns what went wrong, or nothing when the load succeeded.
+  std::optional<StoredFileDamage> LoadStored(FeedList& list,
+                                             FeedListControl& control,
+                                             const NameTaken& name_taken,
+                                             const NameTaken& component_exists);
 
   // Loads another feed list file (named on the command line). Errors are
   // thrown; the list keeps whatever the load had reached.
@@ -35,18 +49,20 @@ class FeedStore {
                 const NameTaken& component_exists);
 
   // Writes the list. Before the first save after a failed load, the stored
-  // file is kept, since the list in memory may be missing what the file
-  // held: under the first free name of feeds.che.bak, feeds.che.1.bak,
-  // feeds.che.2.bak, ... beside it (beside the file a link named feeds.che
-  // leads to), never over an older backup. Fails with "Cannot create file
-  // <path>"; the stored file is then unchanged. Only a regular file is ever
-  // kept or replaced (see WriteFileAtomically).
+  // file is kept (unless the load kept it already), since the list in
+  // memory may be missing what the file held: under the first free name of
+  // feeds.che.bak, feeds.che.1.bak, feeds.che.2.bak, ... beside it (beside
+  // the file a link named feeds.che leads to), never over an older backup;
+  // a backup that is already the same file serves again. Fails with "Cannot
+  // create file <path>"; the stored file is then unchanged. Only a regular
+  // file is ever kept or replaced (see WriteFileAtomically).
   void Save(const FeedList& list, const FeedListControl& control);
 
   bool backup_pending() const { return backup_pending_; }
 
  private:
-  void KeepBackup();
+  // The backup's path.
+  std::filesystem::path KeepBackup();
 
   std::filesystem::path file_;
   bool backup_pending_ = false;

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 #include <unordered_map>
+#include <utility>
 
 #include "common/ascii.h"
 #include "common/codepage.h"
@@ -310,15 +311,19 @@ OpmlImportCounts AddOpmlFeeds(const std::vector<OpmlFeed>& feeds,
   return counts;
 }
 
-OpmlImportCounts ImportOpmlFile(const std::filesystem::path& file,
-                                std::string_view period, FeedList& list) {
+std::vector<OpmlFeed> ReadOpmlFile(const std::filesystem::path& file) {
   std::optional<std::vector<OpmlFeed>> feeds;
   try {
     feeds = ParseOpml(ReadWholeFile(file, kMaxOpmlFileSize));
   } catch (const Error&) {
   }
   if (!feeds) throw Error("This is not an OPML file: " + file.string());
-  return AddOpmlFeeds(*feeds, period, list);
+  return std::move(*feeds);
+}
+
+OpmlImportCounts ImportOpmlFile(const std::filesystem::path& file,
+                                std::string_view period, FeedList& list) {
+  return AddOpmlFeeds(ReadOpmlFile(file), period, list);
 }
 
 std::string WriteOpml(const FeedList& list) {

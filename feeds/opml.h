@@ -68,9 +68,13 @@ struct OpmlImportCounts {
 OpmlImportCounts AddOpmlFeeds(const std::vector<OpmlFeed>& feeds,
                               std::string_view period, FeedList& list);
 
-// Reads the OPML file `file` (at most kMaxOpmlFileSize bytes) and adds its
-// feeds as AddOpmlFeeds does. Fails with "This is not an OPML file: <path>"
-// when the file cannot be read or is not OPML; nothing is added then.
+// The feeds of the OPML file `file` (at most kMaxOpmlFileSize bytes). Fails
+// with "This is not an OPML file: <path>" when the file cannot be read or is
+// not OPML.
+std::vector<OpmlFeed> ReadOpmlFile(const std::filesystem::path& file);
+
+// Reads the OPML file `file` and adds its feeds as AddOpmlFeeds does. Fails
+// as ReadOpmlFile; nothing is added then.
 OpmlImportCounts ImportOpmlFile(const std::filesystem::path& file,
                                 std::string_view period, FeedList& list);
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,18 @@ class Desktop {
   // Hands one of the program's own files (a help page) to the desktop's
   // default handler. Returns false when nothing could be opened.
   virtual bool OpenLocalFile(const std::filesystem::path& file) = 0;
+
+  // Asks in a modal file dialog for an existing file to open, listing the
+  // files `filter` names ("OPML files (*.opml *.xml)"). Nothing when the
+  // user gives up.
+  virtual std::optional<std::filesystem::path> ChooseOpenFile(
+      const std::string& caption, const std::string& filter,
+      QWidget* owner) = 0;
+  // Asks for a file to write, proposing `proposed`; replacing an existing
+  // file needs the user's confirmation. Nothing when the user gives up.
+  virtual std::optional<std::filesystem::path> ChooseSaveFile(
+      const std::string& caption, const std::string& filter,
+      const std::filesystem::path& proposed, QWidget* owner) = 0;
 
   // Declares the ".che" file type and the "Open in Rivolet" action for the
   // given executable. Fails with an Error whose text the user sees.

@@ -4,6 +4,7 @@
 
 #include <QDesktopServices>
 #include <QFile>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QScreen>
@@ -93,6 +94,10 @@ MessageAnswer QtDesktop::ShowMessage(MessageKind kind, const std::string& text,
   QMessageBox box(owner);
   box.setWindowTitle(ToQt(caption));
   box.setText(ToQt(text));
+  // The text can be selected and copied (a path, an address), as Ctrl+C
+  // copies a box on other systems.
+  box.setTextInteractionFlags(Qt::TextSelectableByMouse |
+                              Qt::TextSelectableByKeyboard);
   switch (kind) {
     case MessageKind::kError:
       box.setIcon(QMessageBox::Critical);
@@ -130,6 +135,30 @@ bool QtDesktop::OpenUrl(const std::string& target) {
 bool QtDesktop::OpenLocalFile(const std::filesystem::path& file) {
   return QDesktopServices::openUrl(
       QUrl::fromLocalFile(QFile::decodeName(file.c_str())));
+}
+
+namespace {
+
+std::optional<std::filesystem::path> ChosenFile(const QString& chosen) {
+  if (chosen.isEmpty()) return std::nullopt;
+  return std::filesystem::path(QFile::encodeName(chosen).toStdString());
+}
+
+}  // namespace
+
+std::optional<std::filesystem::path> QtDesktop::ChooseOpenFile(
+    const std::string& caption, const std::string& filter, QWidget* owner) {
+  if (ShutdownRequested()) return std::nullopt;
+  return ChosenFile(
+      QFileDialog::getOpenFileName(owner, ToQt(caption), {}, ToQt(filter)));
+}
+
+std::optional<std::filesystem::path> QtDesktop::ChooseSaveFile(
+    const std::string& caption, const std::string& filter,
+    const std::filesystem::path& proposed, QWidget* owner) {
+  if (ShutdownRequested()) return std::nullopt;
+  return ChosenFile(QFileDialog::getSaveFileName(
+      owner, ToQt(caption), QFile::decodeName(proposed.c_str()), ToQt(filter)));
 }
 
 void QtDesktop::RegisterFileType(const std::filesystem::path& executable) {

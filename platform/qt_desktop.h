@@ -20,6 +20,12 @@ class QtDesktop : public Desktop {
                             QWidget* owner) override;
   bool OpenUrl(const std::string& target) override;
   bool OpenLocalFile(const std::filesystem::path& file) override;
+  std::optional<std::filesystem::path> ChooseOpenFile(
+      const std::string& caption, const std::string& filter,
+      QWidget* owner) override;
+  std::optional<std::filesystem::path> ChooseSaveFile(
+      const std::string& caption, const std::string& filter,
+      const std::filesystem::path& proposed, QWidget* owner) override;
   void RegisterFileType(const std::filesystem::path& executable) override;
   void SetStartupEntry(bool enabled,
                        const std::filesystem::path& executable) override;

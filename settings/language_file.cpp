@@ -53,7 +53,11 @@ std::string ColumnKey(std::string_view list, int column) {
 }
 
 const std::vector<WindowText>& MainFormTexts() {
-  static const std::vector<WindowText> texts = {};
+  static const std::vector<WindowText> texts = {
+      {"OpmlImported", "Imported %s feeds; %s were already in the list."},
+      {"FeedListDamaged",
+       "feeds.che could not be read (%s); it was kept as %s."},
+  };
   return texts;
 }
 
@@ -106,6 +110,11 @@ const WindowLanguageKeys& CatalogueFormLanguageKeys() {
 
 const WindowLanguageKeys& InformationFormLanguageKeys() {
   static const WindowLanguageKeys keys{"InformationForm", {}, "", 0};
+  return keys;
+}
+
+const WindowLanguageKeys& ImportPeriodFormLanguageKeys() {
+  static const WindowLanguageKeys keys{"ImportPeriodForm", {}, "", 0};
   return keys;
 }
 

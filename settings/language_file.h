@@ -74,13 +74,14 @@ const std::vector<WindowText>& MainFormTexts();
 std::string FillIn(std::string_view text,
                    const std::vector<std::string>& values);
 
-// The keys of the six windows that take a language.
+// The keys of the windows that take a language.
 const WindowLanguageKeys& MainFormLanguageKeys();
 const WindowLanguageKeys& NewFormLanguageKeys();
 const WindowLanguageKeys& ManagementFormLanguageKeys();
 const WindowLanguageKeys& OptionsFormLanguageKeys();
 const WindowLanguageKeys& CatalogueFormLanguageKeys();
 const WindowLanguageKeys& InformationFormLanguageKeys();
+const WindowLanguageKeys& ImportPeriodFormLanguageKeys();
 
 // One text a window sets. `key` and `value` view the LanguageLines the plan
 // was made from, which must outlive the plan (so a value used by many lines

@@ -17,6 +17,7 @@
 #include <set>
 
 #include "dialogs/catalogue_form.h"
+#include "dialogs/import_period_form.h"
 #include "dialogs/information_form.h"
 #include "dialogs/management_form.h"
 #include "dialogs/new_feed_form.h"
@@ -190,6 +191,7 @@ TEST_F(LanguageTest, ShippedFilesNameOnlyRealKeysAndEnglishIsTheBuiltInText) {
       {&app.CatalogueForm(), CatalogueFormLanguageKeys(),
        TableColumns(app.CatalogueForm().katalog)},
       {&app.InformationForm(), InformationFormLanguageKeys(), {}},
+      {&app.ImportPeriodForm(), ImportPeriodFormLanguageKeys(), {}},
   };
   std::set<std::string> known = {"rivoletlanguage"};
   for (const Window& w : windows) {

@@ -4,17 +4,23 @@
 #include <sys/resource.h>
 
 #include <QAction>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTabWidget>
+#include <QTest>
 #include <QToolButton>
 #include <csignal>
 #include <filesystem>
 
+#include "dialogs/catalogue_form.h"
+#include "dialogs/import_period_form.h"
 #include "dialogs/management_form.h"
 #include "dialogs/new_feed_form.h"
 #include "feeds/feed_stream.h"
+#include "feeds/opml.h"
+#include "platform/keys.h"
 #include "tests/support/ui/app_harness.h"
 
 namespace rivolet {
@@ -95,6 +101,8 @@ TEST(MainFormLife, CommandLineFileReplacesTheStoredList) {
   h.Start({(h.dir / "other.che").string()});
   ASSERT_EQ(h.app->feed_list.Count(), 1u);
   EXPECT_EQ(h.app->feed_list.Entry(0).name, "Other");
+  EXPECT_EQ(ReadFileBytes(h.dir / "feeds.che"),  // written at once
+            WriteFeedFile(other, FeedListControl()));
   ASSERT_TRUE(h.Close());
   EXPECT_EQ(ReadFileBytes(h.dir / "feeds.che"),
             WriteFeedFile(other, FeedListControl()));
@@ -129,7 +137,6 @@ TEST(MainFormLife, UnreadableStoredFileStartsEmptyAndSurvivesAsBackup) {
   WriteFileBytes(h.dir / "feeds.che", garbage);
   h.Start();
   EXPECT_EQ(h.app->feed_list.Count(), 0u);
-  EXPECT_TRUE(h.desktop.messages.empty());
   ASSERT_TRUE(h.Close());
   EXPECT_EQ(ReadFileBytes(h.dir / "feeds.che.bak"), garbage);
   EXPECT_EQ(ReadFileBytes(h.dir / "feeds.che"),
@@ -159,6 +166,59 @@ TEST(MainFormLife, AFailedSaveKeepsTheOldFileAndTheWindowOpen) {
   EXPECT_EQ(ReadFileBytes(h.dir / "feeds.che"), stored);
   EXPECT_TRUE(h.Close());
   EXPECT_NE(ReadFileBytes(h.dir / "feeds.che"), stored);
+}
+
+TEST(MainFormLife, EachChangeIsWrittenAtOnceAndAFailedWriteIsToldAndRetried) {
+  AppHarness h;
+  h.Start();
+  const std::filesystem::path file = h.dir / "feeds.che";
+  const auto on_disk = [&] {
+    return ReadFileBytes(file) ==
+           WriteFeedFile(h.app->feed_list, h.app->feed_list_control);
+  };
+  h.app->NewForm().UrlEdit->setText("http://example.com/a.xml");
+  h.app->NewForm().Button2NFClick();
+  EXPECT_TRUE(on_disk());
+  // A read-only file is not replaced: the change stays in memory.
+  std::filesystem::permissions(file, std::filesystem::perms::owner_read);
+  h.app->feed_list.Append("B", "c", "5", "http://b/");
+  h.app->ManagementForm().FormShow();
+  h.app->ManagementForm().ManageOKClick();
+  EXPECT_EQ(h.ErrorTexts(), std::vector<std::string>{"Cannot create file " +
+                                                     file.string() + "."});
+  EXPECT_FALSE(on_disk());
+  std::filesystem::permissions(file, std::filesystem::perms::owner_write,
+                               std::filesystem::perm_options::add);
+  emit h.app->CatalogueForm().feedListChanged();
+  EXPECT_TRUE(on_disk());
+}
+
+// The import's good road is the end-to-end test's.
+TEST(MainFormLife, ImportRefusesANonOpmlFileExportProposesTheHomeFolder) {
+  AppHarness h;
+  h.Start();
+  h.app->feed_list.Append("B", "c", "5", "http://b/");
+  h.desktop.chosen_files = {h.dir / "missing.opml", h.dir / "out.opml"};
+  h.Main().ImportOpml1->trigger();
+  EXPECT_EQ(h.ErrorTexts(),
+            std::vector<std::string>{"This is not an OPML file: " +
+                                     (h.dir / "missing.opml").string() + "."});
+  EXPECT_TRUE(h.shown_dialogs.empty());  // no period asked
+  h.Main().ExportOpml1->trigger();
+  EXPECT_EQ(ReadFileBytes(h.dir / "out.opml"), WriteOpml(h.app->feed_list));
+  ASSERT_EQ(h.desktop.file_questions.size(), 2u);
+  EXPECT_EQ(h.desktop.file_questions[1].caption, "Export OPML");
+  EXPECT_EQ(
+      h.desktop.file_questions[1].proposed,
+      std::filesystem::path(QDir::homePath().toStdString()) / "feeds.opml");
+  // The period question: the Enter that chose the file, let go in its
+  // field, is no typing; a letter typed empties it.
+  TImportPeriodForm& form = h.app->ImportPeriodForm();
+  form.show();
+  QTest::keyRelease(form.ImportPeriodEdit, Qt::Key_Return);
+  EXPECT_EQ(form.ImportPeriodEdit->text(), "60");
+  QTest::keyClicks(form.ImportPeriodEdit, "1a");
+  EXPECT_EQ(form.ImportPeriodEdit->text(), "");
 }
 
 TEST(MainFormLife, FailedRegistrationIsReportedAndTheListStillLoads) {

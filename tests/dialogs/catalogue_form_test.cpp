@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
@@ -167,6 +168,7 @@ TEST_F(CatalogueFormTest, FailureSaysNoConnectionAndKeepsTheCategories) {
 TEST_F(CatalogueFormTest, AddTakesTheFieldsThatOnlyTheMouseFills) {
   Serve(kCatalogue);
   Open();
+  QSignalSpy changes(&form, &TCatalogueForm::feedListChanged);
   QTest::mouseClick(form.catAdd, Qt::LeftButton);  // no row selected
   EXPECT_TRUE(desktop.messages.empty());
 
@@ -186,6 +188,7 @@ TEST_F(CatalogueFormTest, AddTakesTheFieldsThatOnlyTheMouseFills) {
     EXPECT_EQ(m.kind, MessageKind::kInformation);
   }
   ASSERT_EQ(feeds.Count(), 1u);
+  EXPECT_EQ(changes.count(), 1);
   EXPECT_EQ(feeds.Entry(0).name, "Blog");
   EXPECT_EQ(feeds.Entry(0).fields, (Texts{"Rivolet", "", "http://h/blog.xml"}));
   EXPECT_TRUE(form.isVisible());

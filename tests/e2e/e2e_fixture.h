@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -142,6 +143,50 @@ class ProgramTest : public ::testing::Test {
   std::optional<int> Terminate(std::chrono::milliseconds limit) {
     program->Signal(SIGTERM);
     return program->Wait(limit);
+  }
+
+  // The program's dialogs and message boxes on show: its visible windows of
+  // the dialog type.
+  std::vector<std::string> Boxes() {
+    bool ok = false;
+    std::istringstream ids(RunCommand(
+        {"xdotool", "search", "--onlyvisible", "--classname", "rivolet"}, Env(),
+        &ok));
+    std::vector<std::string> boxes;
+    for (std::string id; std::getline(ids, id);) {
+      const std::string type =
+          RunCommand({"xprop", "-id", id, "_NET_WM_WINDOW_TYPE"}, Env(), &ok);
+      if (type.find("_NET_WM_WINDOW_TYPE_DIALOG") != std::string::npos) {
+        boxes.push_back(id);
+      }
+    }
+    return boxes;
+  }
+
+  // Waits for exactly one box to be on show: its id, or empty.
+  std::string WaitForOneBox() {
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    std::vector<std::string> boxes;
+    while ((boxes = Boxes()).size() != 1 &&
+           std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+    return boxes.size() == 1 ? boxes[0] : std::string();
+  }
+
+  // The text of a message box: a triple click on its first line selects it
+  // all, which xclip reads back. Empty when that fails.
+  std::string BoxText(const std::string& box) {
+    const std::string geometry = Xdotool({"getwindowgeometry", box});
+    const std::size_t at = geometry.find("Geometry: ");
+    if (at == std::string::npos) return {};
+    const int width = std::atoi(geometry.c_str() + at + 10);
+    Xdotool({"mousemove", "--window", box, std::to_string(width / 2), "22",
+             "click", "--repeat", "3", "--delay", "80", "1"});
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    bool ok = false;
+    return RunCommand({"xclip", "-o", "-selection", "primary"}, Env(), &ok);
   }
 
   std::string Xdotool(std::vector<std::string> args) {

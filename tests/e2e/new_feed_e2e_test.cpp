@@ -1,7 +1,7 @@
 // Adding a first feed in the real program by keyboard alone: Ctrl+N, the
 // feed's address, Read for its name, a period, Enter; the feed is in
-// feeds.che once the program has closed, also when it is asked to end while
-// the dialog is open again.
+// feeds.che at once, so a kill loses nothing, and the next start reads it and
+// saves it again, also when asked to end while the dialog is open.
 #include <gtest/gtest.h>
 #include <signal.h>
 
@@ -15,7 +15,7 @@
 namespace rivolet::testing {
 namespace {
 
-TEST_F(ProgramTest, NewFeedAddedByKeyboardIsSavedAtClose) {
+TEST_F(ProgramTest, NewFeedAddedByKeyboardSurvivesAKill) {
   LoopbackServer server;
   server.Serve(
       "/feed.xml",
@@ -54,8 +54,13 @@ TEST_F(ProgramTest, NewFeedAddedByKeyboardIsSavedAtClose) {
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
   }
 
+  program->Signal(SIGKILL);
+  ASSERT_TRUE(program->Wait(std::chrono::seconds(20)).has_value());
+  StartProgram();
+  const std::string again = FindWindow("^Rivolet$");
+  ASSERT_FALSE(again.empty()) << Log();
   // A dialog open when the program is asked to end does not keep it running.
-  Xdotool({"windowfocus", "--sync", window});
+  Xdotool({"windowfocus", "--sync", again});
   Xdotool({"key", "ctrl+n"});
   EXPECT_FALSE(FindWindow("^New Feed$", std::chrono::seconds(8)).empty());
   program->Signal(SIGTERM);
@@ -67,6 +72,8 @@ TEST_F(ProgramTest, NewFeedAddedByKeyboardIsSavedAtClose) {
   EXPECT_EQ(list.Entry(0).name, "Wiadomo\x9C\x63i");
   EXPECT_EQ(list.Entry(0).fields,
             (std::vector<std::string>{"No Name", "30", url}));
+  // Read at the start: a list it could not read would have been kept aside.
+  EXPECT_FALSE(std::filesystem::exists(folder / "feeds.che.bak"));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The real program under a virtual X screen in a folder of its own: it shows
-// its window and, asked to end by the session, saves its feed list.
+// its window, tells once of a stored list it could not read and, asked to end
+// by the session, saves its feed list.
 #include <gtest/gtest.h>
 #include <signal.h>
 
@@ -25,6 +26,25 @@ TEST_F(ProgramTest, ShowsItsWindowAndSavesTheFeedListOnSigterm) {
   // The file type was registered in the test's own data folder.
   EXPECT_TRUE(std::filesystem::exists(folder / "xdg" / "applications" /
                                       "rivolet.desktop"));
+}
+
+// A stored list that cannot be read is kept, and the user is told so once,
+// over the window.
+TEST_F(ProgramTest, ADamagedListIsToldOnceWhereItWasKept) {
+  if (!StartWindowManager()) GTEST_SKIP() << "openbox could not be started";
+  WriteFileBytes(folder / "feeds.che", "damaged");
+  StartProgram();
+  ASSERT_FALSE(FindWindow("^Rivolet$").empty()) << Log();
+  const std::string box = WaitForOneBox();
+  ASSERT_FALSE(box.empty()) << Log();
+  EXPECT_NE(BoxText(box).find("feeds.che could not be read (Invalid stream "
+                              "format); it was kept as feeds.che.bak."),
+            std::string::npos);
+  EXPECT_EQ(ReadFileBytes(folder / "feeds.che.bak"), "damaged");
+  Xdotool({"key", "Return"});
+  std::this_thread::sleep_for(std::chrono::seconds(2));
+  EXPECT_TRUE(Boxes().empty());
+  EXPECT_EQ(Terminate(std::chrono::seconds(20)), std::optional<int>(0));
 }
 
 }  // namespace

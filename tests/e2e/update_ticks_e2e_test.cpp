@@ -7,7 +7,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -36,26 +35,7 @@ std::string FaketimeLibrary() {
   return {};
 }
 
-class UpdateTicksTest : public ProgramTest {
- protected:
-  // The program's message boxes on show: its visible windows of the dialog
-  // type (no other dialog is opened here).
-  std::vector<std::string> Boxes() {
-    bool ok = false;
-    std::istringstream ids(RunCommand(
-        {"xdotool", "search", "--onlyvisible", "--classname", "rivolet"}, Env(),
-        &ok));
-    std::vector<std::string> boxes;
-    for (std::string id; std::getline(ids, id);) {
-      const std::string type =
-          RunCommand({"xprop", "-id", id, "_NET_WM_WINDOW_TYPE"}, Env(), &ok);
-      if (type.find("_NET_WM_WINDOW_TYPE_DIALOG") != std::string::npos) {
-        boxes.push_back(id);
-      }
-    }
-    return boxes;
-  }
-};
+using UpdateTicksTest = ProgramTest;
 
 TEST_F(UpdateTicksTest, TicksGoOnUnderOneErrorBox) {
   const std::string faketime = FaketimeLibrary();

@@ -65,6 +65,25 @@ TEST(FeedStoreTest, SavingAtEveryChangeKeepsOneBackup) {
   EXPECT_EQ(ReadFileBytes(file), WriteFeedFile(list, control));
 }
 
+// Kept at the load, which says why and where; a run killed before its first
+// save finds the file kept already.
+TEST(FeedStoreTest, ADamagedListIsKeptAtLoadUnderOneName) {
+  TempDir dir;
+  const fs::path file = dir / "feeds.che";
+  WriteFileBytes(file, "damaged");
+  for (int run = 0; run < 2; ++run) {
+    FeedStore store(file);
+    FeedList list;
+    FeedListControl control;
+    const auto damage = store.LoadStored(list, control, {}, {});
+    ASSERT_TRUE(damage.has_value());
+    EXPECT_EQ(damage->reason, "Invalid stream format");
+    EXPECT_EQ(damage->backup, dir / "feeds.che.bak");
+    EXPECT_EQ(ReadFileBytes(dir / "feeds.che.bak"), "damaged");
+  }
+  EXPECT_FALSE(fs::exists(dir / "feeds.che.1.bak"));
+}
+
 TEST(FeedStoreTest, AListTooLargeToReadIsKeptWhole) {
   TempDir dir;
   const fs::path file = dir / "feeds.che";

@@ -27,6 +27,21 @@ bool RecordingDesktop::OpenLocalFile(const std::filesystem::path& file) {
   return true;
 }
 
+std::optional<std::filesystem::path> RecordingDesktop::ChooseOpenFile(
+    const std::string& caption, const std::string& filter, QWidget* owner) {
+  return ChooseSaveFile(caption, filter, {}, owner);
+}
+
+std::optional<std::filesystem::path> RecordingDesktop::ChooseSaveFile(
+    const std::string& caption, const std::string& filter,
+    const std::filesystem::path& proposed, QWidget* /*owner*/) {
+  file_questions.push_back({caption, filter, proposed});
+  if (chosen_files.empty()) return std::nullopt;
+  std::filesystem::path chosen = chosen_files.front();
+  chosen_files.pop_front();
+  return chosen;
+}
+
 void RecordingDesktop::RegisterFileType(
     const std::filesystem::path& executable) {
   if (!registration_error.empty()) throw Error(registration_error);

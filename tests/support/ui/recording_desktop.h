@@ -5,6 +5,7 @@
 
 #include <deque>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,14 @@ class RecordingDesktop : public Desktop {
   bool OpenUrl(const std::string& target) override;
   // Recorded in `opened` too, as the file's path.
   bool OpenLocalFile(const std::filesystem::path& file) override;
+  // Both answer the next of `chosen_files`; nothing (given up) when it is
+  // empty.
+  std::optional<std::filesystem::path> ChooseOpenFile(
+      const std::string& caption, const std::string& filter,
+      QWidget* owner) override;
+  std::optional<std::filesystem::path> ChooseSaveFile(
+      const std::string& caption, const std::string& filter,
+      const std::filesystem::path& proposed, QWidget* owner) override;
   void RegisterFileType(const std::filesystem::path& executable) override;
   void SetStartupEntry(bool enabled,
                        const std::filesystem::path& executable) override;
@@ -37,7 +46,16 @@ class RecordingDesktop : public Desktop {
   // The answer the next question box gives; kNo when the queue is empty.
   void SetNextAnswer(MessageAnswer answer) { answers.push_back(answer); }
 
+  // A file dialog's question; `proposed` is empty for an open dialog.
+  struct FileQuestion {
+    std::string caption;
+    std::string filter;
+    std::filesystem::path proposed;
+  };
+
   std::vector<Message> messages;
+  std::vector<FileQuestion> file_questions;
+  std::deque<std::filesystem::path> chosen_files;
   std::vector<std::string> opened;
   std::vector<std::filesystem::path> registrations;
   std::deque<MessageAnswer> answers;
