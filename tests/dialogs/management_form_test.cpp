@@ -109,6 +109,7 @@ TEST_F(ManagementFormTest, Layout) {
 }
 
 TEST_F(ManagementFormTest, MouseClickFillsTheEditsKeyboardDoesNot) {
+  list.Append("Long", "Kraj", "1234567", "http://l.example/rss");
   form.Edit1->setText("kept");
   Open();
   EXPECT_EQ(ShownNames(), ListNames());
@@ -129,6 +130,13 @@ TEST_F(ManagementFormTest, MouseClickFillsTheEditsKeyboardDoesNot) {
   EXPECT_EQ(form.Edit3->text(), "5120");
   QTest::keyClick(form.Edit3, Qt::Key_A);
   EXPECT_EQ(form.Edit3->text(), "");
+
+  // A stored period longer than typing allows is shown and kept whole.
+  ClickRow(3);
+  EXPECT_EQ(form.Edit3->text(), "1234567");
+  QTest::mouseClick(form.EditEdit, Qt::LeftButton);
+  QTest::mouseClick(form.ManageOK, Qt::LeftButton);
+  EXPECT_EQ(list.Entry(3).fields[1], "1234567");
 }
 
 TEST_F(ManagementFormTest, HeaderSortOutlivesTheOpeningAndOnlyOkKeepsIt) {

@@ -150,17 +150,29 @@ TEST_F(NewFeedFormTest, ReadFillsTheNameOrReportsAConnectionError) {
   EXPECT_EQ(FromQt(form.FeedNameEdit->text()), "Wiadomo\x9C\x63i & Kultura");
   EXPECT_EQ(desktop.messages.size(), 1u);
   EXPECT_EQ(server.RequestCount(), 2u);
+
+  // The field's limit is for typing: a long title comes whole.
+  const std::string long_title(150, 'T');
+  server.Serve("/long.xml", Response::Ok("<rss><channel><title>" + long_title +
+                                         "</title></channel></rss>"));
+  form.UrlEdit->setText(ToQt(server.Url("/long.xml")));
+  QTest::mouseClick(form.ReadButtonNF, Qt::LeftButton);
+  EXPECT_EQ(FromQt(form.FeedNameEdit->text()), long_title);
 }
 
-TEST_F(NewFeedFormTest, OkRefusesADuplicateAndStaysOpenCancelAddsNothing) {
+TEST_F(NewFeedFormTest, OkRefusesWhatCannotBeReadOrIsThereAndStaysOpen) {
   Open();
   form.FeedNameEdit->setText("News");
   form.CategoryEdit->setText("  ");
+  QTest::keyClick(form.UrlEdit, Qt::Key_Return);  // no address yet
+  form.UrlEdit->setText("http://other.example/");
   QTest::mouseClick(form.Button2NF, Qt::LeftButton);
-  ASSERT_EQ(desktop.messages.size(), 1u);
+  ASSERT_EQ(desktop.messages.size(), 2u);
   EXPECT_EQ(desktop.messages[0].kind, MessageKind::kInformation);
-  EXPECT_EQ(desktop.messages[0].text,
+  EXPECT_EQ(desktop.messages[0].text, "Not an absolute web address: ");
+  EXPECT_EQ(desktop.messages[1].text,
             "This feed has been already added. Check Feeds' Management.");
+  EXPECT_EQ(desktop.messages[1].caption, "Rivolet");
   EXPECT_TRUE(form.isVisible());
   EXPECT_EQ(form.CategoryEdit->text(), "No Name");
   EXPECT_EQ(list.Count(), 1u);
