@@ -210,24 +210,45 @@ TEST_F(OptionsFormTest, OkWithANonNumberReportsItAndStaysOpen) {
             "remember_pos=1\nleft=12\ntop=34\nrun_on_startup=0\n");
 }
 
-TEST_F(OptionsFormTest, CancelKeepsTheChangedControlsAndThePage) {
-  TOptionsForm& f = Make();
+TEST_F(OptionsFormTest, CancelAndTheCloseBoxPutTheControlsBackOkKeepsThem) {
+  // Opened with both update buttons off, which only a file can make.
+  TOptionsForm& f = Make("[updating]\nYesUpdate=0\nNoUpdate=0\n");
+  auto change_everything = [&] {
+    f.Tabs->setCurrentWidget(f.Updating);
+    f.noUpdate->click();
+    f.oRePosMS->click();
+    f.oOnStartup->click();
+    f.Edit1->setText("17");
+  };
+  for (const bool close_box : {false, true}) {
+    f.show();
+    change_everything();
+    EXPECT_TRUE(desktop.startup_entry);
+    if (close_box) {
+      f.close();
+    } else {
+      f.OptionsCaB->click();
+    }
+    EXPECT_FALSE(f.isVisible());
+    EXPECT_FALSE(f.UpdatingOn());
+    EXPECT_FALSE(f.noUpdate->isChecked());
+    EXPECT_TRUE(f.RememberPosition());
+    EXPECT_FALSE(f.oOnStartup->isChecked());
+    EXPECT_FALSE(desktop.startup_entry);
+    EXPECT_EQ(f.NotificationTimeText(), "5");
+    EXPECT_TRUE(f.Edit1->isEnabled());
+    EXPECT_EQ(f.Tabs->currentWidget(), f.Updating);  // the page stays
+  }
+  EXPECT_EQ(ReadFileBytes(IniPath()), "[updating]\nYesUpdate=0\nNoUpdate=0\n");
+
   f.show();
-  f.Tabs->setCurrentWidget(f.Updating);
-  f.noUpdate->click();
-  f.oRePosMS->click();
-  f.Edit1->setText("17");
-  f.OptionsCaB->click();
-  EXPECT_FALSE(f.isVisible());
-  EXPECT_FALSE(std::filesystem::exists(IniPath()));
+  change_everything();
+  f.OptionsOKB->click();
   f.show();
-  EXPECT_EQ(f.Tabs->currentWidget(), f.Updating);
-  EXPECT_FALSE(f.UpdatingOn());
-  EXPECT_FALSE(f.RememberPosition());
+  f.close();
+  EXPECT_TRUE(f.noUpdate->isChecked());
   EXPECT_EQ(f.NotificationTimeText(), "17");
   EXPECT_FALSE(f.Edit1->isEnabled());
-  f.yesUpdate->click();
-  EXPECT_TRUE(f.Edit1->isEnabled());
 }
 
 TEST_F(OptionsFormTest, EnterCancelsUnlessTheFocusIsOnAButtonAndEscapeWaits) {
