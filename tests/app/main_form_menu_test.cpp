@@ -11,9 +11,11 @@
 #include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTest>
 #include <QTreeWidget>
 
 #include "dialogs/information_form.h"
+#include "dialogs/new_feed_form.h"
 #include "platform/link_label.h"
 #include "tests/support/loopback_server.h"
 #include "tests/support/ui/app_harness.h"
@@ -110,10 +112,37 @@ TEST_F(FeedMenuTest,
                                   {"News", {"B"}},
                                   {"-", {"D && E"}},
                                   {"", {""}}}));
-  // Rebuilt at every opening: an empty list gives an empty menu.
+  // Rebuilt at every opening.
   app.feed_list.ReplaceAll({});
   Main().BuildFeedMenu();
-  EXPECT_TRUE(Main().FeedMenu->actions().isEmpty());
+  EXPECT_EQ(MenuOf(Main()),
+            (Menu{{"No feeds yet: use Add feed or Catalogue", {}}}));
+}
+
+TEST_F(FeedMenuTest, AFirstStartSaysWhatToDoInTheMenuAndTheEmptyList) {
+  RivoletApp& app = Start();
+  TMainForm& f = Main();
+  const QString says = "No feeds yet: use Add feed or Catalogue";
+  f.BuildFeedMenu();
+  ASSERT_EQ(f.FeedMenu->actions().size(), 1);
+  EXPECT_FALSE(f.FeedMenu->actions()[0]->isEnabled());
+  EXPECT_TRUE(f.EmptyListNote->isVisible());
+  EXPECT_EQ(f.EmptyListNote->text(), says);
+  app.NewForm().UrlEdit->setText("http://example.com/a.xml");
+  app.NewForm().Button2NFClick();
+  EXPECT_FALSE(f.EmptyListNote->isVisible());
+}
+
+TEST_F(FeedMenuTest, CtrlTabReachesTheItemPageOnlyOnceAnItemWasShown) {
+  Start();
+  TMainForm& f = Main();
+  QTest::keyClick(f.Zakladki, Qt::Key_Tab, Qt::ControlModifier);
+  EXPECT_EQ(f.Zakladki->currentWidget(), f.ChannelsTab);
+  f.ShowItem(0);
+  QTest::keyClick(f.Zakladki, Qt::Key_Tab, Qt::ControlModifier);
+  EXPECT_EQ(f.Zakladki->currentWidget(), f.ChannelsTab);
+  QTest::keyClick(f.Zakladki, Qt::Key_Tab, Qt::ControlModifier);
+  EXPECT_EQ(f.Zakladki->currentWidget(), f.ViewTab);
 }
 
 TEST_F(FeedMenuTest, ReadingAFeedFillsTheListAndOpeningItemsMarksThemRead) {

@@ -72,8 +72,8 @@ class UpdateTest : public ::testing::Test {
     }
     return rows;
   }
-  void DoubleClick(QPoint at) {
-    QTest::mouseDClick(Note().akt->viewport(), Qt::LeftButton, {}, at);
+  void DoubleClick(QPoint at, Qt::MouseButton button = Qt::LeftButton) {
+    QTest::mouseDClick(Note().akt->viewport(), button, {}, at);
   }
 
   AppHarness h;
@@ -236,6 +236,12 @@ TEST_F(UpdateTest, DoubleClickOpensTheRowsOwnFeed) {
             std::vector<std::string>{"HTTP/1.1 404 Not Found."});
   EXPECT_TRUE(Note().isVisible());
   EXPECT_TRUE(Main().isMinimized());
+
+  // Another button does nothing at all.
+  for (Qt::MouseButton other : {Qt::RightButton, Qt::MiddleButton})
+    DoubleClick(row, other);
+  EXPECT_TRUE(Main().isMinimized());
+  EXPECT_EQ(server.RequestCount(), 2u);
 
   // Below the rows: only the program comes back.
   DoubleClick(QPoint(5, Note().akt->viewport()->height() - 5));
