@@ -395,13 +395,10 @@ void TMainForm::ShowFeedRead() {
 }
 
 void TMainForm::ShowEmptyListNote() {
-  const bool empty =
-      parts_.feed_list.Count() == 0 && main_channels->topLevelItemCount() == 0;
-  if (empty) {
-    EmptyListNote->setText(ToQt(Text("NoFeedsYet")));
-    EmptyListNote->adjustSize();
-  }
-  EmptyListNote->setVisible(empty);
+  EmptyListNote->setText(ToQt(Text("NoFeedsYet")));
+  EmptyListNote->adjustSize();
+  EmptyListNote->setVisible(parts_.feed_list.Count() == 0 &&
+                            main_channels->topLevelItemCount() == 0);
 }
 
 void TMainForm::LayOutCountLabels() {

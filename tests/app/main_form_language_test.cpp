@@ -12,7 +12,6 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QToolButton>
-#include <QTreeWidget>
 #include <filesystem>
 #include <map>
 #include <set>
@@ -114,14 +113,10 @@ TEST_F(LanguageTest, AChoiceKeepsTextsTheNewFileDoesNotName) {
   EXPECT_EQ(FromQt(h.Main().labelWiecej->text()),
             "Wi\xEA"
             "cej...");
-  // The counts move with the new words, the gaps kept.
   const int a = f.lNewsNoLabel->x() + f.lNewsNoLabel->width();
   EXPECT_EQ(f.lNewsNo->x(), a + 1);
   EXPECT_EQ(f.lUnread->x(), a + f.lNewsNo->width() + 5);
   EXPECT_EQ(f.lUnreadNo->x(), a + f.lNewsNo->width() + f.lUnread->width() + 10);
-  f.main_channels->clear();
-  h.app->feed_list.ReplaceAll({});
-  f.ShowEmptyListNote();
   EXPECT_EQ(FromQt(f.EmptyListNote->text()),
             "Nie ma jeszcze kana\xB3\xF3w: u\xBFyj Dodaj kana\xB3 lub Katalog");
   h.Main().LanguageItemClick(MenuItem("Other"));

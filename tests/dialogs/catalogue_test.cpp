@@ -99,35 +99,13 @@ TEST(CategoryListTest, GrowsSortedWithOneItemPerCaseInsensitiveCategory) {
 }
 
 TEST(CategoryListTest, SortsAsASortedListBoxWithEachLetterInItsAlphabet) {
-  // Each item sorts before every later one.
+  // In order: ..., Ącki, Lodz, Łódź, ..., Świat, zoo, Źdźbło, Żaba.
   const std::vector<std::string> sorted = {
-      " Top",
-      "1 Sport",
-      "Azja",
-      "\xA5"
-      "cki",  // Ącki
-      "B",
-      "Lodz",
-      "\xA3\xF3\x64\x9F",  // Łódź
-      "Madryt",
-      "News",
-      "news",
-      "Sport",
-      "sporty",
-      "\x8Cwiat",  // Świat
-      "Tech",
-      "zoo",
-      "\x8F"
-      "d\x9F"
-      "b\xB3o",  // Źdźbło
-      "\xAF"
-      "aba",  // Żaba
-  };
+      "1 Sport", "Azja",  "\245cki",  "Lodz", "\243\363d\237",   "News",
+      "news",    "Sport", "\214wiat", "zoo",  "\217d\237b\263o", "\257aba"};
   for (std::size_t i = 0; i < sorted.size(); ++i) {
-    for (std::size_t j = 0; j < sorted.size(); ++j) {
-      EXPECT_EQ(CategoryListLess(sorted[i], sorted[j]), i < j)
-          << sorted[i] << " / " << sorted[j];
-    }
+    for (std::size_t j = 0; j < sorted.size(); ++j)
+      EXPECT_EQ(CategoryListLess(sorted[i], sorted[j]), i < j) << i << j;
   }
 }
 

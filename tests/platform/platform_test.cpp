@@ -3,9 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QDesktopServices>
-#include <QLineEdit>
 #include <QObject>
-#include <QTest>
 #include <QUrl>
 #include <filesystem>
 #include <initializer_list>
@@ -15,7 +13,6 @@
 #include "platform/guard.h"
 #include "platform/qt_desktop.h"
 #include "platform/text_bridge.h"
-#include "platform/widgets.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/ui/recording_desktop.h"
 
@@ -58,22 +55,6 @@ TEST(TextBridge, Windows1250RoundTripsThroughQt) {
   EXPECT_EQ(ToQt(polish), QString::fromUtf8("Zażółć gęślą jaźń ŚŹĄ"));
   EXPECT_EQ(FromQt(ToQt(polish)), polish);
   EXPECT_EQ(FromQt(QString::fromUtf8("Привет €")), "?????? \x80");
-}
-
-TEST(TypingLimit, BindsTypingOnlyAndAWholeTextStaysWhole) {
-  QLineEdit edit;
-  LimitTyping(&edit, 5);
-  SetWholeText(&edit, "1234567");
-  EXPECT_EQ(edit.text(), "1234567");
-  edit.setCursorPosition(2);
-  QTest::keyClicks(&edit, "x");  // cannot lengthen it
-  QTest::keyClick(&edit, Qt::Key_Backspace);
-  QTest::keyClicks(&edit, "x");  // nor make up for what was taken
-  EXPECT_EQ(edit.text(), "134567");
-  EXPECT_EQ(edit.cursorPosition(), 1);
-  SetWholeText(&edit, "");
-  QTest::keyClicks(&edit, "abcdefg");
-  EXPECT_EQ(edit.text(), "abcde");
 }
 
 TEST(QtDesktopRegistration, WritesTheFileTypeAndTheOpenAction) {

@@ -211,44 +211,27 @@ TEST_F(OptionsFormTest, OkWithANonNumberReportsItAndStaysOpen) {
 }
 
 TEST_F(OptionsFormTest, CancelAndTheCloseBoxPutTheControlsBackOkKeepsThem) {
-  // Opened with both update buttons off, which only a file can make.
-  TOptionsForm& f = Make("[updating]\nYesUpdate=0\nNoUpdate=0\n");
-  auto change_everything = [&] {
+  // Both update buttons off: a state only a file can make.
+  const char* ini = "[updating]\nYesUpdate=0\nNoUpdate=0\n";
+  TOptionsForm& f = Make(ini);
+  for (int way = 0; way < 3; ++way) {  // Cancel, the close box, OK
+    f.show();
     f.Tabs->setCurrentWidget(f.Updating);
     f.noUpdate->click();
     f.oRePosMS->click();
     f.oOnStartup->click();
     f.Edit1->setText("17");
-  };
-  for (const bool close_box : {false, true}) {
-    f.show();
-    change_everything();
-    EXPECT_TRUE(desktop.startup_entry);
-    if (close_box) {
-      f.close();
-    } else {
-      f.OptionsCaB->click();
-    }
-    EXPECT_FALSE(f.isVisible());
-    EXPECT_FALSE(f.UpdatingOn());
-    EXPECT_FALSE(f.noUpdate->isChecked());
-    EXPECT_TRUE(f.RememberPosition());
-    EXPECT_FALSE(f.oOnStartup->isChecked());
-    EXPECT_FALSE(desktop.startup_entry);
-    EXPECT_EQ(f.NotificationTimeText(), "5");
-    EXPECT_TRUE(f.Edit1->isEnabled());
-    EXPECT_EQ(f.Tabs->currentWidget(), f.Updating);  // the page stays
+    if (way == 0) f.OptionsCaB->click();
+    if (way == 1) f.close();
+    if (way == 2) f.OptionsOKB->click();
+    EXPECT_FALSE(f.yesUpdate->isChecked());
+    EXPECT_EQ(f.noUpdate->isChecked(), way == 2);
+    EXPECT_EQ(f.NotificationTimeText(), way == 2 ? "17" : "5");
+    EXPECT_EQ(f.RememberPosition(), way != 2);
+    EXPECT_EQ(desktop.startup_entry, way == 2);  // the entry follows the box
+    EXPECT_EQ(f.Tabs->currentWidget(), f.Updating);       // the page stays
+    EXPECT_EQ(ReadFileBytes(IniPath()) == ini, way < 2);  // only OK writes
   }
-  EXPECT_EQ(ReadFileBytes(IniPath()), "[updating]\nYesUpdate=0\nNoUpdate=0\n");
-
-  f.show();
-  change_everything();
-  f.OptionsOKB->click();
-  f.show();
-  f.close();
-  EXPECT_TRUE(f.noUpdate->isChecked());
-  EXPECT_EQ(f.NotificationTimeText(), "17");
-  EXPECT_FALSE(f.Edit1->isEnabled());
 }
 
 TEST_F(OptionsFormTest, EnterCancelsUnlessTheFocusIsOnAButtonAndEscapeWaits) {

