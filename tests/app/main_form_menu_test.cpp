@@ -157,8 +157,6 @@ TEST_F(FeedMenuTest, ReadingAFeedFillsTheListAndOpeningItemsMarksThemRead) {
   EXPECT_EQ(f.item_desc->text().toStdString(), "Text 3");
   EXPECT_EQ(f.item_date->text().toStdString(), "01.03.2005 12:00:00 GMT");
   EXPECT_EQ(f.item_man->text().toStdString(), "Five");
-  QTest::keyClick(f.Zakladki, Qt::Key_Tab, Qt::ControlModifier);
-  EXPECT_EQ(f.Zakladki->currentWidget(), f.ChannelsTab);
   OpenRow(f, 2);
   EXPECT_EQ(f.lUnreadNo->text().toStdString(), "4");
 

@@ -211,7 +211,6 @@ TEST_F(OptionsFormTest, OkWithANonNumberReportsItAndStaysOpen) {
 }
 
 TEST_F(OptionsFormTest, CancelAndTheCloseBoxPutTheControlsBackOkKeepsThem) {
-  // Both update buttons off: a state only a file can make.
   const char* ini = "[updating]\nYesUpdate=0\nNoUpdate=0\n";
   TOptionsForm& f = Make(ini);
   for (int way = 0; way < 3; ++way) {  // Cancel, the close box, OK
