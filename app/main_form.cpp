@@ -161,9 +161,11 @@ void TMainForm::FormCreate() {
   const MainWindowPlacement placement =
       ReadMainWindowPlacement(parts_.settings_file);
   if (placement.remembered) {
-    std::vector<PixelRect> screens;
-    for (const ScreenRect& area : CurrentDesktop().WorkAreas())
-      screens.push_back({area.left, area.top, area.width, area.height});
+    std::vector<PixelScreen> screens;
+    for (const auto& [whole, work] : CurrentDesktop().Screens()) {
+      screens.push_back({{whole.left, whole.top, whole.width, whole.height},
+                         {work.left, work.top, work.width, work.height}});
+    }
     const QSize size = sizeHint();
     const PixelPoint at = KeepOnScreen(
         {placement.left, placement.top, size.width(), size.height()}, screens);

@@ -242,11 +242,13 @@ ScreenRect QtDesktop::WorkArea() {
                 : ScreenRect{0, 0, 1024, 768};
 }
 
-std::vector<ScreenRect> QtDesktop::WorkAreas() {
-  std::vector<ScreenRect> areas;
-  for (QScreen* screen : QGuiApplication::screens())
-    areas.push_back(ToScreenRect(screen->availableGeometry()));
-  return areas;
+std::vector<ScreenArea> QtDesktop::Screens() {
+  std::vector<ScreenArea> screens;
+  for (QScreen* screen : QGuiApplication::screens()) {
+    screens.push_back({ToScreenRect(screen->geometry()),
+                       ToScreenRect(screen->availableGeometry())});
+  }
+  return screens;
 }
 
 }  // namespace rivolet

@@ -32,7 +32,7 @@ class QtDesktop : public Desktop {
   bool HasStartupEntry() override;
   ScreenRect ScreenSize() override;
   ScreenRect WorkArea() override;
-  std::vector<ScreenRect> WorkAreas() override;
+  std::vector<ScreenArea> Screens() override;
 
  private:
   std::filesystem::path DataHome() const;
