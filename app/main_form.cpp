@@ -473,15 +473,13 @@ void TMainForm::ManagementButtonClick() {
   host_.ShowDialog(MainDialog::kManagement);
 }
 
-void TMainForm::tarvelsiteClick() { CurrentDesktop().OpenUrl(kMakerSiteUrl); }
-
-void TMainForm::Help3Click() {
-  CurrentDesktop().OpenLocalFile(parts_.exe_folder / "pomoc.html");
+void TMainForm::tarvelsiteClick() {
+  host_.OpenHelp(HelpLanguageFor(parts_.language.current_name));
 }
 
-void TMainForm::HelpEN1Click() {
-  CurrentDesktop().OpenLocalFile(parts_.exe_folder / "help.html");
-}
+void TMainForm::Help3Click() { host_.OpenHelp(HelpLanguage::kPolish); }
+
+void TMainForm::HelpEN1Click() { host_.OpenHelp(HelpLanguage::kEnglish); }
 
 void TMainForm::N2Click() { host_.ShowDialog(MainDialog::kOptions); }
 

@@ -1,5 +1,6 @@
 // Tests of the text primitives: 1-based positions, cutting, trimming,
-// replacing, containment and the whole-number conversion.
+// replacing, containment, the whole-number conversion, and which help page
+// a language reads.
 #include "common/text.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +8,7 @@
 #include <climits>
 
 #include "common/error.h"
+#include "common/links.h"
 
 namespace rivolet {
 namespace {
@@ -135,6 +137,19 @@ TEST(TextTest, StrToInt) {
     FAIL() << "no error";
   } catch (const Error& e) {
     EXPECT_STREQ(e.what(), "'1 5' is not a valid integer value");
+  }
+}
+
+TEST(LinksTest, HelpPageOfTheChosenLanguage) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"Polski", "pomoc.html"},   {"polish", "pomoc.html"},
+      {" POLSKI ", "pomoc.html"}, {"English", "help.html"},
+      {"", "help.html"},          {"Polski (stary)", "help.html"},
+  };
+  for (const auto& [name, page] : cases) {
+    EXPECT_EQ(HelpPage("/data", HelpLanguageFor(name)),
+              std::filesystem::path("/data") / page)
+        << name;
   }
 }
 
