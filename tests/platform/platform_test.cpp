@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QDesktopServices>
+#include <QLocale>
+#include <QMessageBox>
 #include <QObject>
+#include <QPushButton>
 #include <QUrl>
 #include <filesystem>
 #include <initializer_list>
@@ -154,6 +157,32 @@ TEST(QtDesktopOpening, AWebLinkIsNeverLookedUpOnDisk) {
   EXPECT_EQ(opened.urls, (std::vector<std::string>{
                              "http://x/evil.desktop",
                              "file://" + (dir / "help.html").string()}));
+}
+
+TEST(QtTranslations, StandardButtonsSpeakTheLocalesLanguage) {
+  struct Case {
+    const char* locale;
+    bool loaded;
+    const char* yes;
+    const char* no;
+    const char* cancel;
+  };
+  const Case cases[] = {
+      {"pl_PL", true, "&Tak", "&Nie", "Anuluj"},
+      {"de_DE", true, "&Ja", "&Nein", "Abbrechen"},
+      {"en_US", true, "&Yes", "&No", "Cancel"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(InstallQtTranslations(QLocale(c.locale)), c.loaded) << c.locale;
+    QMessageBox box;
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No |
+                           QMessageBox::Cancel);
+    EXPECT_EQ(box.button(QMessageBox::Yes)->text(), c.yes) << c.locale;
+    EXPECT_EQ(box.button(QMessageBox::No)->text(), c.no) << c.locale;
+    EXPECT_EQ(box.button(QMessageBox::Cancel)->text(), c.cancel) << c.locale;
+  }
+  // The next tests see Qt's own English.
+  InstallQtTranslations(QLocale::c());
 }
 
 }  // namespace
