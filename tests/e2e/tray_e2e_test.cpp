@@ -1,6 +1,7 @@
 // The tray icon in a real notification area: trayer holds the tray and
-// openbox minimises windows. The icon appears, a left click brings the
-// minimised window back, and a right click opens the tray menu.
+// openbox minimises windows. The icon appears; releasing the left button on
+// it brings the minimised window back, releasing the right one opens the tray
+// menu, and pressing a button alone does neither.
 #include <gtest/gtest.h>
 #include <signal.h>
 
@@ -117,10 +118,14 @@ TEST_F(TrayTest, IconRestoresTheWindowAndOpensTheMenu) {
   Xdotool({"windowminimize", main_window});
   ASSERT_TRUE(WaitFor([&] { return !Mapped(main_window); })) << Log();
 
-  // A right click opens the menu, a new window, and leaves the main one.
+  // The right button released opens the menu, a new window, and leaves the
+  // main one; pressed, it has not yet.
   const std::set<std::string> before = VisibleProgramWindows();
   Xdotool({"mousemove", "--window", icon, "8", "8"});
-  Xdotool({"click", "3"});
+  Xdotool({"mousedown", "3"});
+  std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+  EXPECT_EQ(VisibleProgramWindows(), before);
+  Xdotool({"mouseup", "3"});
   EXPECT_TRUE(WaitFor([&] {
     for (const std::string& id : VisibleProgramWindows()) {
       if (!before.count(id) && id != main_window) return true;
@@ -134,7 +139,10 @@ TEST_F(TrayTest, IconRestoresTheWindowAndOpensTheMenu) {
   ASSERT_TRUE(WaitFor([&] { return VisibleProgramWindows() == before; }));
 
   Xdotool({"mousemove", "--window", icon, "8", "8"});
-  Xdotool({"click", "1"});
+  Xdotool({"mousedown", "1"});
+  std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+  EXPECT_FALSE(Mapped(main_window));
+  Xdotool({"mouseup", "1"});
   EXPECT_TRUE(WaitFor([&] { return Mapped(main_window); })) << Log();
 
   program->Signal(SIGTERM);
