@@ -1,12 +1,16 @@
-// Updating left on with one feed that fails every minute, under a window
-// manager: the minute ticks keep downloading while the first failure's error
-// box stays open, and no second box joins it. The program's clock runs thirty
-// times fast (libfaketime scales its clocks and its waits alike), so a
-// minute passes in two seconds.
+// Updating left on under a window manager: with one feed that fails every
+// minute, the minute ticks keep downloading while the first failure's error
+// box stays open, and no second box joins it; with one that reads, the
+// notification window is its design size outside, frame included. The
+// program's clock runs thirty times fast (libfaketime scales its clocks and
+// its waits alike), so a minute passes in two seconds.
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -66,6 +70,61 @@ TEST_F(UpdateTicksTest, TicksGoOnUnderOneErrorBox) {
   EXPECT_TRUE(server.WaitForRequests(before + 3, std::chrono::seconds(30)));
   std::this_thread::sleep_for(std::chrono::seconds(1));
   EXPECT_EQ(Boxes(), boxes) << Log();
+
+  EXPECT_EQ(Terminate(std::chrono::seconds(20)), std::optional<int>(0));
+}
+
+TEST_F(UpdateTicksTest, NotificationWindowIsItsSizeOutside) {
+  const std::string faketime = FaketimeLibrary();
+  if (faketime.empty()) GTEST_SKIP() << "libfaketime (faketime) is needed";
+  if (!StartWindowManager()) GTEST_SKIP() << "openbox is needed";
+  LoopbackServer server;
+  server.Serve("/news.xml", Response::Ok("<rss><channel><title>News</title>"
+                                         "<item><title>One</title></item>"
+                                         "</channel></rss>"));
+  FeedList list;
+  list.Append("News", "Local", "1", server.Url("/news.xml"));
+  WriteFileBytes(folder / "feeds.che", WriteFeedFile(list, FeedListControl()));
+  // Open for ten minutes of the program's time.
+  WriteFileBytes(folder / "rivolet.ini",
+                 "[updating]\r\nYesUpdate=1\r\nNoUpdate=0\r\nact_time=600\r\n");
+
+  StartProgram({}, {"LD_PRELOAD=" + faketime, "FAKETIME=+0 x30"});
+  ASSERT_FALSE(FindWindow("^Rivolet$").empty()) << Log();
+  // The notification window is the program's utility window; its outer
+  // size is its own plus the frame the window manager put around it.
+  std::string outer;
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (outer != "337x189" && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    bool ok = false;
+    std::istringstream ids(RunCommand(
+        {"xdotool", "search", "--onlyvisible", "--classname", "rivolet"}, Env(),
+        &ok));
+    for (std::string id; std::getline(ids, id);) {
+      const std::string props = RunCommand(
+          {"xprop", "-id", id, "_NET_WM_WINDOW_TYPE", "_NET_FRAME_EXTENTS"},
+          Env(), &ok);
+      const std::size_t extents = props.find("_NET_FRAME_EXTENTS(CARDINAL) = ");
+      if (props.find("_NET_WM_WINDOW_TYPE_UTILITY") == std::string::npos ||
+          extents == std::string::npos) {
+        continue;
+      }
+      int left = 0, right = 0, top = 0, bottom = 0, width = 0, height = 0;
+      std::sscanf(props.c_str() + extents + 31, "%d, %d, %d, %d", &left, &right,
+                  &top, &bottom);
+      const std::string info = RunCommand({"xwininfo", "-id", id}, Env(), &ok);
+      const std::size_t w = info.find("Width: ");
+      const std::size_t h = info.find("Height: ");
+      if (w == std::string::npos || h == std::string::npos) continue;
+      width = std::atoi(info.c_str() + w + 7);
+      height = std::atoi(info.c_str() + h + 8);
+      outer = std::to_string(left + width + right) + "x" +
+              std::to_string(top + height + bottom);
+    }
+  }
+  EXPECT_EQ(outer, "337x189") << Log();
 
   EXPECT_EQ(Terminate(std::chrono::seconds(20)), std::optional<int>(0));
 }
