@@ -11,6 +11,7 @@
 #include "app/program.h"
 #include "platform/download.h"
 #include "platform/guard.h"
+#include "platform/modal_windows.h"
 #include "platform/qt_desktop.h"
 
 int main(int argc, char** argv) {
@@ -22,6 +23,7 @@ int main(int argc, char** argv) {
   // The standard buttons follow the desktop's language (LANGUAGE, LC_ALL,
   // LC_MESSAGES, LANG), as message boxes do on other systems.
   rivolet::InstallQtTranslations(QLocale::system());
+  rivolet::KeepModalWindowsFromMinimising();
   // No display name: with one, Qt adds " — Rivolet" to every window title, and
   // each window's title must be exactly the caption the program sets.
   int result = 0;
