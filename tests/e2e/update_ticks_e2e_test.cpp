@@ -39,20 +39,34 @@ std::string FaketimeLibrary() {
   return {};
 }
 
-using UpdateTicksTest = ProgramTest;
+class UpdateTicksTest : public ProgramTest {
+ protected:
+  void SetUp() override {
+    ProgramTest::SetUp();
+    if (IsSkipped()) return;
+    faketime_ = FaketimeLibrary();
+    if (faketime_.empty()) GTEST_SKIP() << "libfaketime (faketime) is needed";
+    if (!StartWindowManager()) GTEST_SKIP() << "openbox is needed";
+  }
+
+  // Starts the program, its clock thirty times fast, with updating on and
+  // one feed of period 1 at `url`; `more` is added to the updating settings.
+  void StartUpdating(const std::string& url, const std::string& more = "") {
+    FeedList list;
+    list.Append("Feed", "Local", "1", url);
+    WriteFileBytes(folder / "feeds.che",
+                   WriteFeedFile(list, FeedListControl()));
+    WriteFileBytes(folder / "rivolet.ini",
+                   "[updating]\r\nYesUpdate=1\r\nNoUpdate=0\r\n" + more);
+    StartProgram({}, {"LD_PRELOAD=" + faketime_, "FAKETIME=+0 x30"});
+  }
+
+  std::string faketime_;
+};
 
 TEST_F(UpdateTicksTest, TicksGoOnUnderOneErrorBox) {
-  const std::string faketime = FaketimeLibrary();
-  if (faketime.empty()) GTEST_SKIP() << "libfaketime (faketime) is needed";
-  if (!StartWindowManager()) GTEST_SKIP() << "openbox is needed";
   LoopbackServer server;  // every target answers 404
-  FeedList list;
-  list.Append("Broken", "Local", "1", server.Url("/broken.xml"));
-  WriteFileBytes(folder / "feeds.che", WriteFeedFile(list, FeedListControl()));
-  WriteFileBytes(folder / "rivolet.ini",
-                 "[updating]\r\nYesUpdate=1\r\nNoUpdate=0\r\n");
-
-  StartProgram({}, {"LD_PRELOAD=" + faketime, "FAKETIME=+0 x30"});
+  StartUpdating(server.Url("/broken.xml"));
   ASSERT_FALSE(FindWindow("^Rivolet$").empty()) << Log();
   // The first minute's failure opens the box ...
   std::vector<std::string> boxes;
@@ -75,21 +89,12 @@ TEST_F(UpdateTicksTest, TicksGoOnUnderOneErrorBox) {
 }
 
 TEST_F(UpdateTicksTest, NotificationWindowIsItsSizeOutside) {
-  const std::string faketime = FaketimeLibrary();
-  if (faketime.empty()) GTEST_SKIP() << "libfaketime (faketime) is needed";
-  if (!StartWindowManager()) GTEST_SKIP() << "openbox is needed";
   LoopbackServer server;
   server.Serve("/news.xml", Response::Ok("<rss><channel><title>News</title>"
                                          "<item><title>One</title></item>"
                                          "</channel></rss>"));
-  FeedList list;
-  list.Append("News", "Local", "1", server.Url("/news.xml"));
-  WriteFileBytes(folder / "feeds.che", WriteFeedFile(list, FeedListControl()));
   // Open for ten minutes of the program's time.
-  WriteFileBytes(folder / "rivolet.ini",
-                 "[updating]\r\nYesUpdate=1\r\nNoUpdate=0\r\nact_time=600\r\n");
-
-  StartProgram({}, {"LD_PRELOAD=" + faketime, "FAKETIME=+0 x30"});
+  StartUpdating(server.Url("/news.xml"), "act_time=600\r\n");
   ASSERT_FALSE(FindWindow("^Rivolet$").empty()) << Log();
   // The notification window is the program's utility window; its outer
   // size is its own plus the frame the window manager put around it.
