@@ -76,12 +76,6 @@ class TrayTest : public ProgramTest {
     return {};
   }
 
-  bool Mapped(const std::string& window) {
-    bool ok = false;
-    return RunCommand({"xwininfo", "-id", window}, Env(), &ok)
-               .find("IsViewable") != std::string::npos;
-  }
-
   // Waits until `condition` holds, for up to ten seconds.
   template <typename Condition>
   bool WaitFor(Condition condition) {
@@ -116,7 +110,7 @@ TEST_F(TrayTest, IconRestoresTheWindowAndOpensTheMenu) {
   // Minimised while active, as when its title bar's button is used.
   Xdotool({"windowactivate", "--sync", main_window});
   Xdotool({"windowminimize", main_window});
-  ASSERT_TRUE(WaitFor([&] { return !Mapped(main_window); })) << Log();
+  ASSERT_TRUE(WaitFor([&] { return !Viewable(main_window); })) << Log();
 
   // The right button released opens the menu, a new window, and leaves the
   // main one; pressed, it has not yet.
@@ -134,16 +128,16 @@ TEST_F(TrayTest, IconRestoresTheWindowAndOpensTheMenu) {
   })) << Log();
   // Give a wrongly restored window the time to show.
   std::this_thread::sleep_for(std::chrono::milliseconds(1000));
-  EXPECT_FALSE(Mapped(main_window));
+  EXPECT_FALSE(Viewable(main_window));
   Xdotool({"key", "Escape"});
   ASSERT_TRUE(WaitFor([&] { return VisibleProgramWindows() == before; }));
 
   Xdotool({"mousemove", "--window", icon, "8", "8"});
   Xdotool({"mousedown", "1"});
   std::this_thread::sleep_for(std::chrono::milliseconds(1000));
-  EXPECT_FALSE(Mapped(main_window));
+  EXPECT_FALSE(Viewable(main_window));
   Xdotool({"mouseup", "1"});
-  EXPECT_TRUE(WaitFor([&] { return Mapped(main_window); })) << Log();
+  EXPECT_TRUE(WaitFor([&] { return Viewable(main_window); })) << Log();
 
   program->Signal(SIGTERM);
   EXPECT_EQ(program->Wait(std::chrono::seconds(20)), std::optional<int>(0))

@@ -8,7 +8,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -95,38 +94,23 @@ TEST_F(UpdateTicksTest, NotificationWindowIsItsSizeOutside) {
                                          "</channel></rss>"));
   // Open for ten minutes of the program's time.
   StartUpdating(server.Url("/news.xml"), "act_time=600\r\n");
-  ASSERT_FALSE(FindWindow("^Rivolet$").empty()) << Log();
-  // The notification window is the program's utility window; its outer
-  // size is its own plus the frame the window manager put around it.
+  const std::string main_window = FindWindow("^Rivolet$");
+  ASSERT_FALSE(main_window.empty()) << Log();
+  // The other window of that title, inside and frame (left, right, top,
+  // bottom) added up.
   std::string outer;
-  const auto deadline =
-      std::chrono::steady_clock::now() + std::chrono::seconds(30);
-  while (outer != "337x189" && std::chrono::steady_clock::now() < deadline) {
+  for (int i = 0; i < 150 && outer != "337x189"; ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    bool ok = false;
-    std::istringstream ids(RunCommand(
-        {"xdotool", "search", "--onlyvisible", "--classname", "rivolet"}, Env(),
-        &ok));
+    std::istringstream ids(
+        Xdotool({"search", "--onlyvisible", "--name", "^Rivolet$"}));
     for (std::string id; std::getline(ids, id);) {
-      const std::string props = RunCommand(
-          {"xprop", "-id", id, "_NET_WM_WINDOW_TYPE", "_NET_FRAME_EXTENTS"},
-          Env(), &ok);
-      const std::size_t extents = props.find("_NET_FRAME_EXTENTS(CARDINAL) = ");
-      if (props.find("_NET_WM_WINDOW_TYPE_UTILITY") == std::string::npos ||
-          extents == std::string::npos) {
-        continue;
-      }
-      int left = 0, right = 0, top = 0, bottom = 0, width = 0, height = 0;
-      std::sscanf(props.c_str() + extents + 31, "%d, %d, %d, %d", &left, &right,
-                  &top, &bottom);
-      const std::string info = RunCommand({"xwininfo", "-id", id}, Env(), &ok);
-      const std::size_t w = info.find("Width: ");
-      const std::size_t h = info.find("Height: ");
-      if (w == std::string::npos || h == std::string::npos) continue;
-      width = std::atoi(info.c_str() + w + 7);
-      height = std::atoi(info.c_str() + h + 8);
-      outer = std::to_string(left + width + right) + "x" +
-              std::to_string(top + height + bottom);
+      if (id == main_window) continue;
+      int l = 0, r = 0, t = 0, b = 0, w = 0, h = 0;
+      std::sscanf(Xdotool({"getwindowgeometry", id}).c_str(),
+                  "%*[^G]Geometry: %dx%d", &w, &h);
+      std::sscanf(Xprop(id, "_NET_FRAME_EXTENTS").c_str(),
+                  "_NET_FRAME_EXTENTS = %d, %d, %d, %d", &l, &r, &t, &b);
+      outer = std::to_string(l + w + r) + "x" + std::to_string(t + h + b);
     }
   }
   EXPECT_EQ(outer, "337x189") << Log();

@@ -108,13 +108,10 @@ TEST(OptionsTest, OkWithANonNumberWritesTheSixOthers) {
 }
 
 TEST(OptionsTest, KeepOnScreen) {
-  // Each screen whole and without its panels.
-  const PixelRect first = {0, 0, 1920, 1080};
-  const PixelRect second = {1920, 0, 1280, 1024};
+  const PixelRect first = {0, 0, 1920, 1080}, second = {1920, 0, 1280, 1024};
   const std::vector<PixelScreen> two_screens = {{first, first},
                                                 {second, second}};
-  const std::vector<PixelScreen> top_and_bottom_panel = {
-      {first, {0, 24, 1920, 1016}}};
+  const std::vector<PixelScreen> panels = {{first, {0, 24, 1920, 1016}}};
   struct Case {
     const char* name;
     PixelRect window;
@@ -149,13 +146,10 @@ TEST(OptionsTest, KeepOnScreen) {
        {3000, 100, 600, 400},
        {{first, first}},
        {1320, 100}},
-      {"at the corner, under a panel",
-       {0, 0, 600, 400},
-       top_and_bottom_panel,
-       {0, 0}},
+      {"at the corner, under a panel", {0, 0, 600, 400}, panels, {0, 0}},
       {"below the screen, back above the bottom panel",
        {100, 1200, 600, 400},
-       top_and_bottom_panel,
+       panels,
        {100, 640}},
       {"no screens known", {-9000, -9000, 600, 400}, {}, {-9000, -9000}},
   };
