@@ -11,6 +11,7 @@
 #include "dialogs/information_form.h"
 #include "dialogs/management_form.h"
 #include "dialogs/new_feed_form.h"
+#include "platform/desktop.h"
 #include "platform/guard.h"
 #include "platform/termination.h"
 #include "reader/feed_reader.h"
@@ -92,7 +93,10 @@ TManagementForm& RivoletApp::ManagementForm() {
 }
 
 TAboutForm& RivoletApp::AboutForm() {
-  if (!about_form_) about_form_ = std::make_unique<TAboutForm>();
+  if (!about_form_) {
+    about_form_ = std::make_unique<TAboutForm>(
+        [this] { OpenHelp(HelpLanguageFor(language.current_name)); });
+  }
   return *about_form_;
 }
 
@@ -143,6 +147,11 @@ void RivoletApp::ShowInformationForm() {
 }
 
 void RivoletApp::ShowAboutForm() { ShowModal(AboutForm()); }
+
+void RivoletApp::OpenHelp(HelpLanguage language) {
+  // The help pages are data the program brings along.
+  CurrentDesktop().OpenLocalFile(HelpPage(exe_folder_, language));
+}
 
 void RivoletApp::ShowCatalogueForm() { ShowModal(CatalogueForm()); }
 

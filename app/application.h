@@ -97,6 +97,7 @@ class RivoletApp : public NotificationHost, public MainFormHost {
   // stays in memory and is written again at the next change and at close.
   void SaveFeedList() override;
   std::optional<std::string> AskImportPeriod() override;
+  void OpenHelp(HelpLanguage language) override;
 
   // The update room, made with the windows.
   FeedUpdater& Updater() { return *updater_; }

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QLocale>
 #include <exception>
 #include <string>
 #include <vector>
@@ -10,6 +11,8 @@
 #include "app/program.h"
 #include "platform/download.h"
 #include "platform/guard.h"
+#include "platform/modal_windows.h"
+#include "platform/qt_desktop.h"
 
 int main(int argc, char** argv) {
   QApplication qt_app(argc, argv);
@@ -17,6 +20,10 @@ int main(int argc, char** argv) {
   // The main window's close ends the program (it may be hidden in the tray
   // while a dialog closes).
   QApplication::setQuitOnLastWindowClosed(false);
+  // The standard buttons follow the desktop's language (LANGUAGE, LC_ALL,
+  // LC_MESSAGES, LANG), as message boxes do on other systems.
+  rivolet::InstallQtTranslations(QLocale::system());
+  rivolet::KeepModalWindowsFromMinimising();
   // No display name: with one, Qt adds " — Rivolet" to every window title, and
   // each window's title must be exactly the caption the program sets.
   int result = 0;

@@ -161,9 +161,11 @@ void TMainForm::FormCreate() {
   const MainWindowPlacement placement =
       ReadMainWindowPlacement(parts_.settings_file);
   if (placement.remembered) {
-    std::vector<PixelRect> screens;
-    for (const ScreenRect& area : CurrentDesktop().WorkAreas())
-      screens.push_back({area.left, area.top, area.width, area.height});
+    std::vector<PixelScreen> screens;
+    for (const auto& [whole, work] : CurrentDesktop().Screens()) {
+      screens.push_back({{whole.left, whole.top, whole.width, whole.height},
+                         {work.left, work.top, work.width, work.height}});
+    }
     const QSize size = sizeHint();
     const PixelPoint at = KeepOnScreen(
         {placement.left, placement.top, size.width(), size.height()}, screens);
@@ -492,15 +494,13 @@ void TMainForm::ManagementButtonClick() {
   host_.ShowDialog(MainDialog::kManagement);
 }
 
-void TMainForm::tarvelsiteClick() { CurrentDesktop().OpenUrl(kMakerSiteUrl); }
-
-void TMainForm::Help3Click() {
-  CurrentDesktop().OpenLocalFile(parts_.exe_folder / "pomoc.html");
+void TMainForm::tarvelsiteClick() {
+  host_.OpenHelp(HelpLanguageFor(parts_.language.current_name));
 }
 
-void TMainForm::HelpEN1Click() {
-  CurrentDesktop().OpenLocalFile(parts_.exe_folder / "help.html");
-}
+void TMainForm::Help3Click() { host_.OpenHelp(HelpLanguage::kPolish); }
+
+void TMainForm::HelpEN1Click() { host_.OpenHelp(HelpLanguage::kEnglish); }
 
 void TMainForm::N2Click() { host_.ShowDialog(MainDialog::kOptions); }
 

@@ -66,6 +66,8 @@ class MainFormHost {
   // The update period an OPML import gives the feeds that bring none, asked
   // once for all; nothing when the user gives up.
   virtual std::optional<std::string> AskImportPeriod() = 0;
+  // Opens the help page in `language` through the desktop.
+  virtual void OpenHelp(HelpLanguage language) = 0;
 };
 
 // The program's state and files the main window works on, all owned by the

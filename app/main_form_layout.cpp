@@ -69,7 +69,7 @@ void TMainForm::CreateComponents() {
   CreateViewPage();
 
   tarvelsite = MakeLabel<ClickLabel>(client, "tarvelsite", 4, 414, 11);
-  tarvelsite->setText(kMakerSiteName);
+  tarvelsite->setText("Rivolet help");
   tarvelsite->adjustSize();
 
   timer = new QTimer(this);

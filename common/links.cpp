@@ -1,4 +1,4 @@
-// Link checks.
+// Link checks and the help pages.
 #include "common/links.h"
 
 #include "common/ascii.h"
@@ -22,6 +22,19 @@ bool IsWebLink(std::string_view link) {
     if (c <= ' ' || c == 0x7F) return false;
   }
   return true;
+}
+
+HelpLanguage HelpLanguageFor(std::string_view language_name) {
+  const std::string_view name = TrimBlanks(language_name);
+  return EqualsIgnoreCase(name, "Polski") || EqualsIgnoreCase(name, "Polish")
+             ? HelpLanguage::kPolish
+             : HelpLanguage::kEnglish;
+}
+
+std::filesystem::path HelpPage(const std::filesystem::path& data_folder,
+                               HelpLanguage language) {
+  return data_folder /
+         (language == HelpLanguage::kPolish ? "pomoc.html" : "help.html");
 }
 
 }  // namespace rivolet

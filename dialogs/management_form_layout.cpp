@@ -36,8 +36,9 @@ QAction* MakeAction(QMenu* menu, const char* name, const char* caption,
 void TManagementForm::CreateComponents() {
   setObjectName("ManagementForm");
   setWindowTitle("Feeds' Management");
+  // A close box only: a modal dialog minimised on its own would leave the
+  // program blocked behind a window nobody sees.
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                  Qt::WindowCloseButtonHint);
   setFont(WindowFont(11));
   setFixedSize(kClientWidth, kClientHeight);

@@ -23,6 +23,12 @@ struct ScreenRect {
   int height = 0;
 };
 
+// One screen: the whole of it, and the part not taken by panels.
+struct ScreenArea {
+  ScreenRect geometry;
+  ScreenRect work_area;
+};
+
 class Desktop {
  public:
   virtual ~Desktop() = default;
@@ -66,8 +72,8 @@ class Desktop {
   // The primary screen: its whole size and the part not taken by panels.
   virtual ScreenRect ScreenSize() = 0;
   virtual ScreenRect WorkArea() = 0;
-  // The part not taken by panels of every screen, the primary one first.
-  virtual std::vector<ScreenRect> WorkAreas() = 0;
+  // Every screen, the primary one first.
+  virtual std::vector<ScreenArea> Screens() = 0;
 };
 
 // The desktop in use. Until one is installed it is the real Qt desktop.

@@ -46,7 +46,41 @@ class FrameCorrection : public QObject {
   QPoint wanted_;
 };
 
+// Watches a window for the whole run and sizes its inside to what its frame
+// leaves of the outer size.
+class FrameSize : public QObject {
+ public:
+  FrameSize(QWidget* window, QSize outer)
+      : QObject(window), window_(window), outer_(outer) {
+    window->resize(outer);
+    window->installEventFilter(this);
+  }
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    const QWindow* handle = window_->windowHandle();
+    if (watched == window_ && handle != nullptr && window_->isVisible() &&
+        handle->frameMargins() != applied_) {
+      applied_ = handle->frameMargins();
+      // Not from inside the event that told us (it may be a paint).
+      QTimer::singleShot(0, this, [this] {
+        window_->resize(outer_.width() - applied_.left() - applied_.right(),
+                        outer_.height() - applied_.top() - applied_.bottom());
+      });
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  QWidget* window_;
+  QSize outer_;
+  QMargins applied_;
+};
+
 }  // namespace
+
+void KeepFrameSize(QWidget* window, QSize outer) {
+  new FrameSize(window, outer);
+}
 
 void MoveFrameTo(QWidget* window, QPoint frame_top_left) {
   window->move(frame_top_left);

@@ -1,8 +1,10 @@
 // Placing a top-level window by the top-left corner of its frame (title bar
-// and borders included), the corner QWidget::pos() reports.
+// and borders included), the corner QWidget::pos() reports, and sizing it by
+// its frame.
 #pragma once
 
 #include <QPoint>
+#include <QSize>
 
 class QWidget;
 
@@ -14,6 +16,11 @@ namespace rivolet {
 // as soon as its frame is known, and pos() then gives back `frame_top_left`.
 // Meant for a window's placement before its first showing.
 void MoveFrameTo(QWidget* window, QPoint frame_top_left);
+
+// Keeps the outer size of `window`, its frame included, at `outer`: each time
+// the window manager's frame around it becomes known or changes, the inside
+// is resized to what the frame leaves. Without a frame the inside is `outer`.
+void KeepFrameSize(QWidget* window, QSize outer);
 
 // Where the frame's top-left corner of `window` is now.
 QPoint FramePosition(const QWidget* window);

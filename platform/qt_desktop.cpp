@@ -6,10 +6,14 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QScreen>
 #include <QStandardPaths>
+#include <QTranslator>
 #include <QUrl>
+#include <memory>
 #include <system_error>
 
 #include "common/error.h"
@@ -66,6 +70,24 @@ ScreenRect ToScreenRect(const QRect& rect) {
 }
 
 }  // namespace
+
+bool InstallQtTranslations(const QLocale& locale) {
+  static QTranslator* installed = nullptr;
+  if (installed != nullptr) {
+    QCoreApplication::removeTranslator(installed);
+    delete installed;
+    installed = nullptr;
+  }
+  // qtbase_<language>.qm, for the first of the locale's languages Qt has.
+  auto translator = std::make_unique<QTranslator>();
+  if (!translator->load(locale, "qtbase", "_",
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    return false;
+  }
+  QCoreApplication::installTranslator(translator.get());
+  installed = translator.release();
+  return true;
+}
 
 QtDesktop::QtDesktop(std::filesystem::path data_home,
                      std::filesystem::path config_home)
@@ -242,11 +264,13 @@ ScreenRect QtDesktop::WorkArea() {
                 : ScreenRect{0, 0, 1024, 768};
 }
 
-std::vector<ScreenRect> QtDesktop::WorkAreas() {
-  std::vector<ScreenRect> areas;
-  for (QScreen* screen : QGuiApplication::screens())
-    areas.push_back(ToScreenRect(screen->availableGeometry()));
-  return areas;
+std::vector<ScreenArea> QtDesktop::Screens() {
+  std::vector<ScreenArea> screens;
+  for (QScreen* screen : QGuiApplication::screens()) {
+    screens.push_back({ToScreenRect(screen->geometry()),
+                       ToScreenRect(screen->availableGeometry())});
+  }
+  return screens;
 }
 
 }  // namespace rivolet

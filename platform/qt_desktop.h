@@ -6,7 +6,16 @@
 
 #include "platform/desktop.h"
 
+class QLocale;
+
 namespace rivolet {
+
+// Loads Qt's own translations for `locale`'s languages, replacing those
+// loaded before, so that the standard buttons of message boxes and file
+// dialogs ("Yes", "No", "Cancel", "Open") speak the desktop's language. The
+// program's own texts come from its language files. False when Qt has no
+// translation for that language (its English texts stay).
+bool InstallQtTranslations(const QLocale& locale);
 
 class QtDesktop : public Desktop {
  public:
@@ -32,7 +41,7 @@ class QtDesktop : public Desktop {
   bool HasStartupEntry() override;
   ScreenRect ScreenSize() override;
   ScreenRect WorkArea() override;
-  std::vector<ScreenRect> WorkAreas() override;
+  std::vector<ScreenArea> Screens() override;
 
  private:
   std::filesystem::path DataHome() const;

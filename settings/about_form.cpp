@@ -5,11 +5,10 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QShowEvent>
+#include <utility>
 
-#include "common/links.h"
 #include "platform/artwork.h"
 #include "platform/connect.h"
-#include "platform/desktop.h"
 #include "platform/guard.h"
 #include "platform/link_label.h"
 #include "platform/text_bridge.h"
@@ -21,7 +20,6 @@ namespace {
 constexpr int kClientWidth = 527;
 constexpr int kClientHeight = 433;
 constexpr int kUpperHeight = 398;
-constexpr char kPartnerSiteName[] = "velmora.example.net";
 constexpr char kCreditText[] =
     "\xA9 The Rivolet developers. Feeds belong to their publishers.";
 
@@ -42,7 +40,8 @@ ClickLabel* MakeLink(QWidget* parent, const char* name, int left, int top,
 
 }  // namespace
 
-TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent) {
+TAboutForm::TAboutForm(std::function<void()> open_help, QWidget* parent)
+    : QDialog(parent), open_help_(std::move(open_help)) {
   setObjectName("AboutForm");
   setWindowTitle("About Rivolet");
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -57,8 +56,9 @@ TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent) {
 
   Label1 = PlaceLabel(Panel2, "Label1", 493, 181);
   Label1->setFont(WindowFont(13, true));
-  tarvel = MakeLink(Panel2, "tarvel", 408, 8, kMakerSiteName);
-  velmora = MakeLink(Panel2, "velmora", 408, 24, kPartnerSiteName);
+  // There is no web site to name, nor a partner's: no address is shown.
+  tarvel = MakeLink(Panel2, "tarvel", 408, 8, "Help: click the logo");
+  velmora = MakeLink(Panel2, "velmora", 408, 24, "");
   ls = PlaceLabel<ClickLabel>(Panel2, "ls", 328, 95);
   ls->SetHoverUnderline(false);
   ls->setPixmap(MakerLogo());
@@ -87,9 +87,9 @@ void TAboutForm::FormShow() {
   Label1->adjustSize();
 }
 
-void TAboutForm::lsClick() { CurrentDesktop().OpenUrl(kMakerSiteUrl); }
+void TAboutForm::lsClick() { open_help_(); }
 
-void TAboutForm::copsClick() { CurrentDesktop().OpenUrl(kMakerSiteUrl); }
+void TAboutForm::copsClick() { open_help_(); }
 
 void TAboutForm::OKClick() { close(); }
 

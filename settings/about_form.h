@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
 
 class QFrame;
 class QLabel;
@@ -19,7 +20,10 @@ class TAboutForm : public QDialog {
   Q_OBJECT
 
  public:
-  explicit TAboutForm(QWidget* parent = nullptr);
+  // `open_help` opens the help page in the chosen language: the program has
+  // no web site, so the logo and the credit line lead there.
+  explicit TAboutForm(std::function<void()> open_help,
+                      QWidget* parent = nullptr);
   ~TAboutForm() override;
 
   // Components.
@@ -41,6 +45,9 @@ class TAboutForm : public QDialog {
 
  protected:
   void showEvent(QShowEvent* event) override;
+
+ private:
+  std::function<void()> open_help_;
 };
 
 }  // namespace rivolet

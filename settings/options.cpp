@@ -105,7 +105,7 @@ std::int64_t Fit(std::int64_t at, std::int64_t size, Span room) {
 }  // namespace
 
 PixelPoint KeepOnScreen(const PixelRect& window,
-                        const std::vector<PixelRect>& screens) {
+                        const std::vector<PixelScreen>& screens) {
   const std::int64_t width = std::max(window.width, 0);
   const std::int64_t height = std::max(window.height, 0);
   const std::int64_t strip_height = std::max<std::int64_t>(
@@ -114,7 +114,8 @@ PixelPoint KeepOnScreen(const PixelRect& window,
       1, std::min<std::int64_t>(width, kTitleBarGrabWidth));
   const Span across{window.left, width};
   const Span strip{window.top, strip_height};
-  for (const PixelRect& screen : screens) {
+  for (const PixelScreen& each : screens) {
+    const PixelRect& screen = each.geometry;
     const Span screen_across{screen.left, std::max(screen.width, 0)};
     const Span screen_down{screen.top, std::max(screen.height, 0)};
     if (Overlap(across, screen_across) >= grab_width &&
@@ -124,7 +125,8 @@ PixelPoint KeepOnScreen(const PixelRect& window,
   }
   PixelPoint best{window.left, window.top};
   double best_distance = std::numeric_limits<double>::infinity();
-  for (const PixelRect& screen : screens) {
+  for (const PixelScreen& each : screens) {
+    const PixelRect& screen = each.work_area;
     const std::int64_t left =
         Fit(window.left, width, {screen.left, std::max(screen.width, 0)});
     const std::int64_t top =

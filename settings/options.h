@@ -88,12 +88,19 @@ struct PixelPoint {
 inline constexpr int kTitleBarHeight = 24;
 inline constexpr int kTitleBarGrabWidth = 48;
 
+// One screen: the whole of it, and the part its panels leave free.
+struct PixelScreen {
+  PixelRect geometry;
+  PixelRect work_area;
+};
+
 // The top-left corner for `window`, remembered at window.left/top. A window
-// that can be grabbed stays exactly where it was; otherwise it moves the
-// shortest distance that puts it whole on one screen (its top-left corner on
-// the screen when it is larger than every screen). Without screens nothing
-// moves.
+// that can be grabbed on a screen stays exactly where it was, also where a
+// panel covers it (the panel is part of the screen, and (0, 0) under a top
+// panel is a place the user can have chosen). Otherwise it moves the shortest
+// distance that puts it whole in one screen's work area (its top-left corner
+// there when it is larger). Without screens nothing moves.
 PixelPoint KeepOnScreen(const PixelRect& window,
-                        const std::vector<PixelRect>& screens);
+                        const std::vector<PixelScreen>& screens);
 
 }  // namespace rivolet

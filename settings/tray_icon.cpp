@@ -5,18 +5,48 @@
 #include <QCursor>
 #include <QIcon>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QSessionManager>
 #include <QTimer>
 #include <QWidget>
+#include <optional>
 
 #include "platform/artwork.h"
 #include "platform/connect.h"
+#include "platform/guard.h"
 #include "platform/text_bridge.h"
 
 namespace rivolet {
 namespace {
 
 constexpr std::size_t kMaxHint = 63;
+
+// The name Qt gives the window of its own tray icon on X11, where the icon is
+// embedded in the tray (XEmbed) rather than drawn by the desktop.
+constexpr char kQtX11TrayWindow[] = "QSystemTrayIconSys";
+
+// What a mouse event on the icon is, in the icon's terms; nothing for a
+// button the icon knows nothing of.
+std::optional<TrayMouseMessage> TrayMessageOf(QEvent::Type type,
+                                              Qt::MouseButton button) {
+  using M = TrayMouseMessage;
+  const int kind = type == QEvent::MouseButtonPress     ? 0
+                   : type == QEvent::MouseButtonRelease ? 1
+                                                        : 2;
+  constexpr M kLeft[] = {M::kLeftDown, M::kLeftUp, M::kLeftDoubleClick};
+  constexpr M kRight[] = {M::kRightDown, M::kRightUp, M::kRightDoubleClick};
+  constexpr M kMiddle[] = {M::kMiddleDown, M::kMiddleUp, M::kMiddleDoubleClick};
+  switch (button) {
+    case Qt::LeftButton:
+      return kLeft[kind];
+    case Qt::RightButton:
+      return kRight[kind];
+    case Qt::MiddleButton:
+      return kMiddle[kind];
+    default:
+      return std::nullopt;
+  }
+}
 
 }  // namespace
 
@@ -35,6 +65,10 @@ TTrayIcon::TTrayIcon(QWidget* window)
                  &TTrayIcon::EndSession);
   ConnectGuarded(qApp, &QCoreApplication::aboutToQuit, this,
                  [](TTrayIcon* tray) { tray->icon_->hide(); });
+  // Qt's X11 tray window reports a click as soon as the button goes down,
+  // and comes and goes with the tray; the application's events are watched
+  // for it (see eventFilter).
+  qApp->installEventFilter(this);
 }
 
 // Qt removes the icon with its object, without an error.
@@ -105,8 +139,31 @@ void TTrayIcon::DoMessage(TrayMouseMessage message) {
   if (TrayMessageSelects(PopupMenuOn, message)) ShowMenu();
 }
 
+bool TTrayIcon::eventFilter(QObject* watched, QEvent* event) {
+  const QEvent::Type type = event->type();
+  if ((type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease &&
+       type != QEvent::MouseButtonDblClick) ||
+      !watched->isWidgetType() || watched->objectName() != kQtX11TrayWindow) {
+    return QObject::eventFilter(watched, event);
+  }
+  // The icon's window is ours and gets every press and release: Qt's own
+  // handling (activated() at the press) is replaced by the icon's rules, so
+  // the window comes back and the menu opens when the button is released.
+  // A release away from the icon, as with a button, does nothing.
+  const auto* mouse = static_cast<QMouseEvent*>(event);
+  const std::optional<TrayMouseMessage> message =
+      TrayMessageOf(type, mouse->button());
+  const bool over = static_cast<QWidget*>(watched)->rect().contains(
+      mouse->position().toPoint());
+  if (message && (type != QEvent::MouseButtonRelease || over)) {
+    Guarded([this, message] { DoMessage(*message); });
+  }
+  return true;
+}
+
 void TTrayIcon::Activated(QSystemTrayIcon::ActivationReason reason) {
-  // Qt reports a finished click of each button as one activation.
+  // Where the desktop draws the icon itself (a StatusNotifierItem host over
+  // D-Bus), Qt reports a finished click of each button as one activation.
   switch (reason) {
     case QSystemTrayIcon::Trigger:
       DoMessage(TrayMouseMessage::kLeftUp);

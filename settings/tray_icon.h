@@ -63,6 +63,10 @@ class TTrayIcon : public QObject {
 
   QSystemTrayIcon& icon() { return *icon_; }
 
+ protected:
+  // Takes the mouse of Qt's own X11 tray window (see the source).
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   void Activated(QSystemTrayIcon::ActivationReason reason);
 

@@ -14,6 +14,7 @@
 #include "platform/connect.h"
 #include "platform/desktop.h"
 #include "platform/download.h"
+#include "platform/frame_position.h"
 #include "platform/guard.h"
 #include "platform/text_bridge.h"
 #include "update/aktualizacja.h"
@@ -38,7 +39,8 @@ TAktualizacjaForm::TAktualizacjaForm(NotificationHost& host, HttpClient& http)
   setAttribute(Qt::WA_ShowWithoutActivating);
   setAttribute(Qt::WA_QuitOnClose, false);
   setFont(WindowFont(11));
-  resize(kWidth, kHeight);
+  // The design size is the whole window's, its frame included.
+  KeepFrameSize(this, {kWidth, kHeight});
 
   akt = new QTreeWidget(this);
   akt->setObjectName("akt");
@@ -71,16 +73,16 @@ TAktualizacjaForm::TAktualizacjaForm(NotificationHost& host, HttpClient& http)
 TAktualizacjaForm::~TAktualizacjaForm() = default;
 
 void TAktualizacjaForm::FormCreate() {
-  // Once, from the design size. A full-screen window's client area ends one
-  // title bar above the bottom of the work area; the window's bottom edge,
-  // its own title bar included, goes 10 pixels below that, so it sits just
+  // Once, from the design size, which is the whole window's. A full-screen
+  // window's client area ends one title bar above the bottom of the work
+  // area; the window's bottom edge goes 10 pixels below that, so it sits just
   // above any panel. Its right edge stays 20 pixels in from the screen's.
   const ScreenRect screen = CurrentDesktop().ScreenSize();
   const ScreenRect work = CurrentDesktop().WorkArea();
   const int title_bar = style()->pixelMetric(QStyle::PM_TitleBarHeight);
   const int full_screen_client_height = work.top + work.height - title_bar;
-  move(screen.left + screen.width - kWidth - 20,
-       full_screen_client_height - (kHeight + title_bar) + 10);
+  MoveFrameTo(this, {screen.left + screen.width - kWidth - 20,
+                     full_screen_client_height - kHeight + 10});
 }
 
 void TAktualizacjaForm::showEvent(QShowEvent* event) {

@@ -39,6 +39,7 @@ class TAktualizacjaForm : public QWidget {
   TAktualizacjaForm(NotificationHost& host, HttpClient& http);
   ~TAktualizacjaForm() override;
 
+  // The whole window, its frame included.
   static constexpr int kWidth = 337;
   static constexpr int kHeight = 189;
 

@@ -348,15 +348,18 @@ TEST_F(FeedMenuTest, AboutFeedDescribesTheFeedFetchedLast) {
   EXPECT_EQ(app.InformationForm().feed_url, server.Url("/five.xml"));
 }
 
-TEST_F(FeedMenuTest, HelpAndSiteOpenThroughTheDesktop) {
+TEST_F(FeedMenuTest, HelpAndTheSiteLabelOpenTheHelpPages) {
   RivoletApp& app = Start();
   Main().Help3Click();
   Main().HelpEN1Click();
+  // The site label: the help page of the chosen language.
   Main().tarvelsiteClick();
-  EXPECT_EQ(h.desktop.opened,
-            (std::vector<std::string>{
-                (app.exe_folder() / "pomoc.html").string(),
-                (app.exe_folder() / "help.html").string(), kMakerSiteUrl}));
+  app.language.current_name = "Polski";
+  Main().tarvelsiteClick();
+  const std::string en = (app.exe_folder() / "help.html").string();
+  const std::string pl = (app.exe_folder() / "pomoc.html").string();
+  EXPECT_EQ(h.desktop.opened, (std::vector<std::string>{pl, en, en, pl}));
+  EXPECT_EQ(Main().tarvelsite->text(), "Rivolet help");
 }
 
 TEST_F(FeedMenuTest, LinkLabelsUnderlineWhileTheMouseIsOverThem) {

@@ -37,15 +37,17 @@ TEST(MainFormPosition, StoredPositionIsRestoredOrBroughtBackOnScreen) {
     QPoint at;  // when not centred; x or y -1: at the far edge
   };
   const Case cases[] = {
-      {"[general]\nremember_pos=1\nleft=100\ntop=200\n", false, {100, 200}},
+      {"[general]\nremember_pos=1\nleft=0\ntop=0\n", false, {0, 0}},
       {"[general]\nremember_pos=1\nleft=1700\ntop=-900\n", false, {-1, 0}},
       {"[general]\nremember_pos=1\nleft=-1300\ntop=90\n", false, {0, 90}},
       {"[general]\nremember_pos=0\nleft=100\ntop=200\n", true, {}},
   };
   for (const Case& c : cases) {
     AppHarness h;
-    // A second screen to the right of the first.
-    h.desktop.work_areas = {{0, 0, 1024, 738}, {1024, 0, 800, 600}};
+    // A panel along the top of the first screen; a second screen to its
+    // right.
+    h.desktop.screens = {{{0, 0, 1024, 768}, {0, 30, 1024, 738}},
+                         {{1024, 0, 800, 600}, {1024, 0, 800, 600}}};
     WriteFileBytes(h.dir / "rivolet.ini", c.ini);
     h.Start();
     const QSize size = h.Main().sizeHint();

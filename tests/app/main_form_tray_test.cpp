@@ -148,7 +148,7 @@ TEST_F(MainFormTrayTest, CatalogueAndAboutOpenFromTheirCommands) {
                                                     &h.app->AboutForm()}));
 }
 
-TEST_F(MainFormTrayTest, AboutShowsTheVersionAtEveryShowingAndTheMakersSite) {
+TEST_F(MainFormTrayTest, AboutShowsTheVersionAtEveryShowingAndLeadsToTheHelp) {
   TAboutForm& about = h.app->AboutForm();
   EXPECT_EQ(about.windowTitle(), "About Rivolet");
   EXPECT_EQ(about.size(), QSize(527, 433));
@@ -164,8 +164,9 @@ TEST_F(MainFormTrayTest, AboutShowsTheVersionAtEveryShowingAndTheMakersSite) {
        {about.tarvel, about.velmora, about.ls, about.cops}) {
     QTest::mouseClick(label, Qt::LeftButton);
   }
-  EXPECT_EQ(h.desktop.opened,
-            (std::vector<std::string>{kMakerSiteUrl, kMakerSiteUrl}));
+  // No web site: the logo and the credit open the help page.
+  const std::string help = (h.dir / "help.html").string();
+  EXPECT_EQ(h.desktop.opened, (std::vector<std::string>{help, help}));
   QTest::mouseClick(about.OK, Qt::LeftButton);
   EXPECT_FALSE(about.isVisible());
 }

@@ -1,5 +1,6 @@
 // Tests of the text primitives: 1-based positions, cutting, trimming,
-// replacing, containment and the whole-number conversion.
+// replacing, containment, the whole-number conversion, and which help page
+// a language reads.
 #include "common/text.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +8,7 @@
 #include <climits>
 
 #include "common/error.h"
+#include "common/links.h"
 
 namespace rivolet {
 namespace {
@@ -136,6 +138,13 @@ TEST(TextTest, StrToInt) {
   } catch (const Error& e) {
     EXPECT_STREQ(e.what(), "'1 5' is not a valid integer value");
   }
+}
+
+TEST(LinksTest, HelpPageOfTheChosenLanguage) {
+  for (const char* name : {"Polski", "polish", " POLSKI "})
+    EXPECT_EQ(HelpPage("d", HelpLanguageFor(name)), "d/pomoc.html") << name;
+  for (const char* name : {"English", "", "Polski (stary)"})
+    EXPECT_EQ(HelpPage("d", HelpLanguageFor(name)), "d/help.html") << name;
 }
 
 }  // namespace

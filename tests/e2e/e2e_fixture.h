@@ -189,6 +189,25 @@ class ProgramTest : public ::testing::Test {
     return RunCommand({"xclip", "-o", "-selection", "primary"}, Env(), &ok);
   }
 
+  // One property of `window`, as "NAME = value".
+  std::string Xprop(const std::string& window, const std::string& name) {
+    bool ok = false;
+    return RunCommand({"xprop", "-id", window, "-notype", name}, Env(), &ok);
+  }
+  // The Motif functions `window` asks of the window manager (0x8 minimise,
+  // 0x10 maximise).
+  long MotifFunctions(const std::string& window) {
+    const std::string hints = Xprop(window, "_MOTIF_WM_HINTS");
+    const std::size_t at = hints.find(", ");
+    return at == std::string::npos ? -1
+                                   : std::strtol(&hints[at + 2], nullptr, 16);
+  }
+  bool Viewable(const std::string& window) {
+    bool ok = false;
+    return RunCommand({"xwininfo", "-id", window}, Env(), &ok)
+               .find("IsViewable") != std::string::npos;
+  }
+
   std::string Xdotool(std::vector<std::string> args) {
     args.insert(args.begin(), "xdotool");
     bool ok = false;

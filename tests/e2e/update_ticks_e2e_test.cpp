@@ -1,12 +1,15 @@
-// Updating left on with one feed that fails every minute, under a window
-// manager: the minute ticks keep downloading while the first failure's error
-// box stays open, and no second box joins it. The program's clock runs thirty
-// times fast (libfaketime scales its clocks and its waits alike), so a
-// minute passes in two seconds.
+// Updating left on under a window manager: with one feed that fails every
+// minute, the minute ticks keep downloading while the first failure's error
+// box stays open, and no second box joins it; with one that reads, the
+// notification window is its design size outside, frame included. The
+// program's clock runs thirty times fast (libfaketime scales its clocks and
+// its waits alike), so a minute passes in two seconds.
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -35,20 +38,34 @@ std::string FaketimeLibrary() {
   return {};
 }
 
-using UpdateTicksTest = ProgramTest;
+class UpdateTicksTest : public ProgramTest {
+ protected:
+  void SetUp() override {
+    ProgramTest::SetUp();
+    if (IsSkipped()) return;
+    faketime_ = FaketimeLibrary();
+    if (faketime_.empty()) GTEST_SKIP() << "libfaketime (faketime) is needed";
+    if (!StartWindowManager()) GTEST_SKIP() << "openbox is needed";
+  }
+
+  // Starts the program, its clock thirty times fast, with updating on and
+  // one feed of period 1 at `url`; `more` is added to the updating settings.
+  void StartUpdating(const std::string& url, const std::string& more = "") {
+    FeedList list;
+    list.Append("Feed", "Local", "1", url);
+    WriteFileBytes(folder / "feeds.che",
+                   WriteFeedFile(list, FeedListControl()));
+    WriteFileBytes(folder / "rivolet.ini",
+                   "[updating]\r\nYesUpdate=1\r\nNoUpdate=0\r\n" + more);
+    StartProgram({}, {"LD_PRELOAD=" + faketime_, "FAKETIME=+0 x30"});
+  }
+
+  std::string faketime_;
+};
 
 TEST_F(UpdateTicksTest, TicksGoOnUnderOneErrorBox) {
-  const std::string faketime = FaketimeLibrary();
-  if (faketime.empty()) GTEST_SKIP() << "libfaketime (faketime) is needed";
-  if (!StartWindowManager()) GTEST_SKIP() << "openbox is needed";
   LoopbackServer server;  // every target answers 404
-  FeedList list;
-  list.Append("Broken", "Local", "1", server.Url("/broken.xml"));
-  WriteFileBytes(folder / "feeds.che", WriteFeedFile(list, FeedListControl()));
-  WriteFileBytes(folder / "rivolet.ini",
-                 "[updating]\r\nYesUpdate=1\r\nNoUpdate=0\r\n");
-
-  StartProgram({}, {"LD_PRELOAD=" + faketime, "FAKETIME=+0 x30"});
+  StartUpdating(server.Url("/broken.xml"));
   ASSERT_FALSE(FindWindow("^Rivolet$").empty()) << Log();
   // The first minute's failure opens the box ...
   std::vector<std::string> boxes;
@@ -66,6 +83,37 @@ TEST_F(UpdateTicksTest, TicksGoOnUnderOneErrorBox) {
   EXPECT_TRUE(server.WaitForRequests(before + 3, std::chrono::seconds(30)));
   std::this_thread::sleep_for(std::chrono::seconds(1));
   EXPECT_EQ(Boxes(), boxes) << Log();
+
+  EXPECT_EQ(Terminate(std::chrono::seconds(20)), std::optional<int>(0));
+}
+
+TEST_F(UpdateTicksTest, NotificationWindowIsItsSizeOutside) {
+  LoopbackServer server;
+  server.Serve("/news.xml", Response::Ok("<rss><channel><title>News</title>"
+                                         "<item><title>One</title></item>"
+                                         "</channel></rss>"));
+  // Open for ten minutes of the program's time.
+  StartUpdating(server.Url("/news.xml"), "act_time=600\r\n");
+  const std::string main_window = FindWindow("^Rivolet$");
+  ASSERT_FALSE(main_window.empty()) << Log();
+  // The other window of that title, inside and frame (left, right, top,
+  // bottom) added up.
+  std::string outer;
+  for (int i = 0; i < 150 && outer != "337x189"; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    std::istringstream ids(
+        Xdotool({"search", "--onlyvisible", "--name", "^Rivolet$"}));
+    for (std::string id; std::getline(ids, id);) {
+      if (id == main_window) continue;
+      int l = 0, r = 0, t = 0, b = 0, w = 0, h = 0;
+      std::sscanf(Xdotool({"getwindowgeometry", id}).c_str(),
+                  "%*[^G]Geometry: %dx%d", &w, &h);
+      std::sscanf(Xprop(id, "_NET_FRAME_EXTENTS").c_str(),
+                  "_NET_FRAME_EXTENTS = %d, %d, %d, %d", &l, &r, &t, &b);
+      outer = std::to_string(l + w + r) + "x" + std::to_string(t + h + b);
+    }
+  }
+  EXPECT_EQ(outer, "337x189") << Log();
 
   EXPECT_EQ(Terminate(std::chrono::seconds(20)), std::optional<int>(0));
 }

@@ -3,10 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <QDesktopServices>
+#include <QLocale>
+#include <QMessageBox>
 #include <QObject>
+#include <QPushButton>
 #include <QUrl>
 #include <filesystem>
 #include <initializer_list>
+#include <utility>
 #include <vector>
 
 #include "common/error.h"
@@ -154,6 +158,24 @@ TEST(QtDesktopOpening, AWebLinkIsNeverLookedUpOnDisk) {
   EXPECT_EQ(opened.urls, (std::vector<std::string>{
                              "http://x/evil.desktop",
                              "file://" + (dir / "help.html").string()}));
+}
+
+TEST(QtTranslations, StandardButtonsSpeakTheLocalesLanguage) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"pl_PL", "&Tak &Nie Anuluj"},
+      {"de_DE", "&Ja &Nein Abbrechen"},
+      {"en_US", "&Yes &No Cancel"}};
+  for (const auto& [locale, texts] : cases) {
+    EXPECT_TRUE(InstallQtTranslations(QLocale(locale))) << locale;
+    QMessageBox box;
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No |
+                           QMessageBox::Cancel);
+    const QString shown = box.button(QMessageBox::Yes)->text() + " " +
+                          box.button(QMessageBox::No)->text() + " " +
+                          box.button(QMessageBox::Cancel)->text();
+    EXPECT_EQ(shown.toStdString(), texts);
+  }
+  InstallQtTranslations(QLocale::c());  // Qt's English for the next tests
 }
 
 }  // namespace

@@ -108,12 +108,14 @@ TEST(OptionsTest, OkWithANonNumberWritesTheSixOthers) {
 }
 
 TEST(OptionsTest, KeepOnScreen) {
-  const std::vector<PixelRect> two_screens = {{0, 0, 1920, 1080},
-                                              {1920, 0, 1280, 1024}};
+  const PixelRect first = {0, 0, 1920, 1080}, second = {1920, 0, 1280, 1024};
+  const std::vector<PixelScreen> two_screens = {{first, first},
+                                                {second, second}};
+  const std::vector<PixelScreen> panels = {{first, {0, 24, 1920, 1016}}};
   struct Case {
     const char* name;
     PixelRect window;
-    std::vector<PixelRect> screens;
+    std::vector<PixelScreen> screens;
     PixelPoint expected;
   };
   const std::vector<Case> cases = {
@@ -142,8 +144,13 @@ TEST(OptionsTest, KeepOnScreen) {
       {"larger than the screen", {-50, -50, 2500, 1200}, two_screens, {0, 0}},
       {"screen lost since",
        {3000, 100, 600, 400},
-       {{0, 0, 1920, 1080}},
+       {{first, first}},
        {1320, 100}},
+      {"at the corner, under a panel", {0, 0, 600, 400}, panels, {0, 0}},
+      {"below the screen, back above the bottom panel",
+       {100, 1200, 600, 400},
+       panels,
+       {100, 640}},
       {"no screens known", {-9000, -9000, 600, 400}, {}, {-9000, -9000}},
   };
   for (const Case& c : cases) {

@@ -86,10 +86,9 @@ TEST_F(UpdateTest, TheWindowAsCreated) {
   EXPECT_EQ(n.windowTitle().toStdString(), "Rivolet");
   EXPECT_EQ(n.size(), QSize(337, 189));
   // Placed from the recording desktop's screen (1024 x 768, with a panel
-  // taking its bottom 30 pixels), its title bar included.
+  // taking its bottom 30 pixels), its frame (none here) included.
   const int title_bar = n.style()->pixelMetric(QStyle::PM_TitleBarHeight);
-  EXPECT_EQ(n.pos(), QPoint(1024 - 337 - 20,
-                            (738 - title_bar) - (189 + title_bar) + 10));
+  EXPECT_EQ(n.pos(), QPoint(1024 - 337 - 20, (738 - title_bar) - 189 + 10));
   EXPECT_TRUE(n.windowFlags() & Qt::WindowStaysOnTopHint);
   EXPECT_EQ(n.windowType(), Qt::Tool);
   EXPECT_TRUE(n.akt->isHeaderHidden());

@@ -41,7 +41,7 @@ class RecordingDesktop : public Desktop {
   bool HasStartupEntry() override { return startup_entry; }
   ScreenRect ScreenSize() override { return screen; }
   ScreenRect WorkArea() override { return work_area; }
-  std::vector<ScreenRect> WorkAreas() override { return work_areas; }
+  std::vector<ScreenArea> Screens() override { return screens; }
 
   // The answer the next question box gives; kNo when the queue is empty.
   void SetNextAnswer(MessageAnswer answer) { answers.push_back(answer); }
@@ -67,7 +67,7 @@ class RecordingDesktop : public Desktop {
   std::string registration_error;
   ScreenRect screen{0, 0, 1024, 768};
   ScreenRect work_area{0, 0, 1024, 738};
-  std::vector<ScreenRect> work_areas{work_area};
+  std::vector<ScreenArea> screens{{screen, work_area}};
 };
 
 }  // namespace rivolet
