@@ -178,7 +178,10 @@ class TMainForm : public QMainWindow {
   // The item view is filled each time its page becomes the one shown.
   void ZakladkiChange(int index);
   void FillItemView();
+  // The item's own link ("Read more...", the title).
   void OpenItemLink();
+  // A link in the description opens the same way: web addresses only.
+  void item_descLinkClick(const QString& link);
   void AboutFeedClick();
   void tarvelsiteClick();
   void Help3Click();
@@ -232,6 +235,7 @@ class TMainForm : public QMainWindow {
 
   void ConnectHandlers();
   void SetMark(QTreeWidgetItem* row, int mark);
+  void OpenWebLink(const std::string& link);
   void LayOutCountLabels();
   bool ComponentExists(std::string_view name) const;
 

@@ -262,6 +262,11 @@ void TMainForm::CreateViewPage() {
   item_title = MakeLabel<ClickLabel>(ItemTexts, "item_title", 2, 2, 13, true);
   item_title->setWordWrap(true);
   item_desc = MakeLabel(ItemTexts, "item_desc", 2, 16, 11);
+  // The description comes formatted, reduced to a safe subset of rich text
+  // by the shown reading; its links are ours to open, never Qt's.
+  item_desc->setTextFormat(Qt::RichText);
+  item_desc->setOpenExternalLinks(false);
+  item_desc->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
   item_desc->setWordWrap(true);
   item_desc->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   item_date = MakeLabel(ItemTexts, "item_date", 2, 48, 9);

@@ -1,11 +1,14 @@
 // Simple vector drawings: a feed-like orange, plain shapes, no text.
 #include "platform/artwork.h"
 
+#include <QFile>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <cstdint>
+#include <optional>
 
 namespace rivolet {
 namespace {
@@ -43,6 +46,54 @@ void DrawFeedSymbol(QPainter& p, const QRectF& box, const QColor& back) {
   }
 }
 
+// A big-endian 16-bit field of a font file; nothing when it lies outside.
+std::optional<std::uint16_t> FontField(const QByteArray& font, qsizetype at) {
+  if (at < 0 || at + 2 > font.size()) return std::nullopt;
+  return static_cast<std::uint16_t>(
+      (static_cast<unsigned char>(font[at]) << 8) |
+      static_cast<unsigned char>(font[at + 1]));
+}
+
+// Where the table `tag` of a TrueType font starts; nothing without it.
+std::optional<qsizetype> FontTable(const QByteArray& font, const char* tag) {
+  const std::optional<std::uint16_t> count = FontField(font, 4);
+  if (!count) return std::nullopt;
+  for (qsizetype entry = 12; entry < 12 + qsizetype{*count} * 16; entry += 16) {
+    if (entry + 16 > font.size()) return std::nullopt;
+    if (font.mid(entry, 4) != tag) continue;
+    const auto high = FontField(font, entry + 8);
+    const auto low = FontField(font, entry + 10);
+    if (!high || !low) return std::nullopt;
+    return (qsizetype{*high} << 16) | *low;
+  }
+  return std::nullopt;
+}
+
+// Tahoma's ascent ends at the top of its capitals, and the marks above
+// Ż, Ó, Ś, Ć, Ź, Ń and their like reach beyond it: a label whose first line
+// starts at its top edge would cut them off. The ascent of our copy is raised
+// to its tallest glyph (the font header's yMax), so that every line, and
+// every widget sized to its text, has room for them.
+QByteArray WithRoomForMarks(QByteArray font) {
+  const auto head = FontTable(font, "head");
+  const auto hhea = FontTable(font, "hhea");
+  if (!head || !hhea) return font;
+  const auto y_max = FontField(font, *head + 42);
+  const auto ascent = FontField(font, *hhea + 4);
+  if (!y_max || !ascent || *hhea + 6 > font.size()) return font;
+  if (static_cast<std::int16_t>(*y_max) <= static_cast<std::int16_t>(*ascent))
+    return font;
+  font[*hhea + 4] = static_cast<char>(*y_max >> 8);
+  font[*hhea + 5] = static_cast<char>(*y_max & 0xFF);
+  // The OS/2 table's Windows ascent says the same for whoever reads it.
+  if (const auto os2 = FontTable(font, "OS/2");
+      os2 && *os2 + 76 <= font.size()) {
+    font[*os2 + 74] = static_cast<char>(*y_max >> 8);
+    font[*os2 + 75] = static_cast<char>(*y_max & 0xFF);
+  }
+  return font;
+}
+
 // The windows are laid out for Tahoma. Where the system has no Tahoma, the
 // metric-compatible face of the wine fonts package is loaded for this program
 // (it covers every Windows-1250 letter); without it the windows fall back to
@@ -52,7 +103,13 @@ void DrawFeedSymbol(QPainter& p, const QRectF& box, const QColor& back) {
 void LoadDesignFont() {
   static const bool loaded = [] {
     if (!QFontDatabase::families().contains("Tahoma")) {
-      QFontDatabase::addApplicationFont("/usr/share/wine/fonts/tahoma.ttf");
+      QFile file("/usr/share/wine/fonts/tahoma.ttf");
+      // A font file is a few hundred kilobytes; anything far bigger is not
+      // the face we mean.
+      if (file.size() < 4 * 1024 * 1024 && file.open(QIODevice::ReadOnly)) {
+        QFontDatabase::addApplicationFontFromData(
+            WithRoomForMarks(file.readAll()));
+      }
     }
     return true;
   }();

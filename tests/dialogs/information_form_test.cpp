@@ -108,6 +108,23 @@ TEST_F(InformationFormTest, FailedDownloadReportsAndKeepsThePreviousValues) {
   EXPECT_EQ(form.link(), "https://kronika.example/");
 }
 
+TEST_F(InformationFormTest, AMovedFeedShowsWhereItWasReadFromUnderItsUrl) {
+  server.Serve("/feed.xml", Response::Ok(kRss2));
+  server.Serve("/old.xml", Response::Status("HTTP/1.1 301 Moved Permanently")
+                               .Header("Location", "/feed.xml"));
+  Open("/old.xml");
+  EXPECT_EQ(FromQt(form.URLEdit->text()), server.Url("/old.xml"));
+  EXPECT_EQ(FromQt(form.infTitle->text()), "Kronika");
+  EXPECT_TRUE(form.infReadFrom->isVisible());
+  EXPECT_EQ(FromQt(form.ReadFromAddress->text()), server.Url("/feed.xml"));
+  EXPECT_LT(form.ReadFromAddress->geometry().right(), 128 + 265);
+  form.hide();
+  // Read where it is asked for, the line goes.
+  Open("/feed.xml");
+  EXPECT_FALSE(form.infReadFrom->isVisible());
+  EXPECT_FALSE(form.ReadFromAddress->isVisible());
+}
+
 TEST_F(InformationFormTest, TitleClickOpensOnlyWebLinks) {
   struct Case {
     const char* link;
