@@ -69,27 +69,27 @@ std::optional<qsizetype> FontTable(const QByteArray& font, const char* tag) {
   return std::nullopt;
 }
 
-// Tahoma's ascent ends at the top of its capitals, and the marks above
-// Ż, Ó, Ś, Ć, Ź, Ń and their like reach beyond it: a label whose first line
-// starts at its top edge would cut them off. The ascent of our copy is raised
-// to its tallest glyph (the font header's yMax), so that every line, and
-// every widget sized to its text, has room for them.
+// The wine package's Tahoma carries hand-made bitmaps for 8 to 16 pixels,
+// the sizes of every window text, and each of these strikes declares an
+// ascent that ends at the top of the capitals, while its own tallest glyph
+// (the marks above Ż, Ó, Ś, Ć, Ź, Ń) reaches up to two pixels higher: a line
+// at the top edge of a label, or in a list row sized to the text, loses its
+// marks. Our copy declares each strike's ascent as that tallest glyph's
+// height, as Windows lays Tahoma's lines out.
 QByteArray WithRoomForMarks(QByteArray font) {
-  const auto head = FontTable(font, "head");
-  const auto hhea = FontTable(font, "hhea");
-  if (!head || !hhea) return font;
-  const auto y_max = FontField(font, *head + 42);
-  const auto ascent = FontField(font, *hhea + 4);
-  if (!y_max || !ascent || *hhea + 6 > font.size()) return font;
-  if (static_cast<std::int16_t>(*y_max) <= static_cast<std::int16_t>(*ascent))
-    return font;
-  font[*hhea + 4] = static_cast<char>(*y_max >> 8);
-  font[*hhea + 5] = static_cast<char>(*y_max & 0xFF);
-  // The OS/2 table's Windows ascent says the same for whoever reads it.
-  if (const auto os2 = FontTable(font, "OS/2");
-      os2 && *os2 + 76 <= font.size()) {
-    font[*os2 + 74] = static_cast<char>(*y_max >> 8);
-    font[*os2 + 75] = static_cast<char>(*y_max & 0xFF);
+  const auto bitmaps = FontTable(font, "EBLC");
+  if (!bitmaps) return font;
+  const auto strikes = FontField(font, *bitmaps + 6);  // low half of a count
+  constexpr qsizetype kStrikeSize = 48;
+  constexpr qsizetype kAscent = 16;        // of the horizontal line metrics
+  constexpr qsizetype kTallestGlyph = 24;  // their maxBeforeBL
+  for (qsizetype strike = *bitmaps + 8;
+       strikes && strike < *bitmaps + 8 + qsizetype{*strikes} * kStrikeSize &&
+       strike + kStrikeSize <= font.size();
+       strike += kStrikeSize) {
+    const auto ascent = static_cast<signed char>(font[strike + kAscent]);
+    const auto tallest = static_cast<signed char>(font[strike + kTallestGlyph]);
+    if (tallest > ascent) font[strike + kAscent] = static_cast<char>(tallest);
   }
   return font;
 }
