@@ -17,10 +17,13 @@
 #include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTextBrowser>
+#include <QTextDocument>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <algorithm>
+#include <cmath>
 #include <system_error>
 
 #include "common/file_io.h"
@@ -68,6 +71,19 @@ int SetWrappedText(QLabel* label, const QString& text) {
   label->setText(text);
   const int height = text.isEmpty() ? 0 : label->heightForWidth(kTitleWidth);
   label->setFixedSize(kTitleWidth, height);
+  return height;
+}
+
+// The description as rich text in the view's width, laid out once, and as
+// high as its text; an empty one takes no room.
+int SetDescription(QTextBrowser* view, const QString& html) {
+  view->setHtml(html);
+  QTextDocument* document = view->document();
+  document->setTextWidth(kTitleWidth);
+  const int height =
+      html.isEmpty() ? 0
+                     : static_cast<int>(std::ceil(document->size().height()));
+  view->setFixedSize(kTitleWidth, height);
   return height;
 }
 
@@ -120,7 +136,7 @@ void TMainForm::ConnectHandlers() {
                  &TMainForm::Openinbrowser1Click);
   for (ClickLabel* link : {item_title, img_readmore, labelWiecej})
     ConnectGuarded(link, &ClickLabel::clicked, this, &TMainForm::OpenItemLink);
-  ConnectGuarded(item_desc, &QLabel::linkActivated, this,
+  ConnectGuarded(item_desc, &QTextBrowser::anchorClicked, this,
                  &TMainForm::item_descLinkClick);
   for (ClickLabel* link : {img_inf, about_feed_l})
     ConnectGuarded(link, &ClickLabel::clicked, this,
@@ -447,7 +463,7 @@ void TMainForm::FillItemView() {
   const ShownItem& item = session.CurrentShownItem();
   const int title_height = SetWrappedText(item_title, ShownToQt(item.title));
   const int desc_height =
-      SetWrappedText(item_desc, ShownToQt(FormatShownItem(item).rich));
+      SetDescription(item_desc, ShownToQt(FormatShownItem(item).rich));
   item_desc->move(item_desc->x(), title_height + 5);
   item_date->setText(ShownToQt(item.date));
   item_date->adjustSize();
@@ -464,8 +480,8 @@ void TMainForm::FillItemView() {
 
 void TMainForm::OpenItemLink() { OpenWebLink(session.CurrentShownItem().link); }
 
-void TMainForm::item_descLinkClick(const QString& link) {
-  OpenWebLink(link.toUtf8().toStdString());
+void TMainForm::item_descLinkClick(const QUrl& link) {
+  OpenWebLink(link.toString(QUrl::FullyEncoded).toStdString());
 }
 
 void TMainForm::OpenWebLink(const std::string& link) {

@@ -29,11 +29,13 @@ class QMenu;
 class QPoint;
 class QScrollArea;
 class QTabWidget;
+class QTextBrowser;
 class QTimer;
 class QToolBar;
 class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
+class QUrl;
 
 namespace rivolet {
 
@@ -128,7 +130,8 @@ class TMainForm : public QMainWindow {
   QScrollArea* ItemTextArea;
   QWidget* ItemTexts;
   ClickLabel* item_title;
-  QLabel* item_desc;
+  // The description, formatted.
+  QTextBrowser* item_desc;
   QLabel* item_date;
   QLabel* item_man;
   ClickLabel* img_readmore;
@@ -181,7 +184,7 @@ class TMainForm : public QMainWindow {
   // The item's own link ("Read more...", the title).
   void OpenItemLink();
   // A link in the description opens the same way: web addresses only.
-  void item_descLinkClick(const QString& link);
+  void item_descLinkClick(const QUrl& link);
   void AboutFeedClick();
   void tarvelsiteClick();
   void Help3Click();

@@ -7,7 +7,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QTextBrowser>
+#include <QTextDocument>
 #include <QTreeWidget>
+#include <cmath>
 #include <functional>
 #include <memory>
 
@@ -71,12 +74,10 @@ std::unique_ptr<QWidget> SizedLabel(const QFont& font, const QString& text) {
   return label;
 }
 
-// As the item view: word-wrapped, exactly as high as its text.
-std::unique_ptr<QWidget> WrappedLabel(const QFont& font, const QString& text,
-                                      Qt::TextFormat format) {
+// As the item view's title: word-wrapped, exactly as high as its text.
+std::unique_ptr<QWidget> WrappedLabel(const QFont& font, const QString& text) {
   auto label = std::make_unique<QLabel>();
   label->setFont(font);
-  label->setTextFormat(format);
   label->setWordWrap(true);
   label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   label->setText(text);
@@ -89,13 +90,19 @@ TEST(TextMarks, EveryKindOfTextLineDrawsTheMarksAboveCapitals) {
       {"caption", WindowFont(11), SizedLabel},
       {"small line", WindowFont(9), SizedLabel},
       {"bold title", WindowFont(13, true), SizedLabel},
-      {"wrapped title", WindowFont(13, true),
-       [](const QFont& font, const QString& text) {
-         return WrappedLabel(font, text, Qt::PlainText);
-       }},
+      {"wrapped title", WindowFont(13, true), WrappedLabel},
       {"rich description", WindowFont(11),
        [](const QFont& font, const QString& text) {
-         return WrappedLabel(font, text, Qt::RichText);
+         auto view = std::make_unique<QTextBrowser>();
+         view->setFont(font);
+         view->setFrameShape(QFrame::NoFrame);
+         view->document()->setDocumentMargin(0);
+         view->setHtml(text.toHtmlEscaped());
+         view->document()->setTextWidth(280);
+         view->setFixedSize(
+             280,
+             static_cast<int>(std::ceil(view->document()->size().height())));
+         return view;
        }},
       {"edit field", WindowFont(11),
        [](const QFont& font, const QString& text) {
