@@ -7,7 +7,6 @@
 #include <QObject>
 #include <QPainter>
 #include <QTextBrowser>
-#include <QTreeWidget>
 #include <QUrl>
 #include <filesystem>
 #include <initializer_list>
@@ -185,11 +184,9 @@ TEST(TextMarks, EveryKindOfTextLineDrawsTheMarksAboveCapitals) {
   description.setFrameShape(QFrame::NoFrame);
   description.document()->setDocumentMargin(0);
   description.setHtml(marked);
-  QTreeWidget list;
-  list.addTopLevelItem(new QTreeWidgetItem({marked}));
-  const auto kinds = {
-      static_cast<QWidget*>(&caption), static_cast<QWidget*>(&title),
-      static_cast<QWidget*>(&description), static_cast<QWidget*>(&list)};
+  const auto kinds = {static_cast<QWidget*>(&caption),
+                      static_cast<QWidget*>(&title),
+                      static_cast<QWidget*>(&description)};
   for (const QFont& font :
        {WindowFont(9), WindowFont(11), WindowFont(13, true)}) {
     for (QWidget* widget : kinds) widget->setFont(font);
