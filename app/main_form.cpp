@@ -17,10 +17,13 @@
 #include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTextBrowser>
+#include <QTextDocument>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <algorithm>
+#include <cmath>
 #include <system_error>
 
 #include "common/file_io.h"
@@ -37,6 +40,7 @@
 #include "platform/link_label.h"
 #include "platform/text_bridge.h"
 #include "platform/widgets.h"
+#include "reader/shown_text.h"
 #include "settings/language_apply.h"
 #include "settings/options.h"
 #include "settings/tray_icon.h"
@@ -53,15 +57,33 @@ QString LiteralCaption(std::string_view text) {
   return ToQt(text).replace('&', "&&");
 }
 
+// The same for a feed's text as shown (UTF-8).
+QString ShownCaption(std::string_view text) {
+  return ShownToQt(text).replace('&', "&&");
+}
+
 // Shows `text` in a word-wrapped label of the item view's fixed width and
 // gives the label the height of that text alone, whatever an earlier text
 // made of it; an empty label takes no room, so the labels below it move up.
-int SetWrappedText(QLabel* label, std::string_view text) {
+int SetWrappedText(QLabel* label, const QString& text) {
   label->setMinimumSize(0, 0);
   label->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-  label->setText(ToQt(text));
-  const int height = text.empty() ? 0 : label->heightForWidth(kTitleWidth);
+  label->setText(text);
+  const int height = text.isEmpty() ? 0 : label->heightForWidth(kTitleWidth);
   label->setFixedSize(kTitleWidth, height);
+  return height;
+}
+
+// The description as rich text in the view's width, laid out once, and as
+// high as its text; an empty one takes no room.
+int SetDescription(QTextBrowser* view, const QString& html) {
+  view->setHtml(html);
+  QTextDocument* document = view->document();
+  document->setTextWidth(kTitleWidth);
+  const int height =
+      html.isEmpty() ? 0
+                     : static_cast<int>(std::ceil(document->size().height()));
+  view->setFixedSize(kTitleWidth, height);
   return height;
 }
 
@@ -114,6 +136,8 @@ void TMainForm::ConnectHandlers() {
                  &TMainForm::Openinbrowser1Click);
   for (ClickLabel* link : {item_title, img_readmore, labelWiecej})
     ConnectGuarded(link, &ClickLabel::clicked, this, &TMainForm::OpenItemLink);
+  ConnectGuarded(item_desc, &QTextBrowser::anchorClicked, this,
+                 &TMainForm::item_descLinkClick);
   for (ClickLabel* link : {img_inf, about_feed_l})
     ConnectGuarded(link, &ClickLabel::clicked, this,
                    &TMainForm::AboutFeedClick);
@@ -369,13 +393,13 @@ void TMainForm::FeedMenuItemClick(std::size_t feed_index) {
 void TMainForm::ShowDownloadedFeed(const std::string& url, std::string document,
                                    bool open_first_item) {
   session.set_current_feed_url(url);
-  session.TakeFeedRead(ReadFeed(std::move(document)));
+  session.ReadDocument(std::move(document));
   ShowFeedRead();
   if (open_first_item) ShowItem(0);
 }
 
 void TMainForm::ShowFeedRead() {
-  setWindowTitle(ToQt(session.window_title()));
+  setWindowTitle(ShownToQt(session.ShownWindowTitle()));
   const QString total = QString::number(session.total());
   lNewsNo->setText(total);
   lUnreadNo->setText(total);
@@ -388,7 +412,7 @@ void TMainForm::ShowFeedRead() {
   QList<QTreeWidgetItem*> rows;
   for (int k = 0; k < session.RowCount(); ++k) {
     auto* row = new QTreeWidgetItem;
-    row->setText(1, ToQt(session.RowText(k)));
+    row->setText(1, ShownToQt(session.ShownRowText(k)));
     SetMark(row, ReadingSession::kUnread);
     rows.append(row);
   }
@@ -450,7 +474,7 @@ void TMainForm::ShowItem(int index) {
   }
   Zakladki->tabBar()->setTabVisible(1, true);
   Zakladki->setTabText(
-      1, LiteralCaption(ItemTabCaption(session.CurrentItem().title)));
+      1, ShownCaption(ShownTabCaption(session.CurrentShownItem().title)));
 }
 
 void TMainForm::ZakladkiChange(int index) {
@@ -458,16 +482,18 @@ void TMainForm::ZakladkiChange(int index) {
 }
 
 void TMainForm::FillItemView() {
-  const ItemRecord& item = session.CurrentItem();
-  const int title_height = SetWrappedText(item_title, DisplayText(item.title));
+  // What the feed wrote, every character, the description formatted.
+  const ShownItem& item = session.CurrentShownItem();
+  const int title_height = SetWrappedText(item_title, ShownToQt(item.title));
   const int desc_height =
-      SetWrappedText(item_desc, DisplayText(item.description));
+      SetDescription(item_desc, ShownToQt(FormatShownItem(item).rich));
   item_desc->move(item_desc->x(), title_height + 5);
-  item_date->setText(ToQt(Trim(item.date)));
+  item_date->setText(ShownToQt(item.date));
   item_date->adjustSize();
   item_date->move(item_date->x(), title_height + desc_height + 15);
   item_man->move(item_man->x(), item_date->y() + 10);
-  item_man->setText(ToQt(ChannelFromWindowTitle(FromQt(windowTitle()))));
+  item_man->setText(
+      ShownToQt(ChannelFromWindowTitle(windowTitle().toUtf8().toStdString())));
   item_man->adjustSize();
   // The area scrolls when the texts run past the links.
   ItemTexts->resize(ItemTextArea->viewport()->width(),
@@ -475,8 +501,13 @@ void TMainForm::FillItemView() {
   ItemTextArea->verticalScrollBar()->setValue(0);
 }
 
-void TMainForm::OpenItemLink() {
-  const std::string& link = session.CurrentItem().link;
+void TMainForm::OpenItemLink() { OpenWebLink(session.CurrentShownItem().link); }
+
+void TMainForm::item_descLinkClick(const QUrl& link) {
+  OpenWebLink(link.toString(QUrl::FullyEncoded).toStdString());
+}
+
+void TMainForm::OpenWebLink(const std::string& link) {
   if (IsWebLink(link)) CurrentDesktop().OpenUrl(link);
 }
 

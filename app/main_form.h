@@ -29,11 +29,13 @@ class QMenu;
 class QPoint;
 class QScrollArea;
 class QTabWidget;
+class QTextBrowser;
 class QTimer;
 class QToolBar;
 class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
+class QUrl;
 
 namespace rivolet {
 
@@ -132,7 +134,8 @@ class TMainForm : public QMainWindow {
   QScrollArea* ItemTextArea;
   QWidget* ItemTexts;
   ClickLabel* item_title;
-  QLabel* item_desc;
+  // The description, formatted.
+  QTextBrowser* item_desc;
   QLabel* item_date;
   QLabel* item_man;
   ClickLabel* img_readmore;
@@ -185,7 +188,10 @@ class TMainForm : public QMainWindow {
   // The item view is filled each time its page becomes the one shown.
   void ZakladkiChange(int index);
   void FillItemView();
+  // The item's own link ("Read more...", the title).
   void OpenItemLink();
+  // A link in the description opens the same way: web addresses only.
+  void item_descLinkClick(const QUrl& link);
   void AboutFeedClick();
   void tarvelsiteClick();
   void Help3Click();
@@ -239,6 +245,7 @@ class TMainForm : public QMainWindow {
 
   void ConnectHandlers();
   void SetMark(QTreeWidgetItem* row, int mark);
+  void OpenWebLink(const std::string& link);
   void LayOutCountLabels();
   bool ComponentExists(std::string_view name) const;
 

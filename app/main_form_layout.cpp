@@ -11,6 +11,8 @@
 #include <QScrollArea>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTextBrowser>
+#include <QTextDocument>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -273,9 +275,24 @@ void TMainForm::CreateViewPage() {
 
   item_title = MakeLabel<ClickLabel>(ItemTexts, "item_title", 2, 2, 13, true);
   item_title->setWordWrap(true);
-  item_desc = MakeLabel(ItemTexts, "item_desc", 2, 16, 11);
-  item_desc->setWordWrap(true);
-  item_desc->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  // The description comes formatted, reduced to a safe subset of rich text
+  // by the shown reading. A text view rather than a label: it lays a long
+  // description out once and draws only what shows, where a label lays it
+  // out twice and draws all of it. It never scrolls itself (the area does)
+  // and its links are ours to open, never Qt's.
+  item_desc = new QTextBrowser(ItemTexts);
+  item_desc->setObjectName("item_desc");
+  item_desc->move(2, 16);
+  item_desc->setFont(WindowFont(11));
+  item_desc->setFrameShape(QFrame::NoFrame);
+  item_desc->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  item_desc->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  item_desc->setOpenLinks(false);
+  item_desc->setOpenExternalLinks(false);
+  item_desc->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
+  item_desc->setContextMenuPolicy(Qt::NoContextMenu);
+  item_desc->document()->setDocumentMargin(0);
+  item_desc->setPalette(white);
   item_date = MakeLabel(ItemTexts, "item_date", 2, 48, 9);
   item_man = MakeLabel(ItemTexts, "item_man", 2, 64, 9);
 

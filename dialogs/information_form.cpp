@@ -1,6 +1,7 @@
 // The About Feed dialog.
 #include "dialogs/information_form.h"
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -28,6 +29,10 @@ constexpr int kFieldWidth = 265;
 // The title may not run past the right edge, nor over the "URL" caption.
 constexpr int kTitleMaxWidth = kClientWidth - kColumnLeft - 4;
 constexpr int kTitleMaxHeight = 32;
+// The line under the feed URL field, in the small type of the item view's
+// date.
+constexpr int kReadFromTop = 125;
+constexpr int kReadFromPixelSize = 9;
 
 QLineEdit* MakeEdit(QWidget* parent, const char* name, int top) {
   QLineEdit* edit = PlaceEdit(parent, name, kColumnLeft, top, kFieldWidth);
@@ -66,6 +71,14 @@ TInformationForm::TInformationForm(HttpClientSettings settings,
   LinkEdit = MakeEdit(this, "LinkEdit", 56);
   infUR = PlaceCaption(this, "infUR", "Feed URL", kColumnLeft, 88);
   URLEdit = MakeEdit(this, "URLEdit", 104);
+  infReadFrom = PlaceCaption(this, "infReadFrom", "Read from:", kColumnLeft,
+                             kReadFromTop);
+  ReadFromAddress =
+      PlaceLabel(this, "ReadFromAddress", kColumnLeft, kReadFromTop);
+  for (QLabel* label : {infReadFrom, ReadFromAddress}) {
+    label->setFont(WindowFont(kReadFromPixelSize));
+    label->hide();
+  }
   infDesc = PlaceCaption(this, "infDesc", "Description", kColumnLeft, 136);
   DescBox = new QPlainTextEdit(this);
   DescBox->setObjectName("DescBox");
@@ -96,20 +109,40 @@ TInformationForm::~TInformationForm() = default;
 
 void TInformationForm::FormShow() {
   ApplyLanguage();
-  const FeedInformation info =
-      ReadFeedInformation(DownloadWhilePainting(http, feed_url));
+  const HttpResult fetched = FetchWhilePainting(http, feed_url);
+  // The channel as the windows show it: every character the feed wrote.
+  const FeedInformation info = ReadShownFeedInformation(fetched.body);
   URLEdit->setText(ToQt(feed_url));
-  infTitle->setText(ToQt(info.title));
+  ShowReadFrom(fetched.final_url);
+  infTitle->setText(ShownToQt(info.title));
   infTitle->adjustSize();
   link_ = info.link;
-  LinkEdit->setText(ToQt(info.link));
-  DescBox->setPlainText(ToQt(info.description));
-  cops->setText(ToQt(info.copyright));
-  EditLang->setText(ToQt(info.language));
-  edit_last->setText(ToQt(info.last_build_date));
+  LinkEdit->setText(ShownToQt(info.link));
+  DescBox->setPlainText(ShownToQt(info.description));
+  cops->setText(ShownToQt(info.copyright));
+  EditLang->setText(ShownToQt(info.language));
+  edit_last->setText(ShownToQt(info.last_build_date));
   for (QLineEdit* edit : {LinkEdit, URLEdit, cops, EditLang, edit_last}) {
     edit->setCursorPosition(0);
   }
+}
+
+void TInformationForm::ShowReadFrom(const std::string& final_url) {
+  const bool moved = final_url != feed_url;
+  infReadFrom->setVisible(moved);
+  ReadFromAddress->setVisible(moved);
+  if (!moved) return;
+  // The caption may have changed with the language.
+  infReadFrom->adjustSize();
+  const int left = infReadFrom->x() + infReadFrom->width() + 3;
+  const int width = kColumnLeft + kFieldWidth - left;
+  // A long address keeps its start and its end; the whole one is the tip.
+  const QString address = ShownToQt(final_url);
+  ReadFromAddress->setText(ReadFromAddress->fontMetrics().elidedText(
+      address, Qt::ElideMiddle, width));
+  ReadFromAddress->setToolTip(address);
+  ReadFromAddress->adjustSize();
+  ReadFromAddress->move(left, kReadFromTop);
 }
 
 void TInformationForm::infTitleClick() {

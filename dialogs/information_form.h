@@ -1,6 +1,7 @@
 // The About Feed dialog: downloads the current feed again each time it opens
-// and shows the channel's title, link, feed URL, description, copyright,
-// language and last build date.
+// and shows the channel's title, link, feed URL (and where the feed was read
+// from when redirects led elsewhere), description, copyright, language and
+// last build date.
 #pragma once
 
 #include <string>
@@ -32,6 +33,10 @@ class TInformationForm : public ModalDialog {
   QLineEdit* LinkEdit;
   QLabel* infUR;
   QLineEdit* URLEdit;
+  // Under the feed URL, only when the download was redirected: the address
+  // the document came from. The stored address stays as the user gave it.
+  QLabel* infReadFrom;
+  QLabel* ReadFromAddress;
   QLabel* infDesc;
   QPlainTextEdit* DescBox;
   QLabel* infCops;
@@ -58,6 +63,8 @@ class TInformationForm : public ModalDialog {
   void CloseInfClick();
 
  private:
+  void ShowReadFrom(const std::string& final_url);
+
   QLabel* picture_;
   std::string link_;
 };

@@ -1,11 +1,14 @@
 // Simple vector drawings: a feed-like orange, plain shapes, no text.
 #include "platform/artwork.h"
 
+#include <QFile>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <cstdint>
+#include <optional>
 
 namespace rivolet {
 namespace {
@@ -43,6 +46,54 @@ void DrawFeedSymbol(QPainter& p, const QRectF& box, const QColor& back) {
   }
 }
 
+// A big-endian 16-bit field of a font file; nothing when it lies outside.
+std::optional<std::uint16_t> FontField(const QByteArray& font, qsizetype at) {
+  if (at < 0 || at + 2 > font.size()) return std::nullopt;
+  return static_cast<std::uint16_t>(
+      (static_cast<unsigned char>(font[at]) << 8) |
+      static_cast<unsigned char>(font[at + 1]));
+}
+
+// Where the table `tag` of a TrueType font starts; nothing without it.
+std::optional<qsizetype> FontTable(const QByteArray& font, const char* tag) {
+  const std::optional<std::uint16_t> count = FontField(font, 4);
+  if (!count) return std::nullopt;
+  for (qsizetype entry = 12; entry < 12 + qsizetype{*count} * 16; entry += 16) {
+    if (entry + 16 > font.size()) return std::nullopt;
+    if (font.mid(entry, 4) != tag) continue;
+    const auto high = FontField(font, entry + 8);
+    const auto low = FontField(font, entry + 10);
+    if (!high || !low) return std::nullopt;
+    return (qsizetype{*high} << 16) | *low;
+  }
+  return std::nullopt;
+}
+
+// The wine package's Tahoma carries hand-made bitmaps for 8 to 16 pixels,
+// the sizes of every window text, and each of these strikes declares an
+// ascent that ends at the top of the capitals, while its own tallest glyph
+// (the marks above Ż, Ó, Ś, Ć, Ź, Ń) reaches up to two pixels higher: a line
+// at the top edge of a label, or in a list row sized to the text, loses its
+// marks. Our copy declares each strike's ascent as that tallest glyph's
+// height, as Windows lays Tahoma's lines out.
+QByteArray WithRoomForMarks(QByteArray font) {
+  const auto bitmaps = FontTable(font, "EBLC");
+  if (!bitmaps) return font;
+  const auto strikes = FontField(font, *bitmaps + 6);  // low half of a count
+  constexpr qsizetype kStrikeSize = 48;
+  constexpr qsizetype kAscent = 16;        // of the horizontal line metrics
+  constexpr qsizetype kTallestGlyph = 24;  // their maxBeforeBL
+  for (qsizetype strike = *bitmaps + 8;
+       strikes && strike < *bitmaps + 8 + qsizetype{*strikes} * kStrikeSize &&
+       strike + kStrikeSize <= font.size();
+       strike += kStrikeSize) {
+    const auto ascent = static_cast<signed char>(font[strike + kAscent]);
+    const auto tallest = static_cast<signed char>(font[strike + kTallestGlyph]);
+    if (tallest > ascent) font[strike + kAscent] = static_cast<char>(tallest);
+  }
+  return font;
+}
+
 // The windows are laid out for Tahoma. Where the system has no Tahoma, the
 // metric-compatible face of the wine fonts package is loaded for this program
 // (it covers every Windows-1250 letter); without it the windows fall back to
@@ -52,7 +103,13 @@ void DrawFeedSymbol(QPainter& p, const QRectF& box, const QColor& back) {
 void LoadDesignFont() {
   static const bool loaded = [] {
     if (!QFontDatabase::families().contains("Tahoma")) {
-      QFontDatabase::addApplicationFont("/usr/share/wine/fonts/tahoma.ttf");
+      QFile file("/usr/share/wine/fonts/tahoma.ttf");
+      // A font file is a few hundred kilobytes; anything far bigger is not
+      // the face we mean.
+      if (file.size() < 4 * 1024 * 1024 && file.open(QIODevice::ReadOnly)) {
+        QFontDatabase::addApplicationFontFromData(
+            WithRoomForMarks(file.readAll()));
+      }
     }
     return true;
   }();

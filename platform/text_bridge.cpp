@@ -1,4 +1,5 @@
-// Windows-1250 bytes to Qt text and back, through our own code page tables.
+// Windows-1250 bytes to Qt text and back, through our own code page tables;
+// shown UTF-8 text to Qt text.
 #include "platform/text_bridge.h"
 
 #include "common/codepage.h"
@@ -11,6 +12,10 @@ QString ToQt(std::string_view cp1250) {
 
 std::string FromQt(const QString& text) {
   return Utf16ToCp1250(text.toStdU16String());
+}
+
+QString ShownToQt(std::string_view utf8) {
+  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
 }  // namespace rivolet

@@ -143,7 +143,7 @@ void TAktualizacjaForm::AddRows(const std::vector<NotificationRow>& rows) {
   QList<QTreeWidgetItem*> items;
   for (const NotificationRow& row : rows) {
     auto* item = new QTreeWidgetItem(
-        {ToQt(row.caption), ToQt(row.title), ToQt(row.date)});
+        {ShownToQt(row.caption), ShownToQt(row.title), ShownToQt(row.date)});
     item->setData(0, kUrlRole, QByteArray::fromStdString(row.url));
     items.append(item);
   }

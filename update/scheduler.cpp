@@ -46,6 +46,7 @@ TickPlan UpdateScheduler::BeginTick(
 FeedRead ReadDownload(FeedDownload download) {
   FeedRead read;
   if (download.ok) {
+    read.shown = ReadShownFirstItem(download.text);
     read.item = ReadFirstItem(std::move(download.text));
   } else {
     read.error = std::move(download.text);
@@ -67,8 +68,9 @@ TickOutcome ApplyReads(const std::vector<DueFeed>& due,
       continue;
     }
     if (read.item.has_row) {
-      outcome.rows.push_back(
-          {read.item.caption, read.item.title, read.item.date, due[i].url});
+      outcome.rows.push_back({std::move(read.shown.caption),
+                              std::move(read.shown.title),
+                              std::move(read.shown.date), due[i].url});
     }
     outcome.last_read = std::move(read.item);
   }

@@ -13,6 +13,7 @@
 
 #include "feeds/feed_list.h"
 #include "reader/feed_reader.h"
+#include "reader/shown_feed.h"
 
 namespace rivolet {
 
@@ -75,6 +76,7 @@ struct FeedDownload {
 struct FeedRead {
   std::optional<std::string> error;  // the download failed with this message
   FirstItemResult item;              // what the reader gave, when it did not
+  ShownFirstItem shown;              // what the row shows of the same document
 };
 
 FeedRead ReadDownload(FeedDownload download);
@@ -82,9 +84,10 @@ FeedRead ReadDownload(FeedDownload download);
 // One row of the notification list. The row keeps the URL it was read from,
 // so that a double-click opens that feed whatever its channel title says.
 struct NotificationRow {
-  std::string caption;  // the channel title
-  std::string title;    // the first item's title
-  std::string date;     // the first item's date
+  // As shown (UTF-8): the channel title, the first item's title and date.
+  std::string caption;
+  std::string title;
+  std::string date;
   std::string url;
 
   friend bool operator==(const NotificationRow&,

@@ -12,6 +12,8 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QTextBrowser>
+#include <QTextCursor>
 #include <QTreeWidget>
 
 #include "dialogs/information_form.h"
@@ -154,7 +156,7 @@ TEST_F(FeedMenuTest, ReadingAFeedFillsTheListAndOpeningItemsMarksThemRead) {
   EXPECT_EQ(f.Zakladki->currentWidget(), f.ViewTab);
   EXPECT_TRUE(f.Zakladki->isTabVisible(1));
   EXPECT_EQ(f.item_title->text().toStdString(), "Item 3");
-  EXPECT_EQ(f.item_desc->text().toStdString(), "Text 3");
+  EXPECT_EQ(f.item_desc->toPlainText().toStdString(), "Text 3");
   EXPECT_EQ(f.item_date->text().toStdString(), "01.03.2005 12:00:00 GMT");
   EXPECT_EQ(f.item_man->text().toStdString(), "Five");
   OpenRow(f, 2);
@@ -185,7 +187,7 @@ TEST_F(FeedMenuTest, AHugeItemShowsItsFirst64KiBAndKeepsTheRest) {
   EXPECT_GT(item.description.size(), 65536u);
   // Compared whole, but only sizes are printed when they differ.
   const std::string title = f.item_title->text().toStdString();
-  const std::string description = f.item_desc->text().toStdString();
+  const std::string description = f.item_desc->toPlainText().toStdString();
   EXPECT_TRUE(title == item.title.substr(0, 65536) + "...") << title.size();
   EXPECT_TRUE(description == item.description.substr(0, 65536) + "...")
       << description.size();
@@ -240,7 +242,7 @@ TEST_F(FeedMenuTest,
 
   f.ShowItem(1);
   EXPECT_EQ(f.Zakladki->tabText(1).toStdString(), std::string(43, 'b') + "...");
-  EXPECT_EQ(f.item_desc->text().toStdString(), "");
+  EXPECT_EQ(f.item_desc->toPlainText().toStdString(), "");
   EXPECT_EQ(f.item_date->y(), f.item_title->height() + 15);
 
   f.ShowItem(2);
@@ -335,6 +337,35 @@ TEST_F(FeedMenuTest, OnlyWebLinksAreHandedToTheDesktop) {
   f.OpenItemLink();
   EXPECT_EQ(h.desktop.opened,
             std::vector<std::string>{"https://example.com/x?a=1&b=2"});
+}
+
+// The window takes the shown reading (whose rules are tested on it): the
+// description formatted with its links, and Atom entries.
+TEST_F(FeedMenuTest, TheWindowShowsWhatTheFeedWroteAndOpensOnlyWebLinks) {
+  RivoletApp& app = Start();
+  server.Serve("/u.xml", Response::Ok(Item("\xC3\xA8",
+                                           "&lt;a href=\"https://e"
+                                           ".org/m\"&gt;more&lt;/a&gt; &lt;a "
+                                           "href=\"javascript:f()\"&gt;evil")));
+  server.Serve("/a.xml", Response::Ok("<feed><entry><title>E</title><link "
+                                      "href=\"https://e.org/e\"/></entry>"));
+  app.feed_list.Append("U", "U", "60", server.Url("/u.xml"));
+  app.feed_list.Append("A", "U", "60", server.Url("/a.xml"));
+  Choose(Main(), "U", "U");
+  TMainForm& f = Main();
+  OpenRow(f, 0);
+  EXPECT_EQ(f.Zakladki->tabText(1), QString::fromUtf8("\xC3\xA8"));
+  EXPECT_EQ(f.item_desc->toPlainText(), "more evil");
+  QTextCursor more = f.item_desc->document()->find("more");
+  more.setPosition(2);
+  QTest::mouseClick(f.item_desc->viewport(), Qt::LeftButton, {},
+                    f.item_desc->cursorRect(more).center());
+  emit f.item_desc->anchorClicked(QUrl("javascript:f()"));
+  Choose(f, "U", "A");
+  OpenRow(f, 0);
+  f.OpenItemLink();
+  EXPECT_EQ(h.desktop.opened,
+            (std::vector<std::string>{"https://e.org/m", "https://e.org/e"}));
 }
 
 TEST_F(FeedMenuTest, AboutFeedDescribesTheFeedFetchedLast) {

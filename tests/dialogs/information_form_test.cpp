@@ -96,7 +96,15 @@ TEST_F(InformationFormTest, FailedDownloadReportsAndKeepsThePreviousValues) {
   form.hide();
   server.Serve("/feed.xml", Response::Ok(kRss2));
   Open("/feed.xml");
+  EXPECT_FALSE(form.ReadFromAddress->isVisible());
+  form.hide();
+  // A moved feed: its own address above, where it was read from below.
+  server.Serve("/old.xml", Response::Status("HTTP/1.1 301 Moved Permanently")
+                               .Header("Location", "/feed.xml"));
+  Open("/old.xml");
   const std::vector<std::string> good = Shown();
+  EXPECT_EQ(good[2], server.Url("/old.xml"));
+  EXPECT_EQ(FromQt(form.ReadFromAddress->text()), server.Url("/feed.xml"));
   form.hide();
 
   // Another address, so the feed URL field is seen to keep the old one.
