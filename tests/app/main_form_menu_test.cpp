@@ -346,9 +346,9 @@ TEST_F(FeedMenuTest, HelpAndSiteOpenThroughTheDesktop) {
   Main().HelpEN1Click();
   Main().tarvelsiteClick();
   EXPECT_EQ(h.desktop.opened,
-            (std::vector<std::string>{
-                (app.exe_folder() / "pomoc.html").string(),
-                (app.exe_folder() / "help.html").string(), kMakerSiteUrl}));
+            (std::vector<std::string>{app.folders().HelpPage(true).string(),
+                                      app.folders().HelpPage(false).string(),
+                                      kMakerSiteUrl}));
 }
 
 TEST_F(FeedMenuTest, LinkLabelsUnderlineWhileTheMouseIsOverThem) {

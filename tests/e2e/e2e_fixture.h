@@ -24,20 +24,27 @@ class ProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {
     folder = temp.path();
+    executable = folder / "rivolet";
     std::filesystem::copy_file(
-        std::filesystem::path(RIVOLET_BIN_DIR) / "rivolet", folder / "rivolet");
+        std::filesystem::path(RIVOLET_BIN_DIR) / "rivolet", executable);
     if (screen.display().empty()) GTEST_SKIP() << "Xvfb could not be started";
   }
 
-  // `env` ("NAME=value") is added to the program's environment.
+  // `env` ("NAME=value") is added to the program's environment, over the
+  // test's own data and config folders.
   void StartProgram(std::vector<std::string> arguments = {},
                     std::vector<std::string> env = {}) {
-    std::vector<std::string> argv = {(folder / "rivolet").string()};
+    std::vector<std::string> argv = {executable.string()};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
-    env.insert(env.begin(),
-               {screen.DisplayEnv(), "QT_QPA_PLATFORM=xcb",
-                "XDG_DATA_HOME=" + (folder / "xdg").string(),
-                "XDG_CONFIG_HOME=" + (folder / "xdg-config").string()});
+    for (const std::string& fallback :
+         {"XDG_DATA_HOME=" + (folder / "xdg").string(),
+          "XDG_CONFIG_HOME=" + (folder / "xdg-config").string()}) {
+      const std::string name = fallback.substr(0, fallback.find('=') + 1);
+      bool given = false;
+      for (const std::string& e : env) given = given || e.starts_with(name);
+      if (!given) env.insert(env.begin(), fallback);
+    }
+    env.insert(env.begin(), {screen.DisplayEnv(), "QT_QPA_PLATFORM=xcb"});
     program = std::make_unique<ChildProcess>(argv, env,
                                              (folder / "program.log").string());
   }
@@ -205,6 +212,7 @@ class ProgramTest : public ::testing::Test {
 
   TempDir temp;
   std::filesystem::path folder;
+  std::filesystem::path executable;  // a copy of the program in `folder`
   VirtualScreen screen;
   std::unique_ptr<ChildProcess> program;
   std::unique_ptr<ChildProcess> window_manager;

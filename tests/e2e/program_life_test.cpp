@@ -5,6 +5,8 @@
 #include <signal.h>
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "tests/e2e/e2e_fixture.h"
 
@@ -23,9 +25,25 @@ TEST_F(ProgramTest, ShowsItsWindowAndSavesTheFeedListOnSigterm) {
   ASSERT_TRUE(code.has_value()) << Log();
   EXPECT_EQ(*code, 0) << Log();
   EXPECT_TRUE(std::filesystem::exists(folder / "feeds.che"));
-  // The file type was registered in the test's own data folder.
-  EXPECT_TRUE(std::filesystem::exists(folder / "xdg" / "applications" /
-                                      "rivolet.desktop"));
+  // The file type was registered in the test's own data folder, where a
+  // desktop finds it: GIO names the type of a .che file and the program's
+  // entry as an application for it.
+  const std::vector<std::string> desktop_env = {
+      "HOME=" + (folder / "home").string(),
+      "XDG_DATA_HOME=" + (folder / "xdg").string()};
+  bool ok = false;
+  RunCommand({"gio", "--version"}, {}, &ok);
+  if (!ok) GTEST_SKIP() << "gio is missing: the file type is not checked";
+  WriteFileBytes(folder / "some.che", "");
+  EXPECT_NE(RunCommand({"gio", "info", "-a", "standard::content-type",
+                        (folder / "some.che").string()},
+                       desktop_env, &ok)
+                .find("standard::content-type: application/x-rivolet-file"),
+            std::string::npos);
+  EXPECT_NE(RunCommand({"gio", "mime", "application/x-rivolet-file"},
+                       desktop_env, &ok)
+                .find("rivolet-portable.desktop"),
+            std::string::npos);
 }
 
 // A stored list that cannot be read is kept, and the user is told so once,
