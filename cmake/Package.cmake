@@ -44,16 +44,19 @@ execute_process(COMMAND gzip -9nc ${desktop}/changelog
 install(FILES ${desktop}/copyright ${doc_build}/changelog.gz
         DESTINATION share/doc/rivolet COMPONENT package)
 
+# Packaging needs only what the package holds built, not the tests.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME rivolet)
 set(CPACK_PACKAGE_VERSION ${RIVOLET_PACKAGE_VERSION})
 set(CPACK_PACKAGE_CONTACT "Rivolet developers <rivolet@users.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "desktop reader for RSS news feeds")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Rivolet keeps a list of subscribed feeds, opens one from a menu grouped by\n"
-    "category and shows its items one at a time; a link opens the whole\n"
-    "article in the web browser. It can update the feeds in the background\n"
-    "and show the newest items in a notification window.")
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+  "Rivolet keeps a list of subscribed feeds, opens one from a menu grouped by\n"
+  "category and shows its items one at a time; a link opens the whole\n"
+  "article in the web browser. It can update the feeds in the background\n"
+  "and show the newest items in a notification window.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEB_COMPONENT_INSTALL ON)

@@ -51,7 +51,7 @@ TEST(ProgramFoldersTest, PortableUnlessInstalled) {
 
   // Installed, the user's own languages are read after the shipped ones.
   const ProgramFolders installed =
-      FindProgramFolders(prefix / "bin", "/x", home);
+      FindProgramFolders(prefix / "bin", "/x", home.string());
   EXPECT_EQ(
       installed.LanguageFolders(),
       (std::vector<fs::path>{shared / "languages", "/x/rivolet/languages"}));

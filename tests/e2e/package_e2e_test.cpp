@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "feeds/feed_list.h"
 #include "feeds/feed_stream.h"
@@ -89,6 +90,21 @@ TEST_F(PackageTest, InstalledUsesTheDataHomeAndPortableItsOwnFolder) {
   const fs::path root = folder / "root";
   RunCommand({"dpkg", "-x", deb.string(), root.string()}, {}, &ok);
   ASSERT_TRUE(ok);
+  // The desktop's own checkers, where installed, find no error.
+  const fs::path share = root / "usr/share";
+  for (const std::vector<std::string>& check :
+       std::vector<std::vector<std::string>>{
+           {"desktop-file-validate",
+            (share / "applications/rivolet.desktop").string()},
+           {"appstreamcli", "validate", "--no-net",
+            (share / "metainfo/local.rivolet.rivolet.metainfo.xml").string()},
+           {"lintian", deb.string()}}) {
+    RunCommand({"sh", "-c", "command -v " + check[0]}, {}, &ok);
+    if (!ok) continue;
+    const std::string out =
+        RunCommand(check, {}, &ok, std::chrono::seconds(120));
+    EXPECT_TRUE(ok) << check[0] << ": " << out;
+  }
   const std::set<std::string> shipped = FilesIn(root);
   FeedList list;
   list.Append("Local", "News", "60", "http://127.0.0.1:9/feed.xml");
