@@ -13,73 +13,56 @@ namespace rivolet {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::TempDir;
 
 TEST(ProgramFoldersTest, PortableUnlessInstalled) {
-  TempDir dir;
-  const fs::path prefix = dir / "usr";
-  fs::create_directories(prefix / "bin");
-  fs::create_directories(prefix / "share/rivolet/languages");
-  fs::create_directories(dir / "dist/bin");  // a writable bin without data
-  const fs::path home = dir / "home";
-  const fs::path shared = prefix / "share/rivolet";
-  struct Case {
-    const char* name;
+  testing::TempDir dir;
+  const fs::path bin = dir / "usr/bin", dist = dir / "dist/bin";
+  const fs::path shared = dir / "usr/share/rivolet", home = dir / "home";
+  fs::create_directories(shared / "languages");
+  fs::create_directories(bin);
+  fs::create_directories(dist);  // a writable bin without data beside it
+  const struct {
     fs::path exe_folder;
-    std::string xdg_data_home;
-    std::string home;
-    fs::path user;
-    fs::path data;
+    const char* data_home;
+    fs::path user, data;
+  } cases[] = {
+      {dist, "/x", dist, dist},
+      {bin, "/x", "/x/rivolet", shared},
+      {bin, "", home / ".local/share/rivolet", shared},
+      {bin, "relative", home / ".local/share/rivolet", shared},
   };
-  const Case cases[] = {
-      {"writable", dir / "dist", "/x", home, dir / "dist", dir / "dist"},
-      {"writable bin", dir / "dist/bin", "/x", home, dir / "dist/bin",
-       dir / "dist/bin"},
-      {"installed", prefix / "bin", "/x", home, "/x/rivolet", shared},
-      {"no data home", prefix / "bin", "", home, home / ".local/share/rivolet",
-       shared},
-      {"relative data home", prefix / "bin", "x", home,
-       home / ".local/share/rivolet", shared},
-      {"no home", prefix / "bin", "", "", prefix / "bin", prefix / "bin"},
-  };
-  for (const Case& c : cases) {
-    const ProgramFolders folders =
-        FindProgramFolders(c.exe_folder, c.xdg_data_home, c.home);
-    EXPECT_EQ(folders.user, c.user) << c.name;
-    EXPECT_EQ(folders.data, c.data) << c.name;
+  for (const auto& c : cases) {
+    const ProgramFolders found =
+        FindProgramFolders(c.exe_folder, c.data_home, home.string());
+    EXPECT_EQ(found.user, c.user) << c.exe_folder << c.data_home;
+    EXPECT_EQ(found.data, c.data) << c.exe_folder << c.data_home;
   }
+  EXPECT_EQ(FindProgramFolders(bin, "", "").user, bin);  // no home at all
 
-  // Installed, the user's own languages are read after the shipped ones.
-  const ProgramFolders installed =
-      FindProgramFolders(prefix / "bin", "/x", home.string());
+  // The user's own languages are read after the shipped ones.
   EXPECT_EQ(
-      installed.LanguageFolders(),
+      FindProgramFolders(bin, "/x", "").LanguageFolders(),
       (std::vector<fs::path>{shared / "languages", "/x/rivolet/languages"}));
-  EXPECT_EQ(installed.HelpPage(true), shared / "pomoc.html");
-  EXPECT_EQ(PortableFolders(dir.path()).LanguageFolders(),
-            std::vector<fs::path>{dir / "languages"});
-
-  // Made when missing, private to the user.
+  EXPECT_EQ(PortableFolders(dist).LanguageFolders(),
+            std::vector<fs::path>{dist / "languages"});
   MakeUserFolder({dir / "data/rivolet", shared});
   EXPECT_EQ(fs::status(dir / "data/rivolet").permissions() & fs::perms::all,
             fs::perms::owner_all);
 }
 
 TEST(DesktopEntryTest, ExecNamesTheProgramWhateverItsPathHolds) {
-  struct Case {
+  const struct {
     const char* program;
     const char* field_code;
     const char* exec;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"/usr/bin/rivolet", "%f", R"("/usr/bin/rivolet" %f)"},
       {"/opt/100% sure/%f/rivolet", "", R"("/opt/100%% sure/%%f/rivolet")"},
       {"/a\"b`c$d\\e/rivolet", "", R"("/a\\"b\\`c\\$d\\\\e/rivolet")"},
       {"/a\nb\tc\rd", "", R"("/a\nb\tc\rd")"},
-      {"/a'b;c&d|e<f>g~h*i?j#k(l)m n", "%f",
-       R"("/a'b;c&d|e<f>g~h*i?j#k(l)m n" %f)"},
+      {"/a'b;c&d|e<f>g~h*i?j#k(l)m n", "", R"("/a'b;c&d|e<f>g~h*i?j#k(l)m n")"},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     EXPECT_EQ(DesktopExecValue(c.program, c.field_code), c.exec) << c.program;
   }
 }

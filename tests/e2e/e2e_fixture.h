@@ -36,15 +36,11 @@ class ProgramTest : public ::testing::Test {
                     std::vector<std::string> env = {}) {
     std::vector<std::string> argv = {executable.string()};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
-    for (const std::string& fallback :
-         {"XDG_DATA_HOME=" + (folder / "xdg").string(),
-          "XDG_CONFIG_HOME=" + (folder / "xdg-config").string()}) {
-      const std::string name = fallback.substr(0, fallback.find('=') + 1);
-      bool given = false;
-      for (const std::string& e : env) given = given || e.starts_with(name);
-      if (!given) env.insert(env.begin(), fallback);
-    }
-    env.insert(env.begin(), {screen.DisplayEnv(), "QT_QPA_PLATFORM=xcb"});
+    // Last, so that a folder given in `env` is the one the program reads.
+    env.insert(env.end(),
+               {screen.DisplayEnv(), "QT_QPA_PLATFORM=xcb",
+                "XDG_DATA_HOME=" + (folder / "xdg").string(),
+                "XDG_CONFIG_HOME=" + (folder / "xdg-config").string()});
     program = std::make_unique<ChildProcess>(argv, env,
                                              (folder / "program.log").string());
   }

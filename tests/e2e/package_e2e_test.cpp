@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <set>
 #include <string>
-#include <vector>
 
 #include "feeds/feed_list.h"
 #include "feeds/feed_stream.h"
@@ -63,37 +62,30 @@ TEST_F(ProgramTest, InstalledUsesTheDataHomeAndPortableItsOwnFolder) {
   list.Append("Local", "News", "60", "http://127.0.0.1:9/feed.xml");
   const fs::path list_file = folder / "mine.che";
   WriteFileBytes(list_file, WriteFeedFile(list, FeedListControl()));
-  // Each run takes the list named on its command line (saved at once) and
-  // is ended as the session does.
-  const auto run_with_list = [&](std::vector<std::string> env) {
-    env.push_back("HOME=" + (folder / "home").string());
-    StartProgram({list_file.string()}, env);
+  // Installed, then portable: each takes the list named on its command line
+  // (saved at once) and is ended as the session does.
+  const fs::path portable = executable;
+  for (const fs::path& run : {folder / "root/usr/bin/rivolet", portable}) {
+    executable = run;
+    StartProgram({list_file.string()},
+                 {"HOME=" + (folder / "home").string(),
+                  "XDG_DATA_HOME=" + (folder / "data").string()});
     ASSERT_FALSE(FindWindow("^Rivolet$").empty()) << Log();
     EXPECT_EQ(Terminate(std::chrono::seconds(20)), std::optional<int>(0));
-  };
-  const auto saved_url = [](const fs::path& file) {
-    FeedList saved;
-    FeedListControl control;
-    ReadFeedFile(ReadFileBytes(file), saved, control);
-    return saved.Count() == 1 ? saved.Entry(0).Url() : std::string();
-  };
-  const fs::path portable = executable;
-  executable = folder / "root/usr/bin/rivolet";
-  run_with_list({"XDG_DATA_HOME=" + (folder / "data").string()});
-  EXPECT_EQ(saved_url(folder / "data/rivolet/feeds.che"),
-            "http://127.0.0.1:9/feed.xml");
-  // The user's files and nothing else: no registration of its own.
-  EXPECT_EQ(FilesIn(folder / "data"),
-            (std::set<std::string>{"rivolet/feeds.che", "rivolet/language.dat",
-                                   "rivolet/rivolet.ini"}));
-  EXPECT_EQ(FilesIn(folder / "root"), shipped);
-
-  executable = portable;
-  run_with_list({});
-  EXPECT_EQ(saved_url(folder / "feeds.che"), "http://127.0.0.1:9/feed.xml");
-  EXPECT_TRUE(fs::exists(folder / "rivolet.ini"));
-  EXPECT_TRUE(fs::exists(folder / "language.dat"));
-  EXPECT_FALSE(fs::exists(folder / "xdg/rivolet"));
+    if (run == portable) break;
+    // The user's files and nothing else: no registration of its own.
+    EXPECT_EQ(
+        FilesIn(folder / "data"),
+        (std::set<std::string>{"rivolet/feeds.che", "rivolet/language.dat",
+                               "rivolet/rivolet.ini"}));
+    EXPECT_EQ(FilesIn(folder / "root"), shipped);
+  }
+  EXPECT_NE(
+      ReadFileBytes(folder / "data/rivolet/feeds.che").find("127.0.0.1:9"),
+      std::string::npos);
+  for (const char* file : {"feeds.che", "rivolet.ini", "language.dat"}) {
+    EXPECT_TRUE(fs::exists(folder / file)) << file;
+  }
 }
 
 }  // namespace
