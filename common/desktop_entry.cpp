@@ -36,6 +36,9 @@ std::string DesktopExecValue(const std::filesystem::path& program,
     if (c == '%') exec += '%';
   }
   exec += '"';
+  // GLib looks for the program named first before expanding "%%", so a path
+  // holding a percent sign is handed over by env, which it finds.
+  if (program.string().find('%') != std::string::npos) exec = "env " + exec;
   if (!field_code.empty()) {
     exec += ' ';
     exec += field_code;

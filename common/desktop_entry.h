@@ -19,7 +19,8 @@ std::string DesktopStringValue(std::string_view text);
 // The Exec value that runs `program`, then ` <field_code>` when one is given
 // ("%f"). The path is quoted whatever it holds, with its '"', '`', '$' and
 // '\' escaped, and each '%' doubled, so that no part of it is read as a field
-// code nor split; then the whole is escaped as a string value.
+// code nor split (and started through env then, see the .cpp); then the
+// whole is escaped as a string value.
 std::string DesktopExecValue(const std::filesystem::path& program,
                              std::string_view field_code = {});
 

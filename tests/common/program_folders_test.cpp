@@ -57,7 +57,7 @@ TEST(DesktopEntryTest, ExecNamesTheProgramWhateverItsPathHolds) {
     const char* exec;
   } cases[] = {
       {"/usr/bin/rivolet", "%f", R"("/usr/bin/rivolet" %f)"},
-      {"/opt/100% sure/%f/rivolet", "", R"("/opt/100%% sure/%%f/rivolet")"},
+      {"/opt/100% sure/%f/rivolet", "", R"(env "/opt/100%% sure/%%f/rivolet")"},
       {"/a\"b`c$d\\e/rivolet", "", R"("/a\\"b\\`c\\$d\\\\e/rivolet")"},
       {"/a\nb\tc\rd", "", R"("/a\nb\tc\rd")"},
       {"/a'b;c&d|e<f>g~h*i?j#k(l)m n", "", R"("/a'b;c&d|e<f>g~h*i?j#k(l)m n")"},
