@@ -146,6 +146,7 @@ void RivoletApp::ShowCatalogueForm() { ShowModal(CatalogueForm()); }
 
 void RivoletApp::SaveFeedList() {
   Guarded([this] { feed_store.Save(feed_list, feed_list_control); });
+  if (main_form_) main_form_->ShowEmptyListNote();
 }
 
 std::optional<std::string> RivoletApp::AskImportPeriod() {

@@ -191,6 +191,7 @@ void TMainForm::FormCreate() {
           StartupLanguage(parts_.folders.user, parts_.language)) {
     ApplyMainLanguage(*lines);
   }
+  ShowEmptyListNote();
   timer->start();
 }
 
@@ -210,6 +211,7 @@ void TMainForm::showEvent(QShowEvent* event) {
   if (shown_once_) return;
   shown_once_ = true;
   Guarded([this] { FormShow(); });
+  ShowEmptyListNote();
   if (!damaged_list_) return;
   // Told once the window is on the screen.
   QTimer::singleShot(0, this, [this] {
@@ -318,6 +320,9 @@ void TMainForm::ApplyMainLanguage(const LanguageLines& lines) {
                         texts_[std::string(key)] = std::move(text);
                       }},
                      lines, MainFormLanguageKeys());
+  // New words have new widths: the counts move with them.
+  LayOutCountLabels();
+  ShowEmptyListNote();
 }
 
 std::string TMainForm::Text(std::string_view key,
@@ -336,6 +341,11 @@ void TMainForm::ChooseButtonClick() {
 
 void TMainForm::BuildFeedMenu() {
   FeedMenu->clear();
+  // A first start says what to do rather than open nothing.
+  if (parts_.feed_list.Count() == 0) {
+    FeedMenu->addAction(LiteralCaption(Text("NoFeedsYet")))->setEnabled(false);
+    return;
+  }
   for (const MenuHeading& heading : GroupByCategory(parts_.feed_list)) {
     QMenu* sub = FeedMenu->addMenu(LiteralCaption(heading.caption));
     for (std::size_t index : heading.entries) {
@@ -353,6 +363,7 @@ void TMainForm::FeedMenuItemClick(std::size_t feed_index) {
   // The new list is what the user sees, not the item of the old feed.
   main_channels->clear();
   Zakladki->setCurrentWidget(ChannelsTab);
+  ShowEmptyListNote();
   if (feed_index >= parts_.feed_list.Count()) return;
   const std::string url = parts_.feed_list.Entry(feed_index).Url();
   // The feed picked is the one described, even when its download fails.
@@ -387,6 +398,14 @@ void TMainForm::ShowFeedRead() {
     rows.append(row);
   }
   main_channels->addTopLevelItems(rows);
+  ShowEmptyListNote();
+}
+
+void TMainForm::ShowEmptyListNote() {
+  EmptyListNote->setText(ToQt(Text("NoFeedsYet")));
+  EmptyListNote->adjustSize();
+  EmptyListNote->setVisible(parts_.feed_list.Count() == 0 &&
+                            main_channels->topLevelItemCount() == 0);
 }
 
 void TMainForm::LayOutCountLabels() {
@@ -420,13 +439,15 @@ void TMainForm::main_channelsDblClick() {
   session.MarkRead(index);
   SetMark(row, ReadingSession::kRead);
   lUnreadNo->setText(QString::number(session.UnreadCount()));
-  lUnreadNo->adjustSize();
+  LayOutCountLabels();
 }
 
 // ---- Item view and links ----
 
 void TMainForm::ShowItem(int index) {
   session.set_current_item_index(index);
+  // From now on the page can be reached by Ctrl+Tab as well.
+  Zakladki->tabBar()->setTabEnabled(1, true);
   if (Zakladki->currentWidget() == ViewTab) {
     FillItemView();
   } else {

@@ -123,6 +123,8 @@ class TMainForm : public QMainWindow {
   QLabel* lNewsNo;
   QLabel* lUnread;
   QLabel* lUnreadNo;
+  // Over the empty item list while the feed list is empty: what to do first.
+  QLabel* EmptyListNote;
   QFrame* Panel3;
   // The item's texts scroll in their own area above the links, which never
   // move.
@@ -167,6 +169,9 @@ class TMainForm : public QMainWindow {
   void ShowDownloadedFeed(const std::string& url, std::string document,
                           bool open_first_item = false);
   void ShowFeedRead();
+  // Shows EmptyListNote while both the feed list and the item list are
+  // empty; run whenever either may have changed.
+  void ShowEmptyListNote();
   void main_channelsDblClick();
   void main_channelsContextPopup(const QPoint& at);
   void Shortdescription1Click() { main_channelsDblClick(); }

@@ -229,15 +229,27 @@ void TMainForm::CreateFeedsPage() {
   lNewsNoLabel->hide();
   lUnread->hide();
   lUnreadNo->hide();
+
+  constexpr int kNoteMargin = 8;
+  EmptyListNote = MakeLabel(main_channels->viewport(), "EmptyListNote",
+                            kNoteMargin, kNoteMargin, 11);
+  EmptyListNote->setWordWrap(true);
+  EmptyListNote->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+  EmptyListNote->setFixedWidth(main_channels->width() - 2 * kNoteMargin);
+  EmptyListNote->setAttribute(Qt::WA_TransparentForMouseEvents);
+  EmptyListNote->hide();
 }
 
 void TMainForm::CreateViewPage() {
   ViewTab = new QWidget;
   ViewTab->setObjectName("ViewTab");
   Zakladki->addTab(ViewTab, "");
+  // Hidden and out of reach until an item is shown: Ctrl+Tab skips only
+  // disabled tabs. The page itself stays enabled, ready for its labels.
   Zakladki->tabBar()->setTabVisible(1, false);
+  Zakladki->tabBar()->setTabEnabled(1, false);
 
-  Panel3 = new QFrame(ViewTab);
+  Panel3 = new Panel(ViewTab);
   Panel3->setObjectName("Panel3");
   Panel3->setGeometry(0, 0, 300, 325);
   Panel3->setAutoFillBackground(true);

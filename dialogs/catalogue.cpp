@@ -2,6 +2,7 @@
 #include "dialogs/catalogue.h"
 
 #include <algorithm>
+#include <array>
 #include <unordered_set>
 
 #include "common/file_io.h"
@@ -38,6 +39,49 @@ bool FitsTheCap(const CatalogueEntry& e) {
   return true;
 }
 
+// The letters of Windows-1250 in lower case, each after the plain letter it
+// is made from, in the order of the alphabets that use them (Polish a, ą;
+// l, ł; z, ź, ż; Czech c, č; ...).
+constexpr std::string_view kAlphabet =
+    "a\xE1\xE2\xE3\xE4\xB9"
+    "bc\xE6\xE7\xE8"
+    "d\xEF\xF0"
+    "e\xE9\xEB\xEA\xEC"
+    "fghi\xED\xEE"
+    "jkl\xE5\xBE\xB3"
+    "mn\xF1\xF2"
+    "o\xF3\xF4\xF5\xF6"
+    "pqr\xE0\xF8"
+    "s\x9C\xBA\x9A\xDF"
+    "t\x9D\xFE"
+    "u\xFA\xF9\xFB\xFC"
+    "vwxy\xFD"
+    "z\x9F\xBF\x9E";
+
+// The weight of each byte in the category list's order: any other byte
+// before every letter, by its value; letters by their place in kAlphabet.
+std::array<char16_t, 256> MakeCategoryWeights() {
+  std::array<char16_t, 256> weights{};
+  for (int b = 0; b < 256; ++b) weights[b] = static_cast<char16_t>(b);
+  for (std::size_t place = 0; place < kAlphabet.size(); ++place) {
+    weights[static_cast<unsigned char>(kAlphabet[place])] =
+        static_cast<char16_t>(256 + place);
+  }
+  return weights;
+}
+
+// The text as the category list orders it: letter case folded, each byte
+// turned into its weight.
+std::u16string CategorySortKey(std::string_view text) {
+  static const std::array<char16_t, 256> weights = MakeCategoryWeights();
+  const std::string folded = FoldLetterCase(text);
+  std::u16string key(folded.size(), u'\0');
+  for (std::size_t i = 0; i < folded.size(); ++i) {
+    key[i] = weights[static_cast<unsigned char>(folded[i])];
+  }
+  return key;
+}
+
 }  // namespace
 
 CatalogueSource FindCatalogueSource(const ProgramFolders& folders) {
@@ -71,34 +115,35 @@ std::vector<CatalogueEntry> ParseCatalogue(std::string_view document) {
 }
 
 bool CategoryListLess(std::string_view a, std::string_view b) {
-  const std::string fa = FoldLetterCase(a);
-  const std::string fb = FoldLetterCase(b);
-  if (fa != fb) return fa < fb;  // std::string compares bytes as unsigned
-  return a < b;
+  const std::u16string ka = CategorySortKey(a);
+  const std::u16string kb = CategorySortKey(b);
+  if (ka != kb) return ka < kb;
+  return a < b;  // std::string_view compares bytes as unsigned
 }
 
 void MergeCategories(std::vector<std::string>& cat_list,
                      const std::vector<CatalogueEntry>& entries) {
-  // Each item is folded once, here, rather than in every comparison.
+  // Each item gets its key once, here, rather than in every comparison.
+  // Texts that fold to the same text have the same key.
   struct Keyed {
-    std::string folded;
+    std::u16string key;
     std::string item;
   };
   std::vector<Keyed> keyed;
-  std::unordered_set<std::string> known;
+  std::unordered_set<std::u16string> known;
   for (std::string& item : cat_list) {
-    std::string folded = FoldLetterCase(item);
-    known.insert(folded);
-    keyed.push_back({std::move(folded), std::move(item)});
+    std::u16string key = CategorySortKey(item);
+    known.insert(key);
+    keyed.push_back({std::move(key), std::move(item)});
   }
   for (const CatalogueEntry& e : entries) {
-    std::string folded = FoldLetterCase(e.category);
-    if (known.insert(folded).second) {
-      keyed.push_back({std::move(folded), e.category});
+    std::u16string key = CategorySortKey(e.category);
+    if (known.insert(key).second) {
+      keyed.push_back({std::move(key), e.category});
     }
   }
   std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
-    return a.folded != b.folded ? a.folded < b.folded : a.item < b.item;
+    return a.key != b.key ? a.key < b.key : a.item < b.item;
   });
   cat_list.clear();
   for (Keyed& k : keyed) cat_list.push_back(std::move(k.item));

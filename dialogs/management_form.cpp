@@ -15,6 +15,7 @@
 #include "platform/desktop.h"
 #include "platform/keys.h"
 #include "platform/text_bridge.h"
+#include "platform/widgets.h"
 #include "settings/language_file.h"
 
 namespace rivolet {
@@ -115,7 +116,8 @@ void TManagementForm::ManageRssListClick() {
   const FeedEditTexts texts = list_.Texts(*list_.selection());
   Edit1->setText(ToQt(texts.name));
   Edit2->setText(ToQt(texts.category));
-  Edit3->setText(ToQt(texts.period));
+  // A period stored longer than typing allows is shown and kept whole.
+  SetWholeText(Edit3, ToQt(texts.period));
   Edit4->setText(ToQt(texts.url));
   for (QLineEdit* edit :
        {Edit1, Edit2, static_cast<QLineEdit*>(Edit3), Edit4}) {

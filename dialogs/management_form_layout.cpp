@@ -111,7 +111,7 @@ void TManagementForm::CreateEditPage() {
   EditUpdatePeriod =
       PlaceCaption(Panel1, "EditUpdatePeriod", "Update Period", 264, 5);
   Edit3 = PlaceEdit<KeyUpEdit>(Panel1, "Edit3", 264, 21, 201);
-  Edit3->setMaxLength(kPeriodLimit);
+  LimitTyping(Edit3, kPeriodLimit);
   EditUnit = PlaceCaption(Panel1, "EditUnit", "minutes", 472, 24);
   EditURL = PlaceCaption(Panel1, "EditURL", "URL", 264, 48);
   Edit4 = PlaceEdit(Panel1, "Edit4", 264, 64, 245);

@@ -40,19 +40,31 @@ struct NewFeedFields {
   std::string period;
 };
 
-struct NewFeedOutcome {
-  // The category to write back into its field in either case: trimmed of
-  // codes 0 to 32, or kNoCategoryText when nothing is left.
-  std::string category;
-  // False when the feed was taken for a duplicate: nothing was appended, the
-  // window shows kFeedAlreadyAddedText and stays open. True: the feed was
-  // appended and the window closes.
-  bool added = false;
+enum class NewFeedResult {
+  kAdded,         // appended; the window closes
+  kNotAnAddress,  // the URL can never be read; nothing appended
+  kDuplicate,     // taken for a feed already there; nothing appended
 };
 
-// OK: trims the category, then runs the duplicate test on the name and URL as
-// typed; unless it matches, appends name, category, period and URL (only the
-// category changed) at the end of `list`.
+struct NewFeedOutcome {
+  // The category and the name to write back into their fields in every
+  // case: the category trimmed of codes 0 to 32, or kNoCategoryText when
+  // nothing is left; the name as typed, or the URL when it was left empty.
+  std::string category;
+  std::string name;
+  NewFeedResult result = NewFeedResult::kDuplicate;
+  // What the window says when nothing was appended.
+  std::string message;
+};
+
+// True for an address the program can download: an absolute http:// or
+// https:// address with a host, a valid port and no blanks.
+bool IsFeedAddress(std::string_view url);
+
+// OK: trims the category; refuses a URL that is no feed address; names a
+// feed without a name by its URL; then runs the duplicate test on the name
+// and the URL as typed; unless it matches, appends name, category, period and
+// URL at the end of `list`.
 NewFeedOutcome AddNewFeed(const NewFeedFields& fields, FeedList& list);
 
 }  // namespace rivolet

@@ -30,7 +30,7 @@ template <typename Edit = QLineEdit>
 Edit* MakeEdit(QWidget* parent, const char* name, int left, int top, int width,
                int limit = 0) {
   auto* edit = PlaceEdit<Edit>(parent, name, left, top, width);
-  if (limit > 0) edit->setMaxLength(limit);
+  if (limit > 0) LimitTyping(edit, limit);
   return edit;
 }
 
@@ -119,7 +119,8 @@ void TNewForm::ReadButtonNFClick() {
                                  nullptr);
     return;
   }
-  FeedNameEdit->setText(ToQt(name));
+  // The whole title: the field's limit is for typing.
+  SetWholeText(FeedNameEdit, ToQt(name));
   FeedNameEdit->setCursorPosition(0);
 }
 
@@ -129,10 +130,10 @@ void TNewForm::Button2NFClick() {
                   FromQt(CategoryEdit->text()), FromQt(UpdateEdit->text())},
                  feed_list_);
   CategoryEdit->setText(ToQt(outcome.category));
-  if (!outcome.added) {
-    CurrentDesktop().ShowMessage(MessageKind::kInformation,
-                                 kFeedAlreadyAddedText, kProgramCaption,
-                                 nullptr);
+  SetWholeText(FeedNameEdit, ToQt(outcome.name));
+  if (outcome.result != NewFeedResult::kAdded) {
+    CurrentDesktop().ShowMessage(MessageKind::kInformation, outcome.message,
+                                 kProgramCaption, nullptr);
     return;
   }
   emit feedListChanged();

@@ -83,7 +83,7 @@ HttpUrl ParseHttpUrl(std::string_view url) {
   const std::string shown(url);
   std::size_t sep = url.find("://");
   if (sep == std::string_view::npos) {
-    throw Error("Not an absolute web address: " + shown);
+    throw Error(kNotAbsoluteAddressText + shown);
   }
   HttpUrl result;
   std::string_view scheme = url.substr(0, sep);

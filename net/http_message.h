@@ -32,6 +32,11 @@ struct HttpUrl {
   std::string Where() const;
 };
 
+// The start of the text that refuses an address which is not an absolute
+// web address; the address follows it.
+inline constexpr char kNotAbsoluteAddressText[] =
+    "Not an absolute web address: ";
+
 // Throws Error with a clear text for anything but an absolute http:// or
 // https:// URL with a host and a valid port, so nothing is sent for it.
 HttpUrl ParseHttpUrl(std::string_view url);

@@ -1,6 +1,7 @@
 // Qt's key events as virtual-key codes.
 #include "platform/keys.h"
 
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <utility>
 
@@ -64,9 +65,8 @@ int KeypadCode(int key) {
   }
 }
 
-}  // namespace
-
-int VirtualKeyCode(const QKeyEvent& event) {
+// The code of a key by what Qt makes of it, which follows the layout.
+int CodeOfQtKey(const QKeyEvent& event) {
   const int key = event.key();
   if (event.modifiers() & Qt::KeypadModifier) {
     const int code = KeypadCode(key);
@@ -79,6 +79,39 @@ int VirtualKeyCode(const QKeyEvent& event) {
     if (qt_key == key) return code;
   }
   return 0;
+}
+
+// The X11 keycodes of the main row's "1" to "9" and "0" keys follow each
+// other from 10 (the kernel's key codes plus 8, under every layout).
+constexpr unsigned kX11KeycodeOf1 = 10;
+constexpr unsigned kX11KeycodeOf0 = 19;
+
+bool IsDigitCode(int code) { return code >= '0' && code <= '9'; }
+
+}  // namespace
+
+ScanCodes PlatformScanCodes() {
+  return QGuiApplication::platformName() == "xcb" ? ScanCodes::kX11
+                                                  : ScanCodes::kNone;
+}
+
+int VirtualKeyCode(const QKeyEvent& event, ScanCodes scan_codes) {
+  if (scan_codes == ScanCodes::kX11) {
+    const unsigned keycode = event.nativeScanCode();
+    if (keycode >= kX11KeycodeOf1 && keycode <= kX11KeycodeOf0) {
+      return keycode == kX11KeycodeOf0
+                 ? '0'
+                 : '1' + static_cast<int>(keycode - kX11KeycodeOf1);
+    }
+  }
+  const int code = CodeOfQtKey(event);
+  // A digit typed elsewhere (a French "!" key, a layout with digits on
+  // letters) is not a key of the main row.
+  if (scan_codes == ScanCodes::kX11 && event.nativeScanCode() != 0 &&
+      IsDigitCode(code)) {
+    return 0;
+  }
+  return code;
 }
 
 void KeyUpEdit::keyReleaseEvent(QKeyEvent* event) {

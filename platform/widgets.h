@@ -5,10 +5,12 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QRect>
 #include <QVBoxLayout>
 #include <QWidget>
+#include <algorithm>
 
 #include "platform/desktop.h"
 
@@ -47,6 +49,30 @@ Edit* PlaceEdit(QWidget* parent, const char* name, int left, int top,
   return edit;
 }
 
+// Limits what typing can put into `edit` to `limit` characters. A text the
+// program sets whole (SetWholeText) may be longer and stays whole: typing can
+// then shorten it but never lengthen it again.
+inline void LimitTyping(QLineEdit* edit, int limit) {
+  edit->setMaxLength(limit);
+  QObject::connect(
+      edit, &QLineEdit::textChanged, edit, [edit, limit](const QString& text) {
+        const int wanted = std::max<int>(limit, static_cast<int>(text.size()));
+        if (edit->maxLength() == wanted) return;
+        // Qt moves the cursor to the end when the limit changes.
+        const int cursor = edit->cursorPosition();
+        edit->setMaxLength(wanted);
+        edit->setCursorPosition(cursor);
+      });
+}
+
+// Shows `text` whole in `edit`, whatever the limit of its typing.
+inline void SetWholeText(QLineEdit* edit, const QString& text) {
+  if (text.size() > edit->maxLength()) {
+    edit->setMaxLength(static_cast<int>(text.size()));
+  }
+  edit->setText(text);
+}
+
 // A push button named `name` with the hand cursor all our buttons show.
 inline QPushButton* PlaceButton(QWidget* parent, const char* name,
                                 const char* text, QRect geometry) {
@@ -57,10 +83,33 @@ inline QPushButton* PlaceButton(QWidget* parent, const char* name,
   return button;
 }
 
+// A panel: a frame that shows its caption, if it has one, in its middle
+// under its components. Ours have none; a language file may give one.
+class Panel : public QFrame {
+ public:
+  using QFrame::QFrame;
+  const QString& text() const { return text_; }
+  void setText(const QString& text) {
+    text_ = text;
+    update();
+  }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override {
+    QFrame::paintEvent(event);
+    if (text_.isEmpty()) return;
+    QPainter painter(this);
+    painter.drawText(contentsRect(), Qt::AlignCenter, text_);
+  }
+
+ private:
+  QString text_;
+};
+
 // A white panel named `name` that fills a page of a page control, whatever
 // the style's tab height.
 inline QFrame* FillWithWhitePanel(QWidget* page, const char* name) {
-  auto* panel = new QFrame(page);
+  auto* panel = new Panel(page);
   panel->setObjectName(name);
   panel->setAutoFillBackground(true);
   QPalette white = panel->palette();

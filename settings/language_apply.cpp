@@ -14,6 +14,7 @@
 #include <QTableWidget>
 
 #include "platform/text_bridge.h"
+#include "platform/widgets.h"
 
 namespace rivolet {
 namespace {
@@ -37,14 +38,19 @@ void SetComponentText(QObject* component, const QString& text) {
   } else if (auto* button = qobject_cast<QAbstractButton*>(component)) {
     button->setText(text);
   } else if (auto* label = qobject_cast<QLabel*>(component)) {
+    // A picture shows no text: setting one would put it in the picture's
+    // place.
+    if (!label->pixmap().isNull()) return;
     label->setText(text);
     if (!label->wordWrap()) label->adjustSize();
   } else if (auto* edit = qobject_cast<QLineEdit*>(component)) {
-    edit->setText(text);
+    SetWholeText(edit, text);
   } else if (auto* memo = qobject_cast<QPlainTextEdit*>(component)) {
     memo->setPlainText(text);
   } else if (auto* group = qobject_cast<QGroupBox*>(component)) {
     group->setTitle(text);
+  } else if (auto* panel = dynamic_cast<Panel*>(component)) {
+    panel->setText(text);
   } else if (auto* widget = qobject_cast<QWidget*>(component)) {
     SetTabText(widget, text);
   }

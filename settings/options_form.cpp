@@ -3,10 +3,12 @@
 #include "settings/options_form.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QTabWidget>
 #include <utility>
 
@@ -78,8 +80,49 @@ void TOptionsForm::FormCreate() {
 }
 
 void TOptionsForm::FormShow() {
+  // Nothing is read again: the controls hold the settings as left. What the
+  // opening shows is what Cancel goes back to, even when the language file
+  // could not be read.
+  const auto take = qScopeGuard([this] { TakeOpeningState(); });
   ApplyLanguage();
-  // Nothing is read again: the controls hold the settings as left.
+}
+
+void TOptionsForm::TakeOpeningState() {
+  opening_.clear();
+  for (QAbstractButton* choice : std::initializer_list<QAbstractButton*>{
+           oOnStartup, oRePosMS, yesUpdate, noUpdate, rsN, roBeep, roChoo}) {
+    opening_.push_back(
+        {choice, choice->isEnabled(), choice->isChecked(), QString()});
+  }
+  for (QLineEdit* edit : {Edit1, Edit2})
+    opening_.push_back({edit, edit->isEnabled(), false, edit->text()});
+  opening_.push_back({BtnChoose, BtnChoose->isEnabled(), false, QString()});
+}
+
+void TOptionsForm::PutBackOpeningState() {
+  const bool startup_entry = oOnStartup->isChecked();
+  // A radio group may have been opened with no button on (see FormCreate),
+  // which an exclusive group cannot be set to.
+  const QList<QRadioButton*> radios = findChildren<QRadioButton*>();
+  for (QRadioButton* radio : radios) radio->setAutoExclusive(false);
+  for (const ControlState& state : opening_) {
+    state.control->setEnabled(state.enabled);
+    if (auto* choice = qobject_cast<QAbstractButton*>(state.control)) {
+      if (choice->isCheckable()) choice->setChecked(state.checked);
+    } else if (auto* edit = qobject_cast<QLineEdit*>(state.control)) {
+      edit->setText(state.text);
+    }
+  }
+  for (QRadioButton* radio : radios) radio->setAutoExclusive(true);
+  // The start-up entry follows the box back.
+  if (oOnStartup->isChecked() != startup_entry) oOnStartupClick();
+}
+
+void TOptionsForm::closeEvent(QCloseEvent* event) {
+  // Only OK empties the state of the opening.
+  if (!opening_.empty()) Guarded([this] { PutBackOpeningState(); });
+  opening_.clear();
+  ModalDialog::closeEvent(event);
 }
 
 void TOptionsForm::OptionsOKBClick() {
@@ -92,6 +135,7 @@ void TOptionsForm::OptionsOKBClick() {
   // A failure leaves the dialog open, with what was written before it kept.
   const QPoint corner = FramePosition(main_window_);
   SaveOptions(settings_, controls, corner.x(), corner.y());
+  opening_.clear();
   close();
 }
 

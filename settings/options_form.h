@@ -3,9 +3,11 @@
 // only by OK, and read by the rest of the program straight from the controls.
 #pragma once
 
+#include <QString>
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "settings/ini_file.h"
 #include "settings/modal_dialog.h"
@@ -91,6 +93,19 @@ class TOptionsForm : public ModalDialog {
 
   // The controls that follow the update switch.
   void EnableUpdateControls(bool enabled);
+
+  // Cancel and the close box put every control back as the opening showed
+  // it; OK keeps what the user changed.
+  void closeEvent(QCloseEvent* event) override;
+  void TakeOpeningState();
+  void PutBackOpeningState();
+  struct ControlState {
+    QWidget* control;
+    bool enabled;
+    bool checked;
+    QString text;
+  };
+  std::vector<ControlState> opening_;
 
   IniFile settings_;
   std::filesystem::path executable_;

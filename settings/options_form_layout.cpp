@@ -93,7 +93,7 @@ void TOptionsForm::CreateUpdatingPage() {
   oUpdate = MakeLabel(Panel1, "oUpdate", "Update?", 8, 8, true);
   // The radio pair sits on a panel of its own, so it is a group apart from
   // the sound choice.
-  Panel2 = new QFrame(Panel1);
+  Panel2 = new Panel(Panel1);
   Panel2->setObjectName("Panel2");
   Panel2->setFrameShape(QFrame::NoFrame);
   Panel2->setGeometry(8, 24, 185, 41);

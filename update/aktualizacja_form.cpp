@@ -108,9 +108,10 @@ void TAktualizacjaForm::Timer1Timer() { close(); }
 bool TAktualizacjaForm::eventFilter(QObject* watched, QEvent* event) {
   if (watched == akt->viewport() &&
       event->type() == QEvent::MouseButtonDblClick) {
-    // The double-click is about the row under the pointer; below the rows
-    // it is about none.
+    // Only the left button opens a feed. The double-click is about the row
+    // under the pointer; below the rows it is about none.
     const auto* mouse = static_cast<QMouseEvent*>(event);
+    if (mouse->button() != Qt::LeftButton) return true;
     if (QTreeWidgetItem* row = akt->itemAt(mouse->position().toPoint())) {
       akt->setCurrentItem(row);
     } else {

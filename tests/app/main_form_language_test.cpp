@@ -105,10 +105,20 @@ TEST_F(LanguageTest, AChoiceKeepsTextsTheNewFileDoesNotName) {
   Ship("Polski.lng");
   AddLanguage("z.lng", "RivoletLanguage=Other\r\nChooseButton=Other\r\n");
   h.Start();
+  TMainForm& f = h.Main();
+  std::string feed = "<rss><channel><title>T</title>";
+  for (int i = 0; i < 55; ++i) feed += "<item><title>I</title></item>";
+  f.ShowDownloadedFeed("http://a.example/", feed + "</channel></rss>");
   h.Main().LanguageItemClick(MenuItem("Polski"));
   EXPECT_EQ(FromQt(h.Main().labelWiecej->text()),
             "Wi\xEA"
             "cej...");
+  const int a = f.lNewsNoLabel->x() + f.lNewsNoLabel->width();
+  EXPECT_EQ(f.lNewsNo->x(), a + 1);
+  EXPECT_EQ(f.lUnread->x(), a + f.lNewsNo->width() + 5);
+  EXPECT_EQ(f.lUnreadNo->x(), a + f.lNewsNo->width() + f.lUnread->width() + 10);
+  EXPECT_EQ(FromQt(f.EmptyListNote->text()),
+            "Nie ma jeszcze kana\xB3\xF3w: u\xBFyj Dodaj kana\xB3 lub Katalog");
   h.Main().LanguageItemClick(MenuItem("Other"));
   EXPECT_EQ(h.Main().ChooseButton->text(), "Other");
   EXPECT_EQ(FromQt(h.Main().labelWiecej->text()),

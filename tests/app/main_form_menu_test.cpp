@@ -11,6 +11,7 @@
 #include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTest>
 #include <QTreeWidget>
 
 #include "dialogs/information_form.h"
@@ -99,21 +100,26 @@ class FeedMenuTest : public ::testing::Test {
 TEST_F(FeedMenuTest,
        HeadingsInFirstOccurrenceOrderHoldEveryFeedWhateverItsCase) {
   RivoletApp& app = Start();
+  EXPECT_TRUE(Main().EmptyListNote->isVisible());  // nothing to list yet
   app.feed_list.Append("A", "Tech", "60", "http://a");
   app.feed_list.Append("B", "News", "60", "http://b");
   app.feed_list.Append("C", "tech", "60", "http://c");
   app.feed_list.Append("D & E", "-", "60", "http://d");
   app.feed_list.Append("", "", "60", "http://e");
+  app.SaveFeedList();
+  EXPECT_FALSE(Main().EmptyListNote->isVisible());
   Main().BuildFeedMenu();
   using Menu = std::vector<std::pair<std::string, std::vector<std::string>>>;
   EXPECT_EQ(MenuOf(Main()), (Menu{{"Tech", {"A", "C"}},
                                   {"News", {"B"}},
                                   {"-", {"D && E"}},
                                   {"", {""}}}));
-  // Rebuilt at every opening: an empty list gives an empty menu.
+  // Rebuilt at every opening: an empty list gives one disabled hint.
   app.feed_list.ReplaceAll({});
   Main().BuildFeedMenu();
-  EXPECT_TRUE(Main().FeedMenu->actions().isEmpty());
+  EXPECT_EQ(MenuOf(Main()),
+            (Menu{{"No feeds yet: use Add feed or Catalogue", {}}}));
+  EXPECT_FALSE(Main().FeedMenu->actions()[0]->isEnabled());
 }
 
 TEST_F(FeedMenuTest, ReadingAFeedFillsTheListAndOpeningItemsMarksThemRead) {
@@ -139,6 +145,8 @@ TEST_F(FeedMenuTest, ReadingAFeedFillsTheListAndOpeningItemsMarksThemRead) {
   EXPECT_EQ(f.lUnread->x(), a + f.lNewsNo->width() + 5);
   EXPECT_EQ(f.lUnreadNo->x(), a + f.lNewsNo->width() + f.lUnread->width() + 10);
 
+  QTest::keyClick(f.Zakladki, Qt::Key_Tab, Qt::ControlModifier);
+  EXPECT_EQ(f.Zakladki->currentWidget(), f.ChannelsTab);  // no item yet
   OpenRow(f, 2);
   EXPECT_EQ(f.RowMark(2), 1);
   EXPECT_EQ(f.lUnreadNo->text().toStdString(), "4");

@@ -59,7 +59,7 @@ TEST(MainFormPosition, StoredPositionIsRestoredOrBroughtBackOnScreen) {
   }
 }
 
-TEST(MainFormPosition, CloseWritesTheBoxAsLeftEvenAfterCancel) {
+TEST(MainFormPosition, CloseWritesTheBoxAsConfirmedNotAsCancelled) {
   AppHarness h;
   WriteFileBytes(h.dir / "rivolet.ini",
                  "[general]\nremember_pos=1\nleft=100\ntop=200\n");
@@ -68,12 +68,13 @@ TEST(MainFormPosition, CloseWritesTheBoxAsLeftEvenAfterCancel) {
   ASSERT_EQ(h.shown_dialogs.size(), 1u);
   TOptionsForm& options = h.app->OptionsForm();
   EXPECT_EQ(h.shown_dialogs[0], &options);
+  options.show();
   options.oRePosMS->click();
   options.OptionsCaB->click();
   h.Main().move(300, 40);
   ASSERT_TRUE(h.Close());
   EXPECT_EQ(ReadFileBytes(h.dir / "rivolet.ini"),
-            "[general]\nremember_pos=0\nleft=300\ntop=40\n");
+            "[general]\nremember_pos=1\nleft=300\ntop=40\n");
 }
 
 TEST(MainFormPosition,

@@ -87,16 +87,26 @@ TEST(CategoryListTest, GrowsSortedWithOneItemPerCaseInsensitiveCategory) {
                              {"e", lodz_other_case, "", ""},
                              {"f", "apple", "", ""},
                              {"g", "SPORT", "", ""}});
-  EXPECT_EQ(cat_list, (std::vector<std::string>{"apple", "news", "Rivolet",
-                                                "Sport", lodz}));
+  EXPECT_EQ(cat_list, (std::vector<std::string>{"apple", lodz, "news",
+                                                "Rivolet", "Sport"}));
   // A later opening adds only what is new.
   MergeCategories(cat_list, {{"h", "Banks", "", ""}, {"i", "rivolet", "", ""}});
-  EXPECT_EQ(cat_list, (std::vector<std::string>{"apple", "Banks", "news",
-                                                "Rivolet", "Sport", lodz}));
-  EXPECT_EQ(FindCategory(cat_list, kPreselectedCategory), 3u);
-  EXPECT_EQ(FindCategory(cat_list, lodz_other_case), 5u);
+  EXPECT_EQ(cat_list, (std::vector<std::string>{"apple", "Banks", lodz, "news",
+                                                "Rivolet", "Sport"}));
+  EXPECT_EQ(FindCategory(cat_list, kPreselectedCategory), 4u);
+  EXPECT_EQ(FindCategory(cat_list, lodz_other_case), 2u);
   EXPECT_FALSE(FindCategory(cat_list, "Tech"));
-  EXPECT_TRUE(CategoryListLess("News", "news"));  // ties broken by bytes
+}
+
+TEST(CategoryListTest, SortsAsASortedListBoxWithEachLetterInItsAlphabet) {
+  // In order: ..., Ącki, Lodz, Łódź, ..., Świat, zoo, Źdźbło, Żaba.
+  const std::vector<std::string> sorted = {
+      "1 Sport", "Azja",  "\245cki",  "Lodz", "\243\363d\237",   "News",
+      "news",    "Sport", "\214wiat", "zoo",  "\217d\237b\263o", "\257aba"};
+  for (std::size_t i = 0; i < sorted.size(); ++i) {
+    for (std::size_t j = 0; j < sorted.size(); ++j)
+      EXPECT_EQ(CategoryListLess(sorted[i], sorted[j]), i < j) << i << j;
+  }
 }
 
 TEST(CategoryListTest, ACategoryShowsEntriesOfEveryLetterCase) {

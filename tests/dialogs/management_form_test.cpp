@@ -109,6 +109,7 @@ TEST_F(ManagementFormTest, Layout) {
 }
 
 TEST_F(ManagementFormTest, MouseClickFillsTheEditsKeyboardDoesNot) {
+  list.Append("Long", "Kraj", "1234567", "http://l.example/rss");
   form.Edit1->setText("kept");
   Open();
   EXPECT_EQ(ShownNames(), ListNames());
@@ -129,6 +130,8 @@ TEST_F(ManagementFormTest, MouseClickFillsTheEditsKeyboardDoesNot) {
   EXPECT_EQ(form.Edit3->text(), "5120");
   QTest::keyClick(form.Edit3, Qt::Key_A);
   EXPECT_EQ(form.Edit3->text(), "");
+  ClickRow(3);  // a period longer than typing allows is shown whole
+  EXPECT_EQ(form.Edit3->text(), "1234567");
 }
 
 TEST_F(ManagementFormTest, HeaderSortOutlivesTheOpeningAndOnlyOkKeepsIt) {

@@ -150,16 +150,28 @@ TEST_F(NewFeedFormTest, ReadFillsTheNameOrReportsAConnectionError) {
   EXPECT_EQ(FromQt(form.FeedNameEdit->text()), "Wiadomo\x9C\x63i & Kultura");
   EXPECT_EQ(desktop.messages.size(), 1u);
   EXPECT_EQ(server.RequestCount(), 2u);
+
+  const std::string long_title(150, 'T');  // the limit is for typing only
+  server.Serve("/feed.xml", Response::Ok("<title>" + long_title + "</title>"));
+  QTest::mouseClick(form.ReadButtonNF, Qt::LeftButton);
+  EXPECT_EQ(FromQt(form.FeedNameEdit->text()), long_title);
+  QTest::keyClicks(form.FeedNameEdit, "x");
+  EXPECT_EQ(form.FeedNameEdit->text().size(), 150);  // nor lengthened
+  form.FormShow();
+  EXPECT_EQ(form.FeedNameEdit->maxLength(), 100);  // once emptied
 }
 
-TEST_F(NewFeedFormTest, OkRefusesADuplicateAndStaysOpenCancelAddsNothing) {
+TEST_F(NewFeedFormTest, OkRefusesWhatCannotBeReadOrIsThereAndStaysOpen) {
   Open();
   form.FeedNameEdit->setText("News");
   form.CategoryEdit->setText("  ");
+  QTest::keyClick(form.UrlEdit, Qt::Key_Return);  // no address yet
+  form.UrlEdit->setText("http://other.example/");
   QTest::mouseClick(form.Button2NF, Qt::LeftButton);
-  ASSERT_EQ(desktop.messages.size(), 1u);
+  ASSERT_EQ(desktop.messages.size(), 2u);
   EXPECT_EQ(desktop.messages[0].kind, MessageKind::kInformation);
-  EXPECT_EQ(desktop.messages[0].text,
+  EXPECT_EQ(desktop.messages[0].text, "Not an absolute web address: ");
+  EXPECT_EQ(desktop.messages[1].text,
             "This feed has been already added. Check Feeds' Management.");
   EXPECT_TRUE(form.isVisible());
   EXPECT_EQ(form.CategoryEdit->text(), "No Name");

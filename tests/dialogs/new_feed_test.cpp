@@ -67,7 +67,7 @@ TEST(AddNewFeedTest, DuplicateTestOnTheTextsAsTyped) {
       {"World News Daily", "http://other/", true},     // not inside
       {"Mine", "http://example.org/world", false},     // leading part
       {"Mine", "http://EXAMPLE.org/world.xml", true},  // case differs
-      {"", "", true},                                  // empty never occurs
+      {"", "http://new/", true},                       // named by its URL
       {" World News", "http://other/", true},          // not trimmed
   };
   for (const Case& c : cases) {
@@ -75,11 +75,11 @@ TEST(AddNewFeedTest, DuplicateTestOnTheTextsAsTyped) {
     FeedList list = Stored();
     const NewFeedOutcome outcome =
         AddNewFeed({c.name, c.url, "  Tech  ", ""}, list);
-    EXPECT_EQ(outcome.added, c.added);
+    EXPECT_EQ(outcome.result == NewFeedResult::kAdded, c.added);
     EXPECT_EQ(outcome.category, "Tech");  // written back in both outcomes
     ASSERT_EQ(list.Count(), c.added ? 2u : 1u);
     if (c.added) {
-      EXPECT_EQ(list.Entry(1).name, c.name);
+      EXPECT_EQ(list.Entry(1).name, *c.name ? c.name : c.url);
       EXPECT_EQ(list.Entry(1).fields,
                 (std::vector<std::string>{"Tech", "", c.url}));
     }
@@ -89,9 +89,20 @@ TEST(AddNewFeedTest, DuplicateTestOnTheTextsAsTyped) {
 TEST(AddNewFeedTest, BlankCategoryBecomesNoName) {
   for (const char* typed : {" \t\r\n ", ""}) {
     FeedList list;
-    EXPECT_EQ(AddNewFeed({"N", "u", typed, "5"}, list).category, "No Name");
+    EXPECT_EQ(AddNewFeed({"N", "http://u/", typed, "5"}, list).category,
+              "No Name");
     EXPECT_EQ(list.Entry(0).Category(), "No Name");
   }
+}
+
+TEST(AddNewFeedTest, NothingThatCanNeverBeReadIsAdded) {
+  for (const char* url : {"", "   ", "example.org/a", " http://a/", "ftp://a/",
+                          "http:///a", "http://a:99999/", "http://a/b c"})
+    EXPECT_FALSE(IsFeedAddress(url)) << url;
+  FeedList list;
+  EXPECT_EQ(AddNewFeed({"N", "a", "", ""}, list).message,
+            "Not an absolute web address: a");
+  EXPECT_EQ(list.Count(), 0u);
 }
 
 }  // namespace

@@ -39,5 +39,19 @@ TEST(VirtualKeyCode, NamesTheKeyNotTheCharacter) {
   }
 }
 
+TEST(VirtualKeyCode, UnderX11TheMainRowIsToldByPlace) {
+  // Qt's key, X11 keycode, code: French 1 (&), 2 (e acute) and 0 (a grave),
+  // German Shift+0 (=), the French "!" key, a made-up event without keycode.
+  const int cases[][3] = {{Qt::Key_Ampersand, 10, 49}, {Qt::Key_Eacute, 11, 50},
+                          {Qt::Key_Agrave, 19, 48},    {Qt::Key_Equal, 19, 48},
+                          {Qt::Key_Exclam, 61, 0},     {Qt::Key_5, 0, 53}};
+  for (const auto& [key, keycode, code] : cases) {
+    const QKeyEvent event(QEvent::KeyRelease, key, {}, keycode, 0, 0);
+    EXPECT_EQ(VirtualKeyCode(event, ScanCodes::kX11), code) << keycode;
+  }
+  const QKeyEvent french_2(QEvent::KeyRelease, Qt::Key_Eacute, {}, 11, 0, 0);
+  EXPECT_EQ(VirtualKeyCode(french_2, ScanCodes::kNone), 0);  // not by place
+}
+
 }  // namespace
 }  // namespace rivolet

@@ -7,12 +7,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPixmap>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <map>
 
 #include "platform/text_bridge.h"
+#include "platform/widgets.h"
 
 namespace rivolet {
 namespace {
@@ -37,6 +39,9 @@ TEST(ApplyLanguage, EveryKindOfComponentTakesItsTextByNameInAnyCase) {
       static_cast<QTableWidget*>(named(new QTableWidget(&window), "katalog"));
   list->setColumnCount(4);
   list->setHorizontalHeaderLabels({"a", "b", "c", "d"});
+  auto* panel = static_cast<Panel*>(named(new Panel(&window), "Panel2"));
+  auto* picture = static_cast<QLabel*>(named(new QLabel(&window), "img_inf"));
+  picture->setPixmap(QPixmap(32, 32));
   std::map<std::string, std::string> messages;
 
   const LanguageLines lines = ParseLanguageFile(
@@ -51,7 +56,9 @@ TEST(ApplyLanguage, EveryKindOfComponentTakesItsTextByNameInAnyCase) {
       "Catalogues=Kana\xB3\r\n"
       "katalog->Column[0]=Nazwa\r\n"
       "UPS=Ju\xBF jest\r\n"
-      "nothing=x\r\n");
+      "nothing=x\r\n"
+      "panel2=Ramka\r\n"
+      "IMG_INF=Obrazek\r\n");
   WindowLanguageKeys keys;
   keys.caption_key = "CatalogueForm";
   keys.message_keys = {"UPS"};
@@ -74,6 +81,8 @@ TEST(ApplyLanguage, EveryKindOfComponentTakesItsTextByNameInAnyCase) {
   EXPECT_EQ(FromQt(tabs->tabText(0)), "Kana\xB3");
   EXPECT_EQ(list->horizontalHeaderItem(0)->text(), "Nazwa");
   EXPECT_EQ(list->horizontalHeaderItem(2)->text(), "");  // no key: empty
+  EXPECT_EQ(panel->text(), "Ramka");
+  EXPECT_EQ(picture->text(), "");  // a picture takes no text
   EXPECT_EQ(messages,
             (std::map<std::string, std::string>{{"UPS", "Ju\xBF jest"}}));
 }

@@ -210,24 +210,27 @@ TEST_F(OptionsFormTest, OkWithANonNumberReportsItAndStaysOpen) {
             "remember_pos=1\nleft=12\ntop=34\nrun_on_startup=0\n");
 }
 
-TEST_F(OptionsFormTest, CancelKeepsTheChangedControlsAndThePage) {
-  TOptionsForm& f = Make();
-  f.show();
-  f.Tabs->setCurrentWidget(f.Updating);
-  f.noUpdate->click();
-  f.oRePosMS->click();
-  f.Edit1->setText("17");
-  f.OptionsCaB->click();
-  EXPECT_FALSE(f.isVisible());
-  EXPECT_FALSE(std::filesystem::exists(IniPath()));
-  f.show();
-  EXPECT_EQ(f.Tabs->currentWidget(), f.Updating);
-  EXPECT_FALSE(f.UpdatingOn());
-  EXPECT_FALSE(f.RememberPosition());
-  EXPECT_EQ(f.NotificationTimeText(), "17");
-  EXPECT_FALSE(f.Edit1->isEnabled());
-  f.yesUpdate->click();
-  EXPECT_TRUE(f.Edit1->isEnabled());
+TEST_F(OptionsFormTest, CancelAndTheCloseBoxPutTheControlsBackOkKeepsThem) {
+  const char* ini = "[updating]\nYesUpdate=0\nNoUpdate=0\n";
+  TOptionsForm& f = Make(ini);
+  for (int way = 0; way < 3; ++way) {  // Cancel, the close box, OK
+    f.show();
+    f.Tabs->setCurrentWidget(f.Updating);
+    f.noUpdate->click();
+    f.oRePosMS->click();
+    f.oOnStartup->click();
+    f.Edit1->setText("17");
+    if (way == 0) f.OptionsCaB->click();
+    if (way == 1) f.close();
+    if (way == 2) f.OptionsOKB->click();
+    EXPECT_FALSE(f.yesUpdate->isChecked());
+    EXPECT_EQ(f.noUpdate->isChecked(), way == 2);
+    EXPECT_EQ(f.NotificationTimeText(), way == 2 ? "17" : "5");
+    EXPECT_EQ(f.RememberPosition(), way != 2);
+    EXPECT_EQ(desktop.startup_entry, way == 2);  // the entry follows the box
+    EXPECT_EQ(f.Tabs->currentWidget(), f.Updating);       // the page stays
+    EXPECT_EQ(ReadFileBytes(IniPath()) == ini, way < 2);  // only OK writes
+  }
 }
 
 TEST_F(OptionsFormTest, EnterCancelsUnlessTheFocusIsOnAButtonAndEscapeWaits) {

@@ -72,8 +72,8 @@ class UpdateTest : public ::testing::Test {
     }
     return rows;
   }
-  void DoubleClick(QPoint at) {
-    QTest::mouseDClick(Note().akt->viewport(), Qt::LeftButton, {}, at);
+  void DoubleClick(QPoint at, Qt::MouseButton button = Qt::LeftButton) {
+    QTest::mouseDClick(Note().akt->viewport(), button, {}, at);
   }
 
   AppHarness h;
@@ -237,6 +237,8 @@ TEST_F(UpdateTest, DoubleClickOpensTheRowsOwnFeed) {
   EXPECT_TRUE(Note().isVisible());
   EXPECT_TRUE(Main().isMinimized());
 
+  DoubleClick(row, Qt::RightButton);  // only the left button opens
+  EXPECT_TRUE(Main().isMinimized());
   // Below the rows: only the program comes back.
   DoubleClick(QPoint(5, Note().akt->viewport()->height() - 5));
   EXPECT_FALSE(Main().isMinimized());
