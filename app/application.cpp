@@ -21,14 +21,13 @@
 
 namespace rivolet {
 
-RivoletApp::RivoletApp(std::filesystem::path exe_folder,
-                       std::filesystem::path executable,
+RivoletApp::RivoletApp(ProgramFolders folders, std::filesystem::path executable,
                        std::vector<std::string> arguments,
                        HttpClientSettings http_settings)
-    : feed_store(exe_folder / "feeds.che"),
+    : feed_store(folders.user / "feeds.che"),
       http(http_settings),
-      settings_file(SettingsFilePath(exe_folder)),
-      exe_folder_(std::move(exe_folder)),
+      settings_file(SettingsFilePath(folders.user)),
+      folders_(std::move(folders)),
       executable_(std::move(executable)),
       arguments_(std::move(arguments)),
       http_settings_(std::move(http_settings)) {}
@@ -58,8 +57,7 @@ void RivoletApp::CreateWindows() {
                    });
   main_form_ = std::make_unique<TMainForm>(
       MainFormParts{session, http, feed_list, feed_list_control, feed_store,
-                    language, settings_file, exe_folder_, executable_,
-                    arguments_},
+                    language, settings_file, folders_, executable_, arguments_},
       *this);
   aktualizacja_form_ = std::make_unique<TAktualizacjaForm>(*this, http);
   options_form_ = std::make_unique<TOptionsForm>(
@@ -69,7 +67,7 @@ void RivoletApp::CreateWindows() {
 LanguageSource RivoletApp::DialogLanguageSource() {
   // Every dialog but the About box reads the chosen language file again at
   // each showing.
-  return [this] { return DialogLanguage(exe_folder_, language); };
+  return [this] { return DialogLanguage(language); };
 }
 
 TNewForm& RivoletApp::NewForm() {
@@ -103,7 +101,7 @@ TAboutForm& RivoletApp::AboutForm() {
 TCatalogueForm& RivoletApp::CatalogueForm() {
   if (!catalogue_form_) {
     catalogue_form_ = std::make_unique<TCatalogueForm>(
-        feed_list, exe_folder_, http_settings_, DialogLanguageSource());
+        feed_list, folders_, http_settings_, DialogLanguageSource());
     QObject::connect(catalogue_form_.get(), &TCatalogueForm::feedListChanged,
                      catalogue_form_.get(), [this] { SaveFeedList(); });
   }
@@ -150,7 +148,7 @@ void RivoletApp::ShowAboutForm() { ShowModal(AboutForm()); }
 
 void RivoletApp::OpenHelp(HelpLanguage language) {
   // The help pages are data the program brings along.
-  CurrentDesktop().OpenLocalFile(HelpPage(exe_folder_, language));
+  CurrentDesktop().OpenLocalFile(HelpPage(folders_.data, language));
 }
 
 void RivoletApp::ShowCatalogueForm() { ShowModal(CatalogueForm()); }
@@ -224,10 +222,10 @@ void RivoletApp::RestoreProgram() {
   main_form_->activateWindow();
 }
 
-int RunProgram(std::filesystem::path exe_folder,
-               std::filesystem::path executable,
+int RunProgram(ProgramFolders folders, std::filesystem::path executable,
                std::vector<std::string> arguments) {
-  RivoletApp app(std::move(exe_folder), std::move(executable),
+  MakeUserFolder(folders);
+  RivoletApp app(std::move(folders), std::move(executable),
                  std::move(arguments));
   app.CreateWindows();
   CloseOnTerminationSignals(&app.MainForm());

@@ -13,6 +13,7 @@
 
 #include "app/main_form.h"
 #include "app/reading_session.h"
+#include "common/program_folders.h"
 #include "feeds/feed_list.h"
 #include "feeds/feed_store.h"
 #include "feeds/feed_stream.h"
@@ -38,10 +39,10 @@ class TImportPeriodForm;
 
 class RivoletApp : public NotificationHost, public MainFormHost {
  public:
-  // `exe_folder` is where the program keeps its files; `executable` is the
+  // `folders` are where the program keeps its files; `executable` is the
   // program's own file (for the file-type registration); `arguments` are the
   // command-line arguments after the program name.
-  RivoletApp(std::filesystem::path exe_folder, std::filesystem::path executable,
+  RivoletApp(ProgramFolders folders, std::filesystem::path executable,
              std::vector<std::string> arguments,
              HttpClientSettings http_settings = {});
   ~RivoletApp() override;
@@ -106,7 +107,7 @@ class RivoletApp : public NotificationHost, public MainFormHost {
   void ShowNotifiedFeed(const std::string& url, std::string document) override;
   void RestoreProgram() override;
 
-  const std::filesystem::path& exe_folder() const { return exe_folder_; }
+  const ProgramFolders& folders() const { return folders_; }
   const std::filesystem::path& executable() const { return executable_; }
   const std::vector<std::string>& arguments() const { return arguments_; }
   const HttpClientSettings& http_settings() const { return http_settings_; }
@@ -127,7 +128,7 @@ class RivoletApp : public NotificationHost, public MainFormHost {
   // read into the state of reading.
   void ApplyTickOutcome(const TickOutcome& outcome);
 
-  std::filesystem::path exe_folder_;
+  ProgramFolders folders_;
   std::filesystem::path executable_;
   std::vector<std::string> arguments_;
   HttpClientSettings http_settings_;

@@ -3,7 +3,9 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QFile>
 #include <QLocale>
+#include <cstdlib>
 #include <exception>
 #include <string>
 #include <vector>
@@ -28,8 +30,13 @@ int main(int argc, char** argv) {
   // each window's title must be exactly the caption the program sets.
   int result = 0;
   try {
+    const char* data_home = std::getenv("XDG_DATA_HOME");
+    const char* home = std::getenv("HOME");
     result = rivolet::RunProgram(
-        QCoreApplication::applicationDirPath().toStdString(),
+        rivolet::FindProgramFolders(
+            QFile::encodeName(QCoreApplication::applicationDirPath())
+                .toStdString(),
+            data_home ? data_home : "", home ? home : ""),
         QCoreApplication::applicationFilePath().toStdString(),
         std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
   } catch (const std::exception& e) {

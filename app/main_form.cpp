@@ -197,11 +197,15 @@ void TMainForm::FormCreate() {
   }
   // A failed registration is reported, and the start goes on: skipping the
   // rest would start with an empty list and save it over the stored one.
-  Guarded([this] { CurrentDesktop().RegisterFileType(parts_.executable); });
+  // An installed program relies on the package's desktop entry and file
+  // type, and writes none of its own.
+  if (parts_.folders.Portable()) {
+    Guarded([this] { CurrentDesktop().RegisterFileType(parts_.executable); });
+  }
   // A save cut short by a kill leaves its temporary file behind.
   for (const std::filesystem::path& file :
        {parts_.feed_store.file(), parts_.settings_file.path(),
-        parts_.exe_folder / kLanguageChoiceFileName}) {
+        parts_.folders.user / kLanguageChoiceFileName}) {
     RemoveTemporaryLeftoversOf(file);
   }
   damaged_list_ = parts_.feed_store.LoadStored(
@@ -209,7 +213,8 @@ void TMainForm::FormCreate() {
       [this](std::string_view name) { return ComponentExists(name); });
   BuildLanguagesMenu();
   Zakladki->setCurrentWidget(ChannelsTab);
-  if (const auto lines = StartupLanguage(parts_.exe_folder, parts_.language)) {
+  if (const auto lines =
+          StartupLanguage(parts_.folders.user, parts_.language)) {
     ApplyMainLanguage(*lines);
   }
   ShowEmptyListNote();
@@ -259,10 +264,10 @@ bool TMainForm::FormCloseQuery() {
     return false;
   }
   std::error_code ec;
-  std::filesystem::remove(parts_.exe_folder / "temp.xml", ec);
+  std::filesystem::remove(parts_.folders.user / "temp.xml", ec);
   // The language and the position are worth a message, never the program:
   // a file that can never be written must not keep it from closing.
-  Guarded([this] { SaveLanguageChoice(parts_.exe_folder, parts_.language); });
+  Guarded([this] { SaveLanguageChoice(parts_.folders.user, parts_.language); });
   Guarded([this] {
     const QPoint corner = FramePosition(this);
     WriteMainWindowState(parts_.settings_file, host_.RememberPosition(),
@@ -308,8 +313,10 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 // ---- Languages ----
 
 void TMainForm::BuildLanguagesMenu() {
-  const bool read_all =
-      BuildLanguageIndex(parts_.exe_folder, parts_.language.index);
+  bool read_all = true;
+  for (const std::filesystem::path& folder : parts_.folders.LanguageFolders()) {
+    read_all = BuildLanguageIndex(folder, parts_.language.index) && read_all;
+  }
   for (const LanguageEntry& entry : parts_.language.index) {
     QAction* item = Languages1->addAction(ToQt(entry.display_name));
     item->setCheckable(true);
@@ -326,8 +333,8 @@ void TMainForm::BuildLanguagesMenu() {
 void TMainForm::LanguageItemClick(QAction* item) {
   item->setChecked(true);
   // The caption as the menu shows it; a failed choice changes nothing.
-  if (const auto lines = ChooseLanguage(parts_.exe_folder, FromQt(item->text()),
-                                        parts_.language)) {
+  if (const auto lines =
+          ChooseLanguage(FromQt(item->text()), parts_.language)) {
     ApplyMainLanguage(*lines);
   }
 }

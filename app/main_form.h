@@ -13,6 +13,7 @@
 
 #include "app/reading_session.h"
 #include "common/links.h"
+#include "common/program_folders.h"
 #include "feeds/feed_list.h"
 #include "feeds/feed_store.h"
 #include "feeds/feed_stream.h"
@@ -81,8 +82,8 @@ struct MainFormParts {
   FeedListControl& feed_list_control;
   FeedStore& feed_store;
   LanguageState& language;
-  IniFile& settings_file;                   // rivolet.ini
-  const std::filesystem::path& exe_folder;  // where the program's files are
+  IniFile& settings_file;         // rivolet.ini
+  const ProgramFolders& folders;  // where the program's files are
   const std::filesystem::path& executable;
   const std::vector<std::string>& arguments;  // after the program's name
 };

@@ -32,7 +32,7 @@ void Startup(benchmark::State& state) {
   RecordingDesktop desktop;
   ScopedDesktop scoped(&desktop);
   for (auto _ : state) {
-    RivoletApp app(dir.path(), dir.path() / "rivolet", {});
+    RivoletApp app(PortableFolders(dir.path()), dir.path() / "rivolet", {});
     app.CreateWindows();
     app.MainForm().show();
     QCoreApplication::processEvents();

@@ -109,13 +109,16 @@ endfunction()
 # linking LINK; UI_SOURCES (window tests) make `<name>_ui`, or `<name>` when
 # there are no SOURCES, which also links UI_LINK and runs on Qt's offscreen
 # platform. Window tests are left out of a core-only build.
+# PROPERTIES are ctest properties of every test found in the executables
+# (TIMEOUT 120 unless given).
 function(rivolet_test_folder name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;UI_SOURCES;LINK;UI_LINK;ENV" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;UI_SOURCES;LINK;UI_LINK;ENV;PROPERTIES" ${ARGN})
   _rivolet_list_sources(sources ${ARG_SOURCES})
   _rivolet_list_sources(ui_sources ${ARG_UI_SOURCES})
   _rivolet_require_no_qt("the plain tests of ${name}" ${sources})
   if(sources)
-    _rivolet_test_executable(${name} "${sources}" "${ARG_LINK}" "${ARG_ENV}")
+    _rivolet_test_executable(${name} "${sources}" "${ARG_LINK}" "${ARG_ENV}"
+                             "${ARG_PROPERTIES}")
   endif()
   if(ui_sources AND NOT RIVOLET_CORE_ONLY)
     if(sources)
@@ -126,11 +129,11 @@ function(rivolet_test_folder name)
     _rivolet_test_executable(${ui_name}
       "${ui_sources};${PROJECT_SOURCE_DIR}/tests/support/ui/qt_environment.cpp"
       "${ARG_LINK};${ARG_UI_LINK};rivolet_test_ui_support"
-      "QT_QPA_PLATFORM=offscreen;${ARG_ENV}")
+      "QT_QPA_PLATFORM=offscreen;${ARG_ENV}" "${ARG_PROPERTIES}")
   endif()
 endfunction()
 
-function(_rivolet_test_executable name sources links env)
+function(_rivolet_test_executable name sources links env properties)
   add_executable(${name} ${sources})
   target_link_libraries(${name} PRIVATE ${links} GTest::gtest GTest::gmock GTest::gtest_main)
   target_compile_definitions(${name} PRIVATE
@@ -138,7 +141,14 @@ function(_rivolet_test_executable name sources links env)
     RIVOLET_CORPUS_DIR="${PROJECT_SOURCE_DIR}/tests/data/feeds"
     RIVOLET_BIN_DIR="${CMAKE_BINARY_DIR}/bin")
   include(GoogleTest)
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "${env}" TIMEOUT 120)
+  # An empty ENVIRONMENT would take the next property's name as its value.
+  if(env)
+    list(PREPEND properties ENVIRONMENT "${env}")
+  endif()
+  if(NOT "TIMEOUT" IN_LIST properties)
+    list(APPEND properties TIMEOUT 120)
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${properties})
 endfunction()
 
 function(_rivolet_collect_links target out)

@@ -84,13 +84,12 @@ std::u16string CategorySortKey(std::string_view text) {
 
 }  // namespace
 
-CatalogueSource FindCatalogueSource(
-    const std::filesystem::path& program_folder) {
-  const IniFile settings(SettingsFilePath(program_folder));
+CatalogueSource FindCatalogueSource(const ProgramFolders& folders) {
+  const IniFile settings(SettingsFilePath(folders.user));
   std::optional<std::string> url =
       settings.ReadString("general", "catalogue_url");
   if (url && !url->empty()) return {std::move(*url), {}};
-  return {{}, program_folder / kCatalogueFileName};
+  return {{}, folders.data / kCatalogueFileName};
 }
 
 std::string ReadCatalogueFile(const std::filesystem::path& file,

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/program_folders.h"
 #include "dialogs/new_feed.h"
 #include "feeds/feed_list.h"
 
@@ -44,10 +45,9 @@ struct CatalogueSource {
 };
 
 // The address under "catalogue_url" in section "general" of rivolet.ini in
-// `program_folder` (read at every opening, never written); without one (or
-// with an empty one) the shipped file beside the program.
-CatalogueSource FindCatalogueSource(
-    const std::filesystem::path& program_folder);
+// the user's folder (read at every opening, never written); without one (or
+// with an empty one) the file shipped in the data folder.
+CatalogueSource FindCatalogueSource(const ProgramFolders& folders);
 
 // The bytes of a catalogue file. Fails with "Cannot open file <path>" when it
 // is missing, unreadable or not a regular file (a pipe would never end), and

@@ -20,14 +20,13 @@
 
 namespace rivolet {
 
-TCatalogueForm::TCatalogueForm(FeedList& feed_list,
-                               std::filesystem::path program_folder,
+TCatalogueForm::TCatalogueForm(FeedList& feed_list, ProgramFolders folders,
                                HttpClientSettings settings,
                                LanguageSource language, QWidget* parent)
     : ModalDialog(std::move(language), CatalogueFormLanguageKeys(), parent),
       http(std::move(settings)),
       feed_list_(feed_list),
-      program_folder_(std::move(program_folder)) {
+      folders_(std::move(folders)) {
   CreateComponents();
   ConnectHandlers();
 }
@@ -72,7 +71,7 @@ LanguageWindow TCatalogueForm::LanguageTarget() {
 QWidget* TCatalogueForm::OpeningFocus() { return katalog; }
 
 std::string TCatalogueForm::FetchCatalogue() {
-  const CatalogueSource source = FindCatalogueSource(program_folder_);
+  const CatalogueSource source = FindCatalogueSource(folders_);
   if (!source.url.empty()) return DownloadWhilePainting(http, source.url);
   return ReadCatalogueFile(source.file);
 }

@@ -28,8 +28,8 @@ class TCatalogueForm : public ModalDialog {
 
  public:
   // Feeds are added to `feed_list`; the settings file and the shipped
-  // catalogue are looked for in `program_folder`.
-  TCatalogueForm(FeedList& feed_list, std::filesystem::path program_folder,
+  // catalogue are looked for in `folders`.
+  TCatalogueForm(FeedList& feed_list, ProgramFolders folders,
                  HttpClientSettings settings, LanguageSource language = {},
                  QWidget* parent = nullptr);
   ~TCatalogueForm() override;
@@ -97,7 +97,7 @@ class TCatalogueForm : public ModalDialog {
   void ShowRows(std::vector<std::size_t> rows);
 
   FeedList& feed_list_;
-  std::filesystem::path program_folder_;
+  ProgramFolders folders_;
   QFrame* panel_;
   std::vector<CatalogueEntry> entries_;
   std::vector<std::string> categories_;  // catList's items, in its order

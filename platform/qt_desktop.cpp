@@ -2,6 +2,7 @@
 // the XDG files that stand for the file-type and start-up registrations.
 #include "platform/qt_desktop.h"
 
+#include <QBuffer>
 #include <QDesktopServices>
 #include <QFile>
 #include <QFileDialog>
@@ -9,6 +10,7 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
+#include <QProcess>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QTranslator>
@@ -16,44 +18,30 @@
 #include <memory>
 #include <system_error>
 
+#include "common/desktop_entry.h"
 #include "common/error.h"
 #include "common/file_io.h"
 #include "common/links.h"
+#include "platform/artwork.h"
 #include "platform/guard.h"
 #include "platform/text_bridge.h"
 
 namespace rivolet {
 namespace {
 
-constexpr char kMimeType[] = "application/x-rivolet-file";
-
-// Quotes an argument of a desktop entry's Exec key.
-std::string QuoteExecArgument(const std::string& argument) {
-  std::string quoted = "\"";
-  for (char c : argument) {
-    if (c == '"' || c == '`' || c == '$' || c == '\\') quoted += '\\';
-    quoted += c;
-  }
-  quoted += '"';
-  // The desktop file format escapes backslashes once more.
-  std::string escaped;
-  for (char c : quoted) {
-    if (c == '\\') escaped += '\\';
-    escaped += c;
-  }
-  return escaped;
-}
-
 // Writes a whole file or leaves the old one, making its folder first.
 // A file that already holds the text is left alone, so that the
-// registration written at every start costs no disk write once in place.
-bool WriteWhole(const std::filesystem::path& path, const std::string& text) {
+// registration written at every start costs no disk write once in place;
+// `changed` tells whether it was written.
+bool WriteWhole(const std::filesystem::path& path, const std::string& text,
+                bool* changed = nullptr) {
   RemoveTemporaryLeftoversOf(path);
   try {
     if (ReadWholeFile(path, text.size()) == text) return true;
   } catch (const Error&) {
     // Missing, different in size or unreadable: write it.
   }
+  if (changed != nullptr) *changed = true;
   std::error_code ec;
   std::filesystem::create_directories(path.parent_path(), ec);
   if (ec) return false;
@@ -63,6 +51,25 @@ bool WriteWhole(const std::filesystem::path& path, const std::string& text) {
     return false;
   }
   return true;
+}
+
+// Runs `tool` on `folder` when a file in it changed or its index `index`
+// was never built. A desktop without the tool has no index to build.
+void UpdateIndex(const char* tool, const std::filesystem::path& folder,
+                 const char* index, bool changed) {
+  std::error_code ec;
+  if (!changed && std::filesystem::exists(folder / index, ec)) return;
+  QProcess update;
+  update.start(tool, {QFile::decodeName(folder.c_str())});
+  if (update.waitForStarted(2000)) update.waitForFinished(20000);
+}
+
+std::string PngBytes(const QPixmap& picture) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  picture.save(&buffer, "PNG");
+  return bytes.toStdString();
 }
 
 ScreenRect ToScreenRect(const QRect& rect) {
@@ -189,35 +196,45 @@ void QtDesktop::RegisterFileType(const std::filesystem::path& executable) {
       "<mime-info "
       "xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
       "  <mime-type type=\"" +
-      kMimeType +
+      kFeedListMimeType +
       "\">\n"
       "    <comment>Rivolet File</comment>\n"
       "    <glob pattern=\"*.che\"/>\n"
       "  </mime-type>\n"
       "</mime-info>\n";
-  const std::string entry =
-      std::string("[Desktop Entry]\n") +
-      "Type=Application\n"
-      "Name=Open in Rivolet\n"
-      "Comment=Rivolet File\n"
-      "Exec=" +
-      QuoteExecArgument(executable.string()) +
-      " %f\n"
-      "Icon=" +
-      (executable.parent_path() / "rivolet.png").string() +
-      "\n"
-      "MimeType=" +
-      kMimeType +
-      ";\n"
-      "NoDisplay=true\n"
-      "Terminal=false\n";
+  const std::string entry = std::string("[Desktop Entry]\n") +
+                            "Type=Application\n"
+                            "Name=Open in Rivolet\n"
+                            "Comment=Rivolet File\n"
+                            "Exec=" +
+                            DesktopExecValue(executable, "%f") +
+                            "\n"
+                            "Icon=rivolet\n"
+                            "MimeType=" +
+                            kFeedListMimeType +
+                            ";\n"
+                            "NoDisplay=true\n"
+                            "Terminal=false\n";
   const std::filesystem::path data = DataHome();
+  const std::filesystem::path mime_folder = data / "mime";
+  const std::filesystem::path entry_folder = data / "applications";
+  bool mime_changed = false;
+  bool entry_changed = false;
   if (data.empty() ||
-      !WriteWhole(data / "mime" / "packages" / "rivolet.xml", mime) ||
-      !WriteWhole(data / "applications" / "rivolet.desktop", entry)) {
+      !WriteWhole(mime_folder / "packages" / "rivolet.xml", mime,
+                  &mime_changed) ||
+      !WriteWhole(data / "icons" / "hicolor" / "48x48" / "apps" / "rivolet.png",
+                  PngBytes(ProgramIcon())) ||
+      !WriteWhole(entry_folder / "rivolet-portable.desktop", entry,
+                  &entry_changed)) {
     // The registration has no named values; the message names the default one.
     throw Error("Failed to set data for ''");
   }
+  // The desktop reads file types and the programs that open them from the
+  // folders' indexes, not from the files themselves.
+  UpdateIndex("update-mime-database", mime_folder, "mime.cache", mime_changed);
+  UpdateIndex("update-desktop-database", entry_folder, "mimeinfo.cache",
+              entry_changed);
 }
 
 std::filesystem::path QtDesktop::StartupEntryFile() const {
@@ -239,7 +256,7 @@ void QtDesktop::SetStartupEntry(bool enabled,
                             "Type=Application\n"
                             "Name=Rivolet\n"
                             "Exec=" +
-                            QuoteExecArgument(executable.string()) +
+                            DesktopExecValue(executable) +
                             "\n"
                             "Terminal=false\n";
   if (file.empty() || !WriteWhole(file, entry))

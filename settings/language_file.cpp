@@ -197,17 +197,14 @@ bool ListLanguageFiles(const std::filesystem::path& folder,
 
 }  // namespace
 
-bool BuildLanguageIndex(const std::filesystem::path& program_folder,
+bool BuildLanguageIndex(const std::filesystem::path& folder,
                         std::vector<LanguageEntry>& index) {
   std::vector<std::string> names;
-  if (!ListLanguageFiles(program_folder / kLanguagesFolder, names)) {
-    return false;
-  }
-  for (std::string& name : names) {
+  if (!ListLanguageFiles(folder, names)) return false;
+  for (const std::string& name : names) {
     try {
-      const LanguageLines lines =
-          ReadLanguageFile(LanguageFilePath(program_folder, name));
-      index.push_back({LanguageDisplayName(lines), std::move(name)});
+      const std::filesystem::path file = folder / name;
+      index.push_back({LanguageDisplayName(ReadLanguageFile(file)), file});
     } catch (const Error&) {
       return false;
     }
@@ -215,20 +212,14 @@ bool BuildLanguageIndex(const std::filesystem::path& program_folder,
   return true;
 }
 
-std::filesystem::path LanguageFilePath(
-    const std::filesystem::path& program_folder, std::string_view file_name) {
-  return program_folder / kLanguagesFolder / std::string(file_name);
-}
-
-std::optional<LanguageLines> FindLanguage(
-    const std::filesystem::path& program_folder, std::string_view name,
-    LanguageState& state) {
+std::optional<LanguageLines> FindLanguage(std::string_view name,
+                                          LanguageState& state) {
   std::optional<LanguageLines> found;
   if (name.empty()) return found;
   for (const LanguageEntry& entry : state.index) {
     if (entry.display_name != name) continue;
-    found = ReadLanguageFile(LanguageFilePath(program_folder, entry.file_name));
-    state.current_file = entry.file_name;
+    found = ReadLanguageFile(entry.file);
+    state.current_file = entry.file;
   }
   return found;
 }
@@ -240,55 +231,52 @@ std::string WithoutFirstAmpersand(std::string_view name) {
 }
 
 std::optional<LanguageLines> StartupLanguage(
-    const std::filesystem::path& program_folder, LanguageState& state) {
+    const std::filesystem::path& user_folder, LanguageState& state) {
   try {
     state.current_name =
-        ReadLanguageChoice(program_folder).value_or(kDefaultLanguageName);
+        ReadLanguageChoice(user_folder).value_or(kDefaultLanguageName);
   } catch (const Error&) {
     // Unreadable: remember no name, so the file is not replaced at close.
     state.current_name.clear();
   }
   try {
-    return FindLanguage(program_folder,
-                        WithoutFirstAmpersand(state.current_name), state);
+    return FindLanguage(WithoutFirstAmpersand(state.current_name), state);
   } catch (const Error&) {
     return std::nullopt;
   }
 }
 
-std::optional<LanguageLines> ChooseLanguage(
-    const std::filesystem::path& program_folder, std::string_view caption,
-    LanguageState& state) {
+std::optional<LanguageLines> ChooseLanguage(std::string_view caption,
+                                            LanguageState& state) {
   state.current_name = WithoutFirstAmpersand(caption);
   try {
-    return FindLanguage(program_folder, state.current_name, state);
+    return FindLanguage(state.current_name, state);
   } catch (const Error&) {
     return std::nullopt;
   }
 }
 
-std::optional<LanguageLines> DialogLanguage(
-    const std::filesystem::path& program_folder, const LanguageState& state) {
+std::optional<LanguageLines> DialogLanguage(const LanguageState& state) {
   if (state.current_file.empty()) return std::nullopt;
-  return ReadLanguageFile(LanguageFilePath(program_folder, state.current_file));
+  return ReadLanguageFile(state.current_file);
 }
 
 std::optional<std::string> ReadLanguageChoice(
-    const std::filesystem::path& program_folder) {
-  const std::filesystem::path file = program_folder / kLanguageChoiceFileName;
+    const std::filesystem::path& user_folder) {
+  const std::filesystem::path file = user_folder / kLanguageChoiceFileName;
   std::error_code error;
   const auto type = std::filesystem::status(file, error).type();
   if (type == std::filesystem::file_type::not_found) return std::nullopt;
   return Trim(ReadWholeFile(file, kMaxLanguageFileSize));
 }
 
-void SaveLanguageChoice(const std::filesystem::path& program_folder,
+void SaveLanguageChoice(const std::filesystem::path& user_folder,
                         LanguageState& state) {
   if (state.current_name == "RichEdit1") {
     state.current_name = kDefaultLanguageName;
   }
   if (state.current_name.empty()) return;
-  WriteFileAtomically(program_folder / kLanguageChoiceFileName,
+  WriteFileAtomically(user_folder / kLanguageChoiceFileName,
                       state.current_name);
 }
 

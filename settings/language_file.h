@@ -13,7 +13,6 @@
 
 namespace rivolet {
 
-inline constexpr char kLanguagesFolder[] = "languages";
 inline constexpr char kLanguageChoiceFileName[] = "language.dat";
 inline constexpr char kLanguageMarker[] = "RivoletLanguage";
 inline constexpr char kDefaultLanguageName[] = "English";
@@ -109,69 +108,64 @@ struct LanguageAction {
 std::vector<LanguageAction> PlanLanguage(const LanguageLines& lines,
                                          const WindowLanguageKeys& keys);
 
-// One language found in the languages folder.
+// One language found in a languages folder.
 struct LanguageEntry {
   std::string display_name;
-  std::string file_name;  // without folder
+  std::filesystem::path file;
   bool operator==(const LanguageEntry&) const = default;
 };
 
 // The language state the main window keeps for the whole run.
 struct LanguageState {
   std::vector<LanguageEntry> index;
-  std::string current_name;  // written to language.dat at close
-  std::string current_file;  // the file the dialogs apply; empty: none
+  std::string current_name;            // written to language.dat at close
+  std::filesystem::path current_file;  // the file the dialogs apply; empty:
+                                       // none
 };
 
-// Appends an entry for every regular file in <program>/languages whose name
-// ends in ".lng" (any letter case), in the order the folder lists them. A
-// missing folder adds nothing. Returns false when a file or the folder cannot
-// be read ("Language Problem"); the entries added before it remain.
-bool BuildLanguageIndex(const std::filesystem::path& program_folder,
+// Appends an entry for every regular file in the languages folder `folder`
+// whose name ends in ".lng" (any letter case), sorted by name. A missing
+// folder adds nothing. Returns false when a file or the folder cannot be read
+// ("Language Problem"); the entries added before it remain.
+bool BuildLanguageIndex(const std::filesystem::path& folder,
                         std::vector<LanguageEntry>& index);
-
-// <program>/languages/<file name>.
-std::filesystem::path LanguageFilePath(
-    const std::filesystem::path& program_folder, std::string_view file_name);
 
 // Reads the file of every entry whose display name equals `name` exactly (an
 // empty name matches none), setting current_file to each file read; the last
 // one read is returned. Nothing when no entry matches. A file that cannot be
 // read throws Error and ends the search there (callers stay silent).
-std::optional<LanguageLines> FindLanguage(
-    const std::filesystem::path& program_folder, std::string_view name,
-    LanguageState& state);
+std::optional<LanguageLines> FindLanguage(std::string_view name,
+                                          LanguageState& state);
 
 // The name without its first "&" (a menu accelerator mark).
 std::string WithoutFirstAmpersand(std::string_view name);
 
-// Start of the run: current_name := trimmed text of language.dat, or
+// Start of the run: current_name := trimmed text of language.dat (in the
+// user's folder `user_folder`), or
 // "English" when there is none, or empty when it cannot be read (so it is not
 // overwritten at close). Returns the lines to apply to the main window: the
 // language of that name less its first "&". Never throws.
 std::optional<LanguageLines> StartupLanguage(
-    const std::filesystem::path& program_folder, LanguageState& state);
+    const std::filesystem::path& user_folder, LanguageState& state);
 
 // A Languages menu choice: current_name := the caption less its first "&";
 // returns the lines to apply to the main window. Never throws.
-std::optional<LanguageLines> ChooseLanguage(
-    const std::filesystem::path& program_folder, std::string_view caption,
-    LanguageState& state);
+std::optional<LanguageLines> ChooseLanguage(std::string_view caption,
+                                            LanguageState& state);
 
 // A dialog being shown: the current file's lines, or nothing while no file is
 // current. Fails with "Cannot open file <full path>" when it is gone.
-std::optional<LanguageLines> DialogLanguage(
-    const std::filesystem::path& program_folder, const LanguageState& state);
+std::optional<LanguageLines> DialogLanguage(const LanguageState& state);
 
 // language.dat: its trimmed text, or nothing when the file does not exist.
 // Fails with "Cannot open file <path>" when it exists but cannot be read.
 std::optional<std::string> ReadLanguageChoice(
-    const std::filesystem::path& program_folder);
+    const std::filesystem::path& user_folder);
 
 // At close: "RichEdit1" becomes "English"; a non-empty current_name replaces
 // language.dat whole (temporary file, flush, rename). Fails with "Cannot
 // create file <path>".
-void SaveLanguageChoice(const std::filesystem::path& program_folder,
+void SaveLanguageChoice(const std::filesystem::path& user_folder,
                         LanguageState& state);
 
 }  // namespace rivolet

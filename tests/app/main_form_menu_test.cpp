@@ -387,8 +387,8 @@ TEST_F(FeedMenuTest, HelpAndTheSiteLabelOpenTheHelpPages) {
   Main().tarvelsiteClick();
   app.language.current_name = "Polski";
   Main().tarvelsiteClick();
-  const std::string en = (app.exe_folder() / "help.html").string();
-  const std::string pl = (app.exe_folder() / "pomoc.html").string();
+  const std::string en = (app.folders().data / "help.html").string();
+  const std::string pl = (app.folders().data / "pomoc.html").string();
   EXPECT_EQ(h.desktop.opened, (std::vector<std::string>{pl, en, en, pl}));
   EXPECT_EQ(Main().tarvelsite->text(), "Rivolet help");
 }

@@ -48,7 +48,8 @@ const char kCatalogue[] =
 class CatalogueFormTest : public ::testing::Test {
  protected:
   CatalogueFormTest()
-      : scoped_(&desktop), form(feeds, dir.path(), FastHttp()) {}
+      : scoped_(&desktop),
+        form(feeds, PortableFolders(dir.path()), FastHttp()) {}
 
   // Points rivolet.ini at the server's catalogue, which says `body`.
   void Serve(const std::string& body) {

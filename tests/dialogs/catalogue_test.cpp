@@ -159,7 +159,8 @@ TEST(CatalogueSourceTest, TheSettingsAddressElseTheShippedFile) {
   for (const Case& c : cases) {
     TempDir dir;
     if (c.settings) WriteFileBytes(dir / "rivolet.ini", c.settings);
-    const CatalogueSource source = FindCatalogueSource(dir.path());
+    const CatalogueSource source =
+        FindCatalogueSource(PortableFolders(dir.path()));
     EXPECT_EQ(source.url, c.url) << c.url;
     if (source.url.empty()) {
       EXPECT_EQ(source.file, dir / "rss_pl.txt");

@@ -24,17 +24,20 @@ class ProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {
     folder = temp.path();
+    executable = folder / "rivolet";
     std::filesystem::copy_file(
-        std::filesystem::path(RIVOLET_BIN_DIR) / "rivolet", folder / "rivolet");
+        std::filesystem::path(RIVOLET_BIN_DIR) / "rivolet", executable);
     if (screen.display().empty()) GTEST_SKIP() << "Xvfb could not be started";
   }
 
-  // `env` ("NAME=value") is added to the program's environment.
+  // `env` ("NAME=value") is added to the program's environment, over the
+  // test's own data and config folders.
   void StartProgram(std::vector<std::string> arguments = {},
                     std::vector<std::string> env = {}) {
-    std::vector<std::string> argv = {(folder / "rivolet").string()};
+    std::vector<std::string> argv = {executable.string()};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
-    env.insert(env.begin(),
+    // Last, so that a folder given in `env` is the one the program reads.
+    env.insert(env.end(),
                {screen.DisplayEnv(), "QT_QPA_PLATFORM=xcb",
                 "XDG_DATA_HOME=" + (folder / "xdg").string(),
                 "XDG_CONFIG_HOME=" + (folder / "xdg-config").string()});
@@ -224,6 +227,7 @@ class ProgramTest : public ::testing::Test {
 
   TempDir temp;
   std::filesystem::path folder;
+  std::filesystem::path executable;  // a copy of the program in `folder`
   VirtualScreen screen;
   std::unique_ptr<ChildProcess> program;
   std::unique_ptr<ChildProcess> window_manager;

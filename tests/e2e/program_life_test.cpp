@@ -6,6 +6,8 @@
 #include <signal.h>
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "tests/e2e/e2e_fixture.h"
 
@@ -13,20 +15,37 @@ namespace rivolet::testing {
 namespace {
 
 TEST_F(ProgramTest, ShowsItsWindowAndSavesTheFeedListOnSigterm) {
+  // In a folder whose name a desktop entry must quote.
+  const std::filesystem::path place = folder / "100% $sure";
+  std::filesystem::create_directory(place);
+  std::filesystem::rename(executable, place / "rivolet");
+  executable = place / "rivolet";
   StartProgram();
   const std::string window = FindWindow("^Rivolet$");
   ASSERT_FALSE(window.empty()) << Log();
   EXPECT_EQ(Title(window), "Rivolet");
-  EXPECT_FALSE(std::filesystem::exists(folder / "feeds.che"));
+  EXPECT_FALSE(std::filesystem::exists(place / "feeds.che"));
 
   program->Signal(SIGTERM);
   const auto code = program->Wait(std::chrono::seconds(20));
   ASSERT_TRUE(code.has_value()) << Log();
   EXPECT_EQ(*code, 0) << Log();
-  EXPECT_TRUE(std::filesystem::exists(folder / "feeds.che"));
-  // The file type was registered in the test's own data folder.
-  EXPECT_TRUE(std::filesystem::exists(folder / "xdg" / "applications" /
-                                      "rivolet.desktop"));
+  EXPECT_TRUE(std::filesystem::exists(place / "feeds.che"));
+  // The file type was registered in the test's own data folder, where a
+  // desktop (GIO) finds the type of a .che file and the program's entry.
+  const std::vector<std::string> desktop_env = {
+      "HOME=" + (folder / "home").string(),
+      "XDG_DATA_HOME=" + (folder / "xdg").string()};
+  bool ok = false;
+  EXPECT_NE(RunCommand({"gio", "info", "-a", "standard::content-type",
+                        (place / "feeds.che").string()},
+                       desktop_env, &ok)
+                .find("content-type: application/x-rivolet-file"),
+            std::string::npos);
+  EXPECT_NE(RunCommand({"gio", "mime", "application/x-rivolet-file"},
+                       desktop_env, &ok)
+                .find("rivolet-portable.desktop"),
+            std::string::npos);
 }
 
 // A stored list that cannot be read is kept, and the user is told so once,

@@ -74,8 +74,12 @@ TEST(QtDesktopRegistration, WritesTheFileTypeAndTheOpenAction) {
   EXPECT_NE(mime.find("<glob pattern=\"*.che\"/>"), std::string::npos);
   EXPECT_NE(mime.find("<comment>Rivolet File</comment>"), std::string::npos);
   const std::string entry =
-      ReadFileBytes(dir / "data/applications/rivolet.desktop");
+      ReadFileBytes(dir / "data/applications/rivolet-portable.desktop");
   EXPECT_NE(entry.find("Name=Open in Rivolet\n"), std::string::npos);
+  // The icon it names is there.
+  EXPECT_NE(entry.find("Icon=rivolet\n"), std::string::npos);
+  EXPECT_TRUE(std::filesystem::is_regular_file(
+      dir / "data/icons/hicolor/48x48/apps/rivolet.png"));
   EXPECT_NE(entry.find("Exec=\"/opt/My \\\\\"Apps\\\\\"/rivolet\" %f\n"),
             std::string::npos)
       << entry;
@@ -83,7 +87,7 @@ TEST(QtDesktopRegistration, WritesTheFileTypeAndTheOpenAction) {
             std::string::npos);
   // Rewritten at every start.
   desktop.RegisterFileType("/usr/bin/rivolet");
-  EXPECT_NE(ReadFileBytes(dir / "data/applications/rivolet.desktop")
+  EXPECT_NE(ReadFileBytes(dir / "data/applications/rivolet-portable.desktop")
                 .find("Exec=\"/usr/bin/rivolet\" %f"),
             std::string::npos);
 }

@@ -106,14 +106,15 @@ TEST(LanguageFileTest, PlanForOneWindow) {
 // A program folder holding the given language files.
 void AddLanguageFile(const TempDir& dir, const std::string& name,
                      const std::string& bytes) {
-  std::filesystem::create_directories(dir / kLanguagesFolder);
-  WriteFileBytes(LanguageFilePath(dir.path(), name), bytes);
+  std::filesystem::create_directories(dir / "languages");
+  WriteFileBytes(dir / "languages" / name, bytes);
 }
 
 TEST(LanguageFileTest, IndexListsLanguageFilesByName) {
   TempDir dir;
+  const std::filesystem::path folder = dir / "languages";
   std::vector<LanguageEntry> index;
-  EXPECT_TRUE(BuildLanguageIndex(dir.path(), index));  // no folder
+  EXPECT_TRUE(BuildLanguageIndex(folder, index));  // no folder
   EXPECT_TRUE(index.empty());
 
   AddLanguageFile(dir, "b.lng", "x=1\r\nrivoletLANGUAGE=English\r\n");
@@ -121,17 +122,17 @@ TEST(LanguageFileTest, IndexListsLanguageFilesByName) {
   AddLanguageFile(dir, "c.lng", "no marker=");
   AddLanguageFile(dir, "notes.txt", "RivoletLanguage=Other");
   std::filesystem::create_directory(dir / "languages/dir.lng");
-  EXPECT_TRUE(BuildLanguageIndex(dir.path(), index));
-  EXPECT_EQ(index,
-            (std::vector<LanguageEntry>{
-                {"Polski", "A.LNG"}, {"English", "b.lng"}, {"", "c.lng"}}));
+  EXPECT_TRUE(BuildLanguageIndex(folder, index));
+  EXPECT_EQ(index, (std::vector<LanguageEntry>{{"Polski", folder / "A.LNG"},
+                                               {"English", folder / "b.lng"},
+                                               {"", folder / "c.lng"}}));
 
   // A file that cannot be read stops the build; the entries before it stay.
   AddLanguageFile(dir, "bb.lng", std::string(kMaxLanguageFileSize + 1, 'x'));
   index.clear();
-  EXPECT_FALSE(BuildLanguageIndex(dir.path(), index));
-  EXPECT_EQ(index, (std::vector<LanguageEntry>{{"Polski", "A.LNG"},
-                                               {"English", "b.lng"}}));
+  EXPECT_FALSE(BuildLanguageIndex(folder, index));
+  EXPECT_EQ(index, (std::vector<LanguageEntry>{{"Polski", folder / "A.LNG"},
+                                               {"English", folder / "b.lng"}}));
 }
 
 TEST(LanguageFileTest, FindByExactNameLastMatchWins) {
@@ -140,12 +141,13 @@ TEST(LanguageFileTest, FindByExactNameLastMatchWins) {
   AddLanguageFile(dir, "uk.lng", "ChooseButton=uk");
   AddLanguageFile(dir, "pl1.lng", "ChooseButton=pl1");
   AddLanguageFile(dir, "pl2.lng", "ChooseButton=pl2");
+  const std::filesystem::path folder = dir / "languages";
   LanguageState state;
-  state.index = {{"English", "en.lng"},
-                 {"English (UK)", "uk.lng"},
-                 {"Polski", "pl1.lng"},
-                 {"Polski", "pl2.lng"},
-                 {"", "empty.lng"}};
+  state.index = {{"English", folder / "en.lng"},
+                 {"English (UK)", folder / "uk.lng"},
+                 {"Polski", folder / "pl1.lng"},
+                 {"Polski", folder / "pl2.lng"},
+                 {"", folder / "empty.lng"}};
   struct Case {
     const char* name;
     const char* value;  // nullptr: nothing found
@@ -159,19 +161,19 @@ TEST(LanguageFileTest, FindByExactNameLastMatchWins) {
   };
   for (const Case& c : cases) {
     state.current_file = "x";
-    const auto lines = FindLanguage(dir.path(), c.name, state);
+    const auto lines = FindLanguage(c.name, state);
     ASSERT_EQ(lines.has_value(), c.value != nullptr) << c.name;
     if (lines) {
       EXPECT_EQ(FindLanguageValue(*lines, "choosebutton"), c.value);
     }
-    EXPECT_EQ(state.current_file, c.file_after) << c.name;
+    EXPECT_EQ(state.current_file.filename(), c.file_after) << c.name;
   }
   // A later match that cannot be read ends the search after the earlier one.
-  std::filesystem::remove(LanguageFilePath(dir.path(), "pl2.lng"));
+  std::filesystem::remove(folder / "pl2.lng");
   state.current_file.clear();
-  EXPECT_THROW(FindLanguage(dir.path(), "Polski", state), Error);
-  EXPECT_EQ(state.current_file, "pl1.lng");
-  EXPECT_FALSE(ChooseLanguage(dir.path(), "&Polski", state));
+  EXPECT_THROW(FindLanguage("Polski", state), Error);
+  EXPECT_EQ(state.current_file, folder / "pl1.lng");
+  EXPECT_FALSE(ChooseLanguage("&Polski", state));
   EXPECT_EQ(state.current_name, "Polski");
 }
 
@@ -180,7 +182,7 @@ TEST(LanguageFileTest, ChoiceKeptInLanguageDat) {
   AddLanguageFile(dir, "en.lng", "RivoletLanguage=English\nA=en");
   AddLanguageFile(dir, "pl.lng", "RivoletLanguage=Polski\nA=pl");
   LanguageState state;
-  ASSERT_TRUE(BuildLanguageIndex(dir.path(), state.index));
+  ASSERT_TRUE(BuildLanguageIndex(dir / "languages", state.index));
   const std::filesystem::path dat = dir / kLanguageChoiceFileName;
 
   auto start = StartupLanguage(dir.path(), state);  // no language.dat
@@ -202,15 +204,15 @@ TEST(LanguageFileTest, ChoiceKeptInLanguageDat) {
   EXPECT_EQ(ReadFileBytes(dat), "English");
 
   // Gone since the start, or no longer a file: the dialogs report the path.
-  state.current_file = "pl.lng";
-  const std::filesystem::path pl = LanguageFilePath(dir.path(), "pl.lng");
+  const std::filesystem::path pl = dir / "languages" / "pl.lng";
+  state.current_file = pl;
   std::filesystem::remove(pl);
   for (int pipe = 0; pipe < 2; ++pipe) {
     if (pipe) {
       ASSERT_EQ(mkfifo(pl.c_str(), 0600), 0);
     }
     try {
-      DialogLanguage(dir.path(), state);
+      DialogLanguage(state);
       ADD_FAILURE() << "no failure";
     } catch (const Error& e) {
       EXPECT_EQ(std::string(e.what()), "Cannot open file " + pl.string());

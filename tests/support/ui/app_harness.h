@@ -16,13 +16,13 @@ namespace rivolet::testing {
 
 class AppHarness {
  public:
-  AppHarness() : scoped_(&desktop) {}
+  AppHarness() : folders(PortableFolders(dir.path())), scoped_(&desktop) {}
   ~AppHarness() { app.reset(); }
 
   // Creates the windows as the program's entry does, and shows the main one.
   RivoletApp& Start(std::vector<std::string> arguments = {},
                     HttpClientSettings settings = FastHttp()) {
-    app = std::make_unique<RivoletApp>(dir.path(), dir.path() / "rivolet",
+    app = std::make_unique<RivoletApp>(folders, dir.path() / "rivolet",
                                        std::move(arguments), settings);
     app->modal_runner = [this](QDialog& dialog) {
       shown_dialogs.push_back(&dialog);
@@ -53,6 +53,7 @@ class AppHarness {
   }
 
   TempDir dir;
+  ProgramFolders folders;  // both in `dir` unless a test says otherwise
   RecordingDesktop desktop;
   std::unique_ptr<RivoletApp> app;
   std::vector<QDialog*> shown_dialogs;
