@@ -9,30 +9,9 @@
 namespace rivolet {
 namespace {
 
-constexpr std::size_t kTabCaptionLimit = 43;
-constexpr std::size_t kDisplayLimit = 64 * 1024;
 constexpr std::size_t kWindowTitlePrefix = 10;  // "Rivolet - "
 
 }  // namespace
-
-std::string_view ItemRowText(std::string_view title) {
-  const std::string_view head = title.substr(0, kDisplayLimit);
-  return head.substr(0, head.find_first_of("\r\n"));
-}
-
-std::string DisplayText(std::string_view text) {
-  if (text.size() <= kDisplayLimit) return std::string(text);
-  // Every byte is a whole character; only a CR LF pair is kept together.
-  std::size_t cut = kDisplayLimit;
-  if (text[cut - 1] == '\r' && text[cut] == '\n') --cut;
-  return std::string(text.substr(0, cut)) + "...";
-}
-
-std::string ItemTabCaption(std::string_view title) {
-  const std::string shown = DisplayText(title);
-  if (shown.size() <= kTabCaptionLimit) return shown;
-  return shown.substr(0, kTabCaptionLimit) + "...";
-}
 
 std::string_view ChannelFromWindowTitle(std::string_view window_title) {
   if (window_title.size() <= kWindowTitlePrefix) return {};
@@ -83,11 +62,6 @@ const std::string& ReadingSession::ShownWindowTitle() const {
 void ReadingSession::TakeFirstItemRead(const FirstItemResult& read) {
   channel_title_ = read.channel_title;
   temp_ = read.rest;
-}
-
-std::string_view ReadingSession::RowText(int row) const {
-  if (row < 0 || row >= items_.count) return {};
-  return ItemRowText(items_.records[static_cast<std::size_t>(row)].title);
 }
 
 int ReadingSession::Mark(int row) const {

@@ -16,19 +16,6 @@ namespace rivolet {
 // The main window's caption before any feed was read.
 inline constexpr char kMainCaption[] = "Rivolet";
 
-// What one row of the item list shows of a title: its first line, within
-// the first 64 KiB (the list cuts it to the column's width anyway).
-std::string_view ItemRowText(std::string_view title);
-
-// What the item view shows of a title or description: the text, or its
-// first 64 KiB and "..." when it is longer, since laying out a label of
-// megabytes would freeze the window. The item keeps the whole text.
-std::string DisplayText(std::string_view text);
-
-// The item view's tab caption: the title as shown (DisplayText), or its
-// first 43 characters and "..." when it is longer.
-std::string ItemTabCaption(std::string_view title);
-
 // The channel title inside a window title "Rivolet - <title>": the caption
 // without its first 10 characters (nothing when it is shorter).
 std::string_view ChannelFromWindowTitle(std::string_view window_title);
@@ -59,7 +46,6 @@ class ReadingSession {
   // Rows of the item list: one per item record read, or per shown item when
   // the shown reading was taken too.
   int RowCount() const { return static_cast<int>(marks_.size()); }
-  std::string_view RowText(int row) const;
   // The item count of the last document (may exceed the rows kept); the
   // shown reading's when it was taken.
   int total() const { return total_; }

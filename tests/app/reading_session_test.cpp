@@ -7,29 +7,10 @@
 namespace rivolet {
 namespace {
 
-TEST(ReadingSessionTest, RowShowsTheFirstLineAndItemManTheChannel) {
-  EXPECT_EQ(ItemRowText("One\r\nTwo"), "One");
-  EXPECT_EQ(ItemRowText("One\nTwo"), "One");
-  EXPECT_EQ(ItemRowText("\nTwo"), "");
-  EXPECT_EQ(ItemRowText("Only"), "Only");
-  EXPECT_EQ(ItemRowText(std::string(70000, 'a')).size(), 65536u);
+TEST(ReadingSessionTest, TheChannelIsTheWindowTitleAfterItsPrefix) {
   EXPECT_EQ(ChannelFromWindowTitle("Rivolet - News"), "News");
   EXPECT_EQ(ChannelFromWindowTitle("Rivolet"), "");
   EXPECT_EQ(ChannelFromWindowTitle("Rivolet - "), "");
-}
-
-TEST(ReadingSessionTest, HugeTextsShowTheirFirst64KiB) {
-  const std::string full(65536, 'a');
-  const std::vector<std::pair<std::string, std::string>> cases = {
-      {"short", "short"},
-      {full, full},
-      {full + "b", full + "..."},
-      // A line break is not cut in two.
-      {full.substr(1) + "\r\nb", full.substr(1) + "..."},
-  };
-  for (const auto& [text, shown] : cases) {
-    EXPECT_EQ(DisplayText(text), shown) << text.size();
-  }
 }
 
 TEST(ReadingSessionTest, MarksFollowTheRowsOfTheLastRead) {
