@@ -125,6 +125,10 @@ void TMainForm::CreateToolBar(QWidget* client) {
   ToolBar1->setMovable(false);
   ToolBar1->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
   ToolBar1->setIconSize(QSize(16, 16));
+  // The toolbar's own top and bottom margins would leave its buttons less
+  // than their height, cutting the letters that reach below the line.
+  const QMargins margins = ToolBar1->layout()->contentsMargins();
+  ToolBar1->layout()->setContentsMargins(margins.left(), 0, margins.right(), 0);
   auto add_button = [this](const char* name, const char* caption,
                            const QPixmap& image) {
     auto* button = new QToolButton(ToolBar1);

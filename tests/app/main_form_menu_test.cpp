@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QLabel>
+#include <QLayout>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScrollArea>
@@ -14,6 +15,8 @@
 #include <QTest>
 #include <QTextBrowser>
 #include <QTextCursor>
+#include <QToolBar>
+#include <QToolButton>
 #include <QTreeWidget>
 
 #include "dialogs/information_form.h"
@@ -289,6 +292,18 @@ TEST_F(FeedMenuTest, ItemViewLaysOutEachItemAsIfTheViewWereNew) {
   f.ShowItem(1);
   EXPECT_EQ(layout(), short_first);
   EXPECT_EQ(f.ItemTextArea->verticalScrollBar()->maximum(), 0);
+}
+
+TEST_F(FeedMenuTest, ToolbarButtonsGetTheirWholeHeight) {
+  Start();
+  TMainForm& f = Main();
+  f.ToolBar1->layout()->activate();
+  for (QToolButton* button :
+       {f.ChooseButton, f.AddButton, f.ManagementButton, f.CatalogueButton}) {
+    // Shorter, a caption loses the letters that reach below the line.
+    EXPECT_GE(button->height(), button->sizeHint().height())
+        << button->objectName().toStdString();
+  }
 }
 
 TEST_F(FeedMenuTest, BothTabsStayInTheTabBarWithALongCaption) {
