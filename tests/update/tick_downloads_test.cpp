@@ -68,7 +68,12 @@ TEST(TickDownloadsTest, ReadsInOrderAtMostEightAtOnceWithTheMainCookies) {
   for (int n = 0; n < 20; ++n)
     urls.push_back(server.Url("/f" + std::to_string(n)));
   urls.push_back("http://no such host/");
+  const auto start = std::chrono::steady_clock::now();
   const std::vector<FeedRead> reads = RunAll(urls, main_client.cookies());
+  // A worker stalled that long gets company beyond the eight; on a machine
+  // too busy to finish sooner the cap cannot be told from the stall rule.
+  const bool none_stalled =
+      std::chrono::steady_clock::now() - start < DownloadService::kStallTime;
 
   ASSERT_EQ(reads.size(), 21u);
   for (int n = 0; n < 20; ++n) {
@@ -83,7 +88,9 @@ TEST(TickDownloadsTest, ReadsInOrderAtMostEightAtOnceWithTheMainCookies) {
   }
   EXPECT_TRUE(reads[20].error);
   EXPECT_GT(most.load(), 1);
-  EXPECT_LE(most.load(), 8);
+  if (none_stalled) {
+    EXPECT_LE(most.load(), 8);
+  }
   // Cookies the workers received are the main client's too.
   main_client.Get(server.Url("/check"));
   EXPECT_NE(server.Requests().back().find("n19=1"), std::string::npos);
