@@ -12,21 +12,42 @@ namespace rivolet {
 namespace {
 
 // Watches a window until its frame is known, then puts the frame's corner
-// where it was asked for, once, and goes away.
+// where it was asked for, once, and goes away. The window's own events tell
+// it at once, mostly; a busy machine may deliver the last of them before the
+// window manager has framed the window, so it also looks a few times a
+// second, for a while.
 class FrameCorrection : public QObject {
  public:
   FrameCorrection(QWidget* window, QPoint frame_top_left)
       : QObject(window), window_(window), wanted_(frame_top_left) {
     window->installEventFilter(this);
+    poll_.setInterval(50);
+    connect(&poll_, &QTimer::timeout, this, [this] {
+      if (done_) return;
+      if (++polls_ > kMaxPolls) {
+        Stop();
+      } else {
+        Check();
+      }
+    });
+    poll_.start();
   }
 
   bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == window_) Check();
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  static constexpr int kMaxPolls = 200;  // ten seconds
+
+  void Check() {
     QWindow* handle = window_->windowHandle();
-    if (watched != window_ || handle == nullptr || !window_->isVisible() ||
+    if (done_ || handle == nullptr || !window_->isVisible() ||
         handle->frameMargins().isNull()) {
-      return QObject::eventFilter(watched, event);
+      return;
     }
-    window_->removeEventFilter(this);
+    done_ = true;
     // Not from inside the event that told us (it may be a paint).
     QTimer::singleShot(0, this, [this] {
       // setGeometry places the inside of the window, which is exact once
@@ -36,14 +57,21 @@ class FrameCorrection : public QObject {
         window_->setGeometry(QRect(wanted_ + QPoint(frame.left(), frame.top()),
                                    window_->size()));
       }
-      deleteLater();
+      Stop();
     });
-    return QObject::eventFilter(watched, event);
   }
 
- private:
+  void Stop() {
+    poll_.stop();
+    window_->removeEventFilter(this);
+    deleteLater();
+  }
+
   QWidget* window_;
   QPoint wanted_;
+  QTimer poll_;
+  int polls_ = 0;
+  bool done_ = false;
 };
 
 // Watches a window for the whole run and sizes its inside to what its frame
