@@ -13,16 +13,13 @@
 #include <string>
 #include <utility>
 
+#include "bench/libxml2_baseline.h"
 #include "bench/sample_feed.h"
 #include "common/file_io.h"
 #include "reader/feed_reader.h"
 #include "reader/shown_feed.h"
 #include "reader/shown_html.h"
 #include "reader/shown_text.h"
-
-#ifdef RIVOLET_HAVE_LIBXML2
-#include <libxml/parser.h>
-#endif
 
 namespace {
 
@@ -106,22 +103,6 @@ void BM_ReadShownFeed(benchmark::State& state) {
                           static_cast<int64_t>(feed.size()));
 }
 BENCHMARK(BM_ReadShownFeed)->Unit(benchmark::kMillisecond);
-
-#ifdef RIVOLET_HAVE_LIBXML2
-void BM_LibXml2ReadMemory(benchmark::State& state) {
-  const std::string& feed = SampleFeed();
-  xmlInitParser();
-  for (auto _ : state) {
-    xmlDocPtr doc = xmlReadMemory(feed.data(), static_cast<int>(feed.size()),
-                                  "sample.xml", nullptr, XML_PARSE_NONET);
-    if (doc == nullptr) state.SkipWithError("libxml2 rejected the document");
-    xmlFreeDoc(doc);
-  }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
-                          static_cast<int64_t>(feed.size()));
-}
-BENCHMARK(BM_LibXml2ReadMemory)->Unit(benchmark::kMillisecond);
-#endif
 
 // Opening an item: its description formatted for the view.
 void BM_FormatRealDescription64KiB(benchmark::State& state) {

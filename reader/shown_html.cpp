@@ -578,37 +578,42 @@ class Reduction {
             gumbo_get_attribute(&element.attributes, "alt");
         // An image stands apart from the words around it.
         if (alt != nullptr && *alt->value != '\0') {
-          plain_.Separate(PlainWriter::kSpace);
-          rich_.Space();
+          Separate(PlainWriter::kSpace);
           Text(alt->value);
-          plain_.Separate(PlainWriter::kSpace);
-          rich_.Space();
+          Separate(PlainWriter::kSpace);
         }
         break;
       }
       case Role::kTable:
-        plain_.Separate(PlainWriter::kParagraph);
-        rich_.LineBreak();
+        Separate(PlainWriter::kParagraph);
         break;
       case Role::kRow:
         first_cell_ = true;
-        plain_.Separate(PlainWriter::kLine);
-        rich_.LineBreak();
+        Separate(PlainWriter::kLine);
         break;
       case Role::kCell:
         if (!first_cell_) {
-          plain_.Separate(PlainWriter::kSpace);
-          rich_.Space();
+          Separate(PlainWriter::kSpace);
         }
         first_cell_ = false;
         break;
       case Role::kLineBlock:
-        plain_.Separate(PlainWriter::kLine);
-        rich_.LineBreak();
+        Separate(PlainWriter::kLine);
         break;
       case Role::kDrop:
       case Role::kTransparent:
         break;
+    }
+  }
+
+  // The same break in both texts: a space, or a new line of the rich text
+  // for a line or paragraph of the plain one.
+  void Separate(PlainWriter::Separator separator) {
+    plain_.Separate(separator);
+    if (separator == PlainWriter::kSpace) {
+      rich_.Space();
+    } else {
+      rich_.LineBreak();
     }
   }
 
@@ -620,13 +625,11 @@ class Reduction {
         plain_.Separate(BlockSeparator(frame.node));
         break;
       case Role::kTable:
-        plain_.Separate(PlainWriter::kParagraph);
-        rich_.LineBreak();
+        Separate(PlainWriter::kParagraph);
         break;
       case Role::kRow:
       case Role::kLineBlock:
-        plain_.Separate(PlainWriter::kLine);
-        rich_.LineBreak();
+        Separate(PlainWriter::kLine);
         break;
       default:
         break;
