@@ -166,6 +166,18 @@ class ProgramTest : public ::testing::Test {
     return boxes;
   }
 
+  // Whether `holds` comes true within five seconds, asked every 100 ms: the
+  // window manager answers a request a moment later, longer when busy.
+  bool Soon(const std::function<bool()>& holds) {
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!holds()) {
+      if (std::chrono::steady_clock::now() >= deadline) return false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return true;
+  }
+
   // Waits for exactly one box to be on show: its id, or empty.
   std::string WaitForOneBox() {
     const auto deadline =

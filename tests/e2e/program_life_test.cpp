@@ -78,12 +78,12 @@ TEST_F(ProgramTest, ADamagedListIsToldOnceWhereItWasKept) {
             std::string::npos);
   EXPECT_EQ(ReadFileBytes(folder / "feeds.che.bak"), "damaged");
   Xdotool({"windowactivate", "--sync", box, "key", "Return"});
-  std::this_thread::sleep_for(std::chrono::seconds(2));
-  EXPECT_TRUE(Boxes().empty());
+  EXPECT_TRUE(Soon([&] { return Boxes().empty(); }));
   EXPECT_NE(MotifFunctions(main_window) & 0x8, 0);
-  EXPECT_NE(
-      Xprop(main_window, "_NET_WM_ALLOWED_ACTIONS").find("ACTION_MINIMIZE"),
-      std::string::npos);
+  EXPECT_TRUE(Soon([&] {
+    return Xprop(main_window, "_NET_WM_ALLOWED_ACTIONS")
+               .find("ACTION_MINIMIZE") != std::string::npos;
+  }));
   Xdotool({"windowactivate", "--sync", main_window, "key", "ctrl+m"});
   expect_close_box_only(FindWindow("^Feeds' Management$"));
   EXPECT_EQ(Terminate(std::chrono::seconds(20)), std::optional<int>(0));
