@@ -4,20 +4,20 @@
 #include <QApplication>
 #include <QDialog>
 
+#include "app/about_form.h"
 #include "app/main_form.h"
 #include "app/program.h"
+#include "app/termination.h"
 #include "dialogs/catalogue_form.h"
 #include "dialogs/import_period_form.h"
 #include "dialogs/information_form.h"
 #include "dialogs/management_form.h"
 #include "dialogs/new_feed_form.h"
+#include "dialogs/options_form.h"
 #include "platform/desktop.h"
 #include "platform/guard.h"
-#include "platform/termination.h"
 #include "reader/feed_reader.h"
-#include "settings/about_form.h"
 #include "settings/options.h"
-#include "settings/options_form.h"
 
 namespace rivolet {
 

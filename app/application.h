@@ -22,8 +22,8 @@
 #include "settings/ini_file.h"
 #include "settings/language_apply.h"
 #include "settings/language_file.h"
-#include "update/aktualizacja_form.h"
 #include "update/feed_updater.h"
+#include "update/notification_form.h"
 
 class QDialog;
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "app/program.h"
-#include "platform/download.h"
+#include "background/download.h"
 #include "platform/guard.h"
 #include "platform/modal_windows.h"
 #include "platform/qt_desktop.h"

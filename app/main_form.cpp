@@ -26,24 +26,25 @@
 #include <cmath>
 #include <system_error>
 
+#include "app/tray_icon.h"
+#include "background/download.h"
 #include "common/file_io.h"
 #include "common/links.h"
+#include "common/screen_geometry.h"
 #include "common/text.h"
 #include "feeds/feed_rules.h"
 #include "feeds/opml.h"
-#include "platform/artwork.h"
-#include "platform/connect.h"
 #include "platform/desktop.h"
-#include "platform/download.h"
 #include "platform/frame_position.h"
 #include "platform/guard.h"
-#include "platform/link_label.h"
 #include "platform/text_bridge.h"
-#include "platform/widgets.h"
 #include "reader/shown_text.h"
 #include "settings/language_apply.h"
 #include "settings/options.h"
-#include "settings/tray_icon.h"
+#include "widgets/artwork.h"
+#include "widgets/components.h"
+#include "widgets/connect.h"
+#include "widgets/link_label.h"
 
 namespace rivolet {
 namespace {
@@ -200,7 +201,9 @@ void TMainForm::FormCreate() {
   // An installed program relies on the package's desktop entry and file
   // type, and writes none of its own.
   if (parts_.folders.Portable()) {
-    Guarded([this] { CurrentDesktop().RegisterFileType(parts_.executable); });
+    Guarded([this] {
+      CurrentDesktop().RegisterFileType(parts_.executable, ProgramIconPng());
+    });
   }
   // A save cut short by a kill leaves its temporary file behind.
   for (const std::filesystem::path& file :

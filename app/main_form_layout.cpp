@@ -19,10 +19,10 @@
 #include <QTreeWidget>
 
 #include "app/main_form.h"
-#include "platform/artwork.h"
-#include "platform/link_label.h"
-#include "platform/widgets.h"
-#include "settings/tray_icon.h"
+#include "app/tray_icon.h"
+#include "widgets/artwork.h"
+#include "widgets/components.h"
+#include "widgets/link_label.h"
 
 namespace rivolet {
 namespace {

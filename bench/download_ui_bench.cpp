@@ -16,9 +16,9 @@
 #include <cstring>
 #include <string>
 
+#include "background/download.h"
 #include "bench/qt_bench_main.h"
 #include "common/error.h"
-#include "platform/download.h"
 #include "tests/support/loopback_server.h"
 
 namespace rivolet {

@@ -11,6 +11,7 @@ set_property(GLOBAL PROPERTY RIVOLET_CORE_TARGETS "")
 set_property(GLOBAL PROPERTY RIVOLET_LISTED_FOLDERS "")
 set_property(GLOBAL PROPERTY RIVOLET_LISTED_SOURCES "")
 set_property(GLOBAL PROPERTY RIVOLET_LIMITED_TARGETS "")
+set_property(GLOBAL PROPERTY RIVOLET_UI_TARGETS "")
 
 # The absolute paths of `files` (named relative to the current folder), noted
 # as listed; the folder is noted for the completeness check.
@@ -78,6 +79,7 @@ function(rivolet_ui_library name)
   endif()
   # AUTOMOC finds each source's header of the same name by itself.
   add_library(${name} STATIC ${sources})
+  set_property(GLOBAL APPEND PROPERTY RIVOLET_UI_TARGETS ${name})
   set_target_properties(${name} PROPERTIES AUTOMOC ON)
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${ARG_LINK} Qt6::Widgets)
@@ -96,9 +98,11 @@ function(rivolet_ui_program name)
 endfunction()
 
 # Allows `target` to reach only the program's libraries in ALLOW (itself
-# aside), directly or through others, and its folder's files to include only
-# its own folder's headers and those of the folders of ALLOW. Qt and the
-# system's libraries are not limited. Checked by rivolet_check_build_rules().
+# aside), directly or through others, and its files (its sources and their
+# headers of the same name) to include only its own folder's headers and
+# those of the folders of ALLOW. A header with no source of its name answers
+# to the limits of every library of its folder together. Qt and the system's
+# libraries are not limited. Checked by rivolet_check_build_rules().
 function(rivolet_limit_dependencies target)
   cmake_parse_arguments(ARG "" "" "ALLOW" ${ARGN})
   set_property(GLOBAL APPEND PROPERTY RIVOLET_LIMITED_TARGETS ${target})
@@ -181,23 +185,56 @@ function(_rivolet_link_closure target out)
   set(${out} ${seen} PARENT_SCOPE)
 endfunction()
 
-# A core library reaching Qt, directly or through another library.
+# A core library reaching Qt or a window library, directly or through
+# another library.
 function(_rivolet_check_core_boundary)
   get_property(cores GLOBAL PROPERTY RIVOLET_CORE_TARGETS)
+  get_property(windows GLOBAL PROPERTY RIVOLET_UI_TARGETS)
   foreach(core ${cores})
     _rivolet_link_closure(${core} reached)
     foreach(current ${reached})
-      if(current MATCHES "Qt" OR current MATCHES "qt6" OR current MATCHES "rivolet_.*_ui$" OR current STREQUAL "rivolet_platform")
+      if(current MATCHES "Qt" OR current MATCHES "qt6" OR current IN_LIST windows)
         message(FATAL_ERROR "Core library ${core} links ${current}: the core must not depend on Qt")
       endif()
     endforeach()
   endforeach()
 endfunction()
 
-# A limited library reaching a library it is not allowed, or one of its
-# folder's files including the header of a folder it is not allowed.
+# The folders (relative to the project) whose headers `target` may include:
+# its own and those of the libraries it is allowed.
+function(_rivolet_allowed_folders target out)
+  get_property(allowed GLOBAL PROPERTY RIVOLET_ALLOWED_${target})
+  set(folders "")
+  foreach(lib ${target} ${allowed})
+    get_target_property(lib_dir ${lib} SOURCE_DIR)
+    file(RELATIVE_PATH folder ${PROJECT_SOURCE_DIR} ${lib_dir})
+    list(APPEND folders ${folder})
+  endforeach()
+  set(${out} ${folders} PARENT_SCOPE)
+endfunction()
+
+# Fails for a line of `files` that includes a header of a folder outside
+# `folders`.
+function(_rivolet_check_includes files folders who)
+  foreach(file ${files})
+    file(STRINGS ${file} includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"[^\"/]+/")
+    foreach(line ${includes})
+      string(REGEX REPLACE "^[^\"]*\"([^\"/]+)/.*$" "\\1" folder "${line}")
+      if(NOT folder IN_LIST folders)
+        file(RELATIVE_PATH shown ${PROJECT_SOURCE_DIR} ${file})
+        message(FATAL_ERROR
+          "${shown} includes a header of ${folder}/ (${line}), but "
+          "${who} may reach only the folders ${folders}")
+      endif()
+    endforeach()
+  endforeach()
+endfunction()
+
+# A limited library reaching a library it is not allowed, or one of its files
+# including the header of a folder it is not allowed.
 function(_rivolet_check_limited)
   get_property(limited GLOBAL PROPERTY RIVOLET_LIMITED_TARGETS)
+  set(dirs "")
   foreach(target ${limited})
     if(NOT TARGET ${target})
       continue()
@@ -214,27 +251,40 @@ function(_rivolet_check_limited)
       endforeach()
     endforeach()
 
+    _rivolet_allowed_folders(${target} folders)
     get_target_property(own_dir ${target} SOURCE_DIR)
-    file(RELATIVE_PATH own ${PROJECT_SOURCE_DIR} ${own_dir})
-    set(folders ${own})
-    foreach(lib ${allowed})
-      get_target_property(lib_dir ${lib} SOURCE_DIR)
-      file(RELATIVE_PATH folder ${PROJECT_SOURCE_DIR} ${lib_dir})
-      list(APPEND folders ${folder})
-    endforeach()
-    file(GLOB files ${own_dir}/*.h ${own_dir}/*.cpp)
-    foreach(file ${files})
-      file(STRINGS ${file} includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"[^\"/]+/")
-      foreach(line ${includes})
-        string(REGEX REPLACE "^[^\"]*\"([^\"/]+)/.*$" "\\1" folder "${line}")
-        if(NOT folder IN_LIST folders)
-          file(RELATIVE_PATH shown ${PROJECT_SOURCE_DIR} ${file})
-          message(FATAL_ERROR
-            "${shown} includes a header of ${folder}/ (${line}), but "
-            "${target} may reach only the folders ${folders}")
+    get_target_property(type ${target} TYPE)
+    set(files "")
+    if(NOT type STREQUAL "INTERFACE_LIBRARY")
+      get_target_property(sources ${target} SOURCES)
+      foreach(source ${sources})
+        get_filename_component(base ${source} NAME_WE)
+        list(APPEND files ${source})
+        if(EXISTS ${own_dir}/${base}.h)
+          list(APPEND files ${own_dir}/${base}.h)
         endif()
       endforeach()
+    endif()
+    _rivolet_check_includes("${files}" "${folders}" ${target})
+    list(APPEND dirs ${own_dir})
+    set_property(GLOBAL APPEND PROPERTY RIVOLET_FOLDER_ALLOWED_${own_dir} ${folders})
+  endforeach()
+
+  # Headers without a source of their name answer to every library of their
+  # folder.
+  list(REMOVE_DUPLICATES dirs)
+  foreach(dir ${dirs})
+    get_property(folders GLOBAL PROPERTY RIVOLET_FOLDER_ALLOWED_${dir})
+    file(GLOB headers ${dir}/*.h)
+    set(lone "")
+    foreach(header ${headers})
+      get_filename_component(base ${header} NAME_WE)
+      if(NOT EXISTS ${dir}/${base}.cpp)
+        list(APPEND lone ${header})
+      endif()
     endforeach()
+    file(RELATIVE_PATH shown ${PROJECT_SOURCE_DIR} ${dir})
+    _rivolet_check_includes("${lone}" "${folders}" "${shown}/")
   endforeach()
 endfunction()
 

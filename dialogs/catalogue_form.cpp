@@ -10,13 +10,13 @@
 #include <QTableWidget>
 #include <utility>
 
+#include "background/download.h"
 #include "common/error.h"
-#include "platform/connect.h"
 #include "platform/desktop.h"
-#include "platform/download.h"
 #include "platform/guard.h"
 #include "platform/text_bridge.h"
 #include "settings/language_file.h"
+#include "widgets/connect.h"
 
 namespace rivolet {
 

@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "dialogs/catalogue.h"
+#include "dialogs/modal_dialog.h"
 #include "feeds/feed_list.h"
 #include "net/http_client.h"
-#include "platform/link_label.h"
-#include "settings/modal_dialog.h"
+#include "widgets/link_label.h"
 
 class QFrame;
 class QLabel;

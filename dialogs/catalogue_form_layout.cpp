@@ -9,8 +9,8 @@
 #include <QTableWidget>
 
 #include "dialogs/catalogue_form.h"
-#include "platform/artwork.h"
-#include "platform/widgets.h"
+#include "widgets/artwork.h"
+#include "widgets/components.h"
 
 namespace rivolet {
 namespace {

@@ -8,12 +8,12 @@
 
 #include "dialogs/new_feed.h"
 #include "feeds/opml.h"
-#include "platform/artwork.h"
-#include "platform/connect.h"
-#include "platform/keys.h"
 #include "platform/text_bridge.h"
-#include "platform/widgets.h"
 #include "settings/language_file.h"
+#include "widgets/artwork.h"
+#include "widgets/components.h"
+#include "widgets/connect.h"
+#include "widgets/keys.h"
 
 namespace rivolet {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "settings/modal_dialog.h"
+#include "dialogs/modal_dialog.h"
 
 class QLabel;
 class QPushButton;

@@ -8,15 +8,15 @@
 #include <QPushButton>
 #include <utility>
 
+#include "background/download.h"
 #include "dialogs/feed_information.h"
-#include "platform/artwork.h"
-#include "platform/connect.h"
 #include "platform/desktop.h"
-#include "platform/download.h"
-#include "platform/link_label.h"
 #include "platform/text_bridge.h"
-#include "platform/widgets.h"
 #include "settings/language_file.h"
+#include "widgets/artwork.h"
+#include "widgets/components.h"
+#include "widgets/connect.h"
+#include "widgets/link_label.h"
 
 namespace rivolet {
 namespace {

@@ -6,8 +6,8 @@
 
 #include <string>
 
+#include "dialogs/modal_dialog.h"
 #include "net/http_client.h"
-#include "settings/modal_dialog.h"
 
 class QLabel;
 class QLineEdit;

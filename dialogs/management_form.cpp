@@ -11,12 +11,12 @@
 #include <QTableWidget>
 
 #include "dialogs/new_feed.h"
-#include "platform/connect.h"
 #include "platform/desktop.h"
-#include "platform/keys.h"
 #include "platform/text_bridge.h"
-#include "platform/widgets.h"
 #include "settings/language_file.h"
+#include "widgets/components.h"
+#include "widgets/connect.h"
+#include "widgets/keys.h"
 
 namespace rivolet {
 

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "dialogs/management.h"
+#include "dialogs/modal_dialog.h"
 #include "feeds/feed_list.h"
-#include "settings/modal_dialog.h"
 
 class QAction;
 class QFrame;

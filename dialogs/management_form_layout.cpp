@@ -11,9 +11,9 @@
 #include <QTableWidget>
 
 #include "dialogs/management_form.h"
-#include "platform/artwork.h"
-#include "platform/keys.h"
-#include "platform/widgets.h"
+#include "widgets/artwork.h"
+#include "widgets/components.h"
+#include "widgets/keys.h"
 
 namespace rivolet {
 namespace {

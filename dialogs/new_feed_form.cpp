@@ -7,15 +7,15 @@
 #include <exception>
 #include <utility>
 
+#include "background/download.h"
 #include "dialogs/new_feed.h"
-#include "platform/artwork.h"
-#include "platform/connect.h"
 #include "platform/desktop.h"
-#include "platform/download.h"
-#include "platform/keys.h"
 #include "platform/text_bridge.h"
-#include "platform/widgets.h"
 #include "settings/language_file.h"
+#include "widgets/artwork.h"
+#include "widgets/components.h"
+#include "widgets/connect.h"
+#include "widgets/keys.h"
 
 namespace rivolet {
 namespace {

@@ -3,9 +3,9 @@
 // the feed at the end of the feed list unless it is already there.
 #pragma once
 
+#include "dialogs/modal_dialog.h"
 #include "feeds/feed_list.h"
 #include "net/http_client.h"
-#include "settings/modal_dialog.h"
 
 class QLabel;
 class QLineEdit;

@@ -61,8 +61,11 @@ class Desktop {
       const std::filesystem::path& proposed, QWidget* owner) = 0;
 
   // Declares the ".che" file type and the "Open in Rivolet" action for the
-  // given executable. Fails with an Error whose text the user sees.
-  virtual void RegisterFileType(const std::filesystem::path& executable) = 0;
+  // given executable, with `icon_png` (a PNG file's bytes) as its icon.
+  // Touches no window, so it may run on any thread. Fails with an Error
+  // whose text the user sees.
+  virtual void RegisterFileType(const std::filesystem::path& executable,
+                                const std::string& icon_png) = 0;
 
   // Adds or removes the entry that starts the program with the session.
   virtual void SetStartupEntry(bool enabled,

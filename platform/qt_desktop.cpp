@@ -2,7 +2,6 @@
 // the XDG files that stand for the file-type and start-up registrations.
 #include "platform/qt_desktop.h"
 
-#include <QBuffer>
 #include <QDesktopServices>
 #include <QFile>
 #include <QFileDialog>
@@ -22,7 +21,6 @@
 #include "common/error.h"
 #include "common/file_io.h"
 #include "common/links.h"
-#include "platform/artwork.h"
 #include "platform/guard.h"
 #include "platform/text_bridge.h"
 
@@ -62,14 +60,6 @@ void UpdateIndex(const char* tool, const std::filesystem::path& folder,
   QProcess update;
   update.start(tool, {QFile::decodeName(folder.c_str())});
   if (update.waitForStarted(2000)) update.waitForFinished(20000);
-}
-
-std::string PngBytes(const QPixmap& picture) {
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  picture.save(&buffer, "PNG");
-  return bytes.toStdString();
 }
 
 ScreenRect ToScreenRect(const QRect& rect) {
@@ -190,7 +180,8 @@ std::optional<std::filesystem::path> QtDesktop::ChooseSaveFile(
       owner, ToQt(caption), QFile::decodeName(proposed.c_str()), ToQt(filter)));
 }
 
-void QtDesktop::RegisterFileType(const std::filesystem::path& executable) {
+void QtDesktop::RegisterFileType(const std::filesystem::path& executable,
+                                 const std::string& icon_png) {
   const std::string mime =
       std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n") +
       "<mime-info "
@@ -224,7 +215,7 @@ void QtDesktop::RegisterFileType(const std::filesystem::path& executable) {
       !WriteWhole(mime_folder / "packages" / "rivolet.xml", mime,
                   &mime_changed) ||
       !WriteWhole(data / "icons" / "hicolor" / "48x48" / "apps" / "rivolet.png",
-                  PngBytes(ProgramIcon())) ||
+                  icon_png) ||
       !WriteWhole(entry_folder / "rivolet-portable.desktop", entry,
                   &entry_changed)) {
     // The registration has no named values; the message names the default one.

@@ -14,7 +14,7 @@
 #include <QTableWidget>
 
 #include "platform/text_bridge.h"
-#include "platform/widgets.h"
+#include "widgets/components.h"
 
 namespace rivolet {
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <utility>
 
-#include "platform/download.h"
+#include "background/download.h"
 #include "platform/guard.h"
 #include "update/tick_downloads.h"
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "background/download.h"
 #include "net/http_client.h"
-#include "platform/download.h"
 #include "update/scheduler.h"
 
 namespace rivolet {

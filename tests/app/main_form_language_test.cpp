@@ -21,11 +21,11 @@
 #include "dialogs/information_form.h"
 #include "dialogs/management_form.h"
 #include "dialogs/new_feed_form.h"
-#include "platform/link_label.h"
+#include "dialogs/options_form.h"
 #include "platform/text_bridge.h"
 #include "settings/language_apply.h"
-#include "settings/options_form.h"
 #include "tests/support/ui/app_harness.h"
+#include "widgets/link_label.h"
 
 namespace rivolet {
 namespace {

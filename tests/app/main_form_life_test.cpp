@@ -20,8 +20,8 @@
 #include "dialogs/new_feed_form.h"
 #include "feeds/feed_stream.h"
 #include "feeds/opml.h"
-#include "platform/keys.h"
 #include "tests/support/ui/app_harness.h"
+#include "widgets/keys.h"
 
 namespace rivolet {
 namespace {

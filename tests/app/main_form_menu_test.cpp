@@ -20,9 +20,9 @@
 #include <QTreeWidget>
 
 #include "dialogs/information_form.h"
-#include "platform/link_label.h"
 #include "tests/support/loopback_server.h"
 #include "tests/support/ui/app_harness.h"
+#include "widgets/link_label.h"
 
 namespace rivolet {
 namespace {

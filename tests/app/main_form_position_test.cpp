@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <filesystem>
 
-#include "settings/options_form.h"
+#include "dialogs/options_form.h"
 #include "tests/support/ui/app_harness.h"
 
 namespace rivolet {

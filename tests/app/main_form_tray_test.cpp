@@ -14,12 +14,12 @@
 #include <string>
 #include <vector>
 
+#include "app/about_form.h"
+#include "app/tray_icon.h"
 #include "common/links.h"
 #include "dialogs/catalogue_form.h"
-#include "platform/link_label.h"
-#include "settings/about_form.h"
-#include "settings/tray_icon.h"
 #include "tests/support/ui/app_harness.h"
+#include "widgets/link_label.h"
 
 namespace rivolet {
 namespace {

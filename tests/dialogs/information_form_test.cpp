@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/link_label.h"
 #include "platform/text_bridge.h"
 #include "tests/support/loopback_server.h"
 #include "tests/support/ui/recording_desktop.h"
+#include "widgets/link_label.h"
 
 namespace rivolet {
 namespace {

@@ -16,10 +16,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/keys.h"
 #include "platform/text_bridge.h"
 #include "tests/support/ui/recording_desktop.h"
 #include "tests/support/ui/window_checks.h"
+#include "widgets/keys.h"
 
 namespace rivolet {
 namespace {

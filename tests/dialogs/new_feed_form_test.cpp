@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/keys.h"
 #include "platform/text_bridge.h"
 #include "tests/support/loopback_server.h"
 #include "tests/support/ui/app_harness.h"
 #include "tests/support/ui/window_checks.h"
+#include "widgets/keys.h"
 
 namespace rivolet {
 namespace {

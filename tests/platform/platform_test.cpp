@@ -1,15 +1,12 @@
-// The platform layer: the error box's full-stop rule, the text bridge, the
-// files that stand for the registrations, and marks above capitals.
+// The platform layer: the error box's full-stop rule, the text bridge and
+// the files that stand for the registrations.
 #include <gtest/gtest.h>
 
 #include <QDesktopServices>
-#include <QLabel>
 #include <QLocale>
 #include <QMessageBox>
 #include <QObject>
-#include <QPainter>
 #include <QPushButton>
-#include <QTextBrowser>
 #include <QUrl>
 #include <filesystem>
 #include <initializer_list>
@@ -17,7 +14,6 @@
 #include <vector>
 
 #include "common/error.h"
-#include "platform/artwork.h"
 #include "platform/guard.h"
 #include "platform/qt_desktop.h"
 #include "platform/text_bridge.h"
@@ -68,7 +64,7 @@ TEST(TextBridge, Windows1250RoundTripsThroughQt) {
 TEST(QtDesktopRegistration, WritesTheFileTypeAndTheOpenAction) {
   TempDir dir;
   QtDesktop desktop(dir / "data", dir / "config");
-  desktop.RegisterFileType("/opt/My \"Apps\"/rivolet");
+  desktop.RegisterFileType("/opt/My \"Apps\"/rivolet", "PNG");
   const std::string mime =
       ReadFileBytes(dir / "data/mime/packages/rivolet.xml");
   EXPECT_NE(mime.find("<glob pattern=\"*.che\"/>"), std::string::npos);
@@ -86,7 +82,7 @@ TEST(QtDesktopRegistration, WritesTheFileTypeAndTheOpenAction) {
   EXPECT_NE(entry.find("MimeType=application/x-rivolet-file;\n"),
             std::string::npos);
   // Rewritten at every start.
-  desktop.RegisterFileType("/usr/bin/rivolet");
+  desktop.RegisterFileType("/usr/bin/rivolet", "PNG");
   EXPECT_NE(ReadFileBytes(dir / "data/applications/rivolet-portable.desktop")
                 .find("Exec=\"/usr/bin/rivolet\" %f"),
             std::string::npos);
@@ -97,7 +93,7 @@ TEST(QtDesktopRegistration, AFailedWriteIsAnErrorWithTheRegistrationMessage) {
   testing::WriteFileBytes(dir / "data", "a file where a folder must be");
   QtDesktop desktop(dir / "data", dir / "config");
   try {
-    desktop.RegisterFileType("/usr/bin/rivolet");
+    desktop.RegisterFileType("/usr/bin/rivolet", "PNG");
     FAIL() << "no error";
   } catch (const Error& e) {
     EXPECT_STREQ(e.what(), "Failed to set data for ''");
@@ -184,51 +180,6 @@ TEST(QtTranslations, StandardButtonsSpeakTheLocalesLanguage) {
     EXPECT_EQ(shown.toStdString(), texts);
   }
   InstallQtTranslations(QLocale::c());  // Qt's English for the next tests
-}
-
-// The dark pixels of a widget, or of `text` drawn with room around it.
-int Ink(QImage image, const QFont& font = {}, const QString& text = {}) {
-  if (!text.isEmpty()) {
-    image = QImage(600, 120, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    painter.setFont(font);
-    painter.drawText(40, 60, text);
-  }
-  int dark = 0;
-  for (int y = 0; y < image.height(); ++y)
-    for (int x = 0; x < image.width(); ++x)
-      dark += qGray(image.pixel(x, y)) < 160;
-  return dark;
-}
-
-TEST(TextMarks, EveryKindOfTextLineDrawsTheMarksAboveCapitals) {
-  const QString marked = QString::fromUtf8("ŻÓŁĆ ŚĆŹŃ");
-  QLabel caption(marked), title(marked);  // captions; the item's title
-  title.setWordWrap(true);
-  QTextBrowser description;
-  description.setFrameShape(QFrame::NoFrame);
-  description.document()->setDocumentMargin(0);
-  description.setHtml(marked);
-  const auto kinds = {static_cast<QWidget*>(&caption),
-                      static_cast<QWidget*>(&title),
-                      static_cast<QWidget*>(&description)};
-  for (const QFont& font :
-       {WindowFont(9), WindowFont(11), WindowFont(13, true)}) {
-    for (QWidget* widget : kinds) widget->setFont(font);
-    caption.adjustSize();  // each sized as the windows size it
-    title.setFixedSize(280, title.heightForWidth(280));
-    description.document()->setTextWidth(280);
-    description.setFixedSize(280,
-                             qCeil(description.document()->size().height()));
-    const int whole = Ink({}, font, marked);
-    const int marks = whole - Ink({}, font, QString::fromUtf8("ZOŁC SCZN"));
-    // Anti-aliasing differs a little between the two ways of drawing; a
-    // clipped mark costs far more.
-    for (QWidget* widget : kinds)
-      EXPECT_GE(Ink(widget->grab().toImage()), whole - marks / 4)
-          << widget->metaObject()->className() << " " << font.pixelSize();
-  }
 }
 
 }  // namespace

@@ -42,8 +42,8 @@ std::optional<std::filesystem::path> RecordingDesktop::ChooseSaveFile(
   return chosen;
 }
 
-void RecordingDesktop::RegisterFileType(
-    const std::filesystem::path& executable) {
+void RecordingDesktop::RegisterFileType(const std::filesystem::path& executable,
+                                        const std::string& /*icon_png*/) {
   if (!registration_error.empty()) throw Error(registration_error);
   registrations.push_back(executable);
 }

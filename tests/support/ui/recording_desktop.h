@@ -35,7 +35,8 @@ class RecordingDesktop : public Desktop {
   std::optional<std::filesystem::path> ChooseSaveFile(
       const std::string& caption, const std::string& filter,
       const std::filesystem::path& proposed, QWidget* owner) override;
-  void RegisterFileType(const std::filesystem::path& executable) override;
+  void RegisterFileType(const std::filesystem::path& executable,
+                        const std::string& icon_png) override;
   void SetStartupEntry(bool enabled,
                        const std::filesystem::path& executable) override;
   bool HasStartupEntry() override { return startup_entry; }

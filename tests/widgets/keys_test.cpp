@@ -1,5 +1,5 @@
 // Qt key events as the virtual-key codes the period fields' rule reads.
-#include "platform/keys.h"
+#include "widgets/keys.h"
 
 #include <gtest/gtest.h>
 

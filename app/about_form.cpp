@@ -1,5 +1,5 @@
 // The About box. It is not translated by language files.
-#include "settings/about_form.h"
+#include "app/about_form.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -7,12 +7,12 @@
 #include <QShowEvent>
 #include <utility>
 
-#include "platform/artwork.h"
-#include "platform/connect.h"
 #include "platform/guard.h"
-#include "platform/link_label.h"
 #include "platform/text_bridge.h"
-#include "platform/widgets.h"
+#include "widgets/artwork.h"
+#include "widgets/components.h"
+#include "widgets/connect.h"
+#include "widgets/link_label.h"
 
 namespace rivolet {
 namespace {

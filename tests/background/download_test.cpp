@@ -2,7 +2,7 @@
 // the client itself, a download can be given up at once, and what is put off
 // until the download ends runs after it. A job's stalled workers get company
 // up to its cap.
-#include "platform/download.h"
+#include "background/download.h"
 
 #include <gtest/gtest.h>
 

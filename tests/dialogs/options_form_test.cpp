@@ -1,6 +1,6 @@
 // The Options dialog as a window: its components, the load into the
 // controls, OK and its failures, Cancel, the keys, and the start-up entry.
-#include "settings/options_form.h"
+#include "dialogs/options_form.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Tests of the notification window's close interval.
-#include "update/aktualizacja.h"
+#include "update/notification.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The notification window's rules.
-#include "update/aktualizacja.h"
+#include "update/notification.h"
 
 #include <algorithm>
 #include <cstdint>

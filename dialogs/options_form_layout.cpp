@@ -9,9 +9,9 @@
 #include <QRadioButton>
 #include <QTabWidget>
 
-#include "platform/artwork.h"
-#include "platform/widgets.h"
-#include "settings/options_form.h"
+#include "dialogs/options_form.h"
+#include "widgets/artwork.h"
+#include "widgets/components.h"
 
 namespace rivolet {
 namespace {

@@ -1,5 +1,5 @@
 // Link-like labels and fields that report clicks.
-#include "platform/link_label.h"
+#include "widgets/link_label.h"
 
 #include <QMouseEvent>
 

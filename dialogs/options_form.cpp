@@ -1,6 +1,6 @@
 // The Options dialog's handlers. The components are built in
 // options_form_layout.cpp.
-#include "settings/options_form.h"
+#include "dialogs/options_form.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -12,13 +12,13 @@
 #include <QTabWidget>
 #include <utility>
 
-#include "platform/connect.h"
 #include "platform/desktop.h"
 #include "platform/frame_position.h"
 #include "platform/guard.h"
 #include "platform/text_bridge.h"
 #include "settings/language_file.h"
 #include "settings/options.h"
+#include "widgets/connect.h"
 
 namespace rivolet {
 

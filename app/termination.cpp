@@ -1,7 +1,7 @@
 // The signal handler only writes a byte to a pipe; the event loop reads it,
 // closes every dialog and message box, gives up a download being waited for,
 // and then closes the main window, whose close sequence saves what it saves.
-#include "platform/termination.h"
+#include "app/termination.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -16,7 +16,7 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "platform/download.h"
+#include "background/download.h"
 #include "platform/guard.h"
 
 namespace rivolet {

@@ -1,6 +1,6 @@
 // The minute tick and the notification window, driven through their handlers
 // on the whole program against feeds served on the loopback.
-#include "update/aktualizacja_form.h"
+#include "update/notification_form.h"
 
 #include <gtest/gtest.h>
 
@@ -14,8 +14,8 @@
 #include <QTreeWidget>
 #include <functional>
 
+#include "dialogs/options_form.h"
 #include "platform/desktop.h"
-#include "settings/options_form.h"
 #include "tests/support/loopback_server.h"
 #include "tests/support/ui/app_harness.h"
 

@@ -1,5 +1,5 @@
 // The mouse on the notification-area icon.
-#include "settings/tray_messages.h"
+#include "app/tray_messages.h"
 
 namespace rivolet {
 namespace {

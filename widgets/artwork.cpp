@@ -1,6 +1,7 @@
 // Simple vector drawings: a feed-like orange, plain shapes, no text.
-#include "platform/artwork.h"
+#include "widgets/artwork.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFontDatabase>
 #include <QFontMetrics>
@@ -224,6 +225,14 @@ QPixmap ProgramIcon() {
   return Draw(48, 48, [](QPainter& p) {
     DrawFeedSymbol(p, QRectF(1, 1, 46, 46), kOrange);
   });
+}
+
+std::string ProgramIconPng() {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  ProgramIcon().save(&buffer, "PNG");
+  return bytes.toStdString();
 }
 
 QPixmap AboutPicture() {

@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "settings/tray_messages.h"
+#include "app/tray_messages.h"
 
 class QMenu;
 class QTimer;

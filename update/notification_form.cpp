@@ -1,5 +1,5 @@
 // The notification window.
-#include "update/aktualizacja_form.h"
+#include "update/notification_form.h"
 
 #include <QCloseEvent>
 #include <QHeaderView>
@@ -10,14 +10,14 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "platform/artwork.h"
-#include "platform/connect.h"
+#include "background/download.h"
 #include "platform/desktop.h"
-#include "platform/download.h"
 #include "platform/frame_position.h"
 #include "platform/guard.h"
 #include "platform/text_bridge.h"
-#include "update/aktualizacja.h"
+#include "update/notification.h"
+#include "widgets/artwork.h"
+#include "widgets/connect.h"
 
 namespace rivolet {
 namespace {

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "dialogs/modal_dialog.h"
 #include "settings/ini_file.h"
-#include "settings/modal_dialog.h"
 
 class QCheckBox;
 class QFileDialog;

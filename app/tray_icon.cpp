@@ -1,5 +1,5 @@
 // The notification-area icon over Qt's system tray icon.
-#include "settings/tray_icon.h"
+#include "app/tray_icon.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -11,10 +11,10 @@
 #include <QWidget>
 #include <optional>
 
-#include "platform/artwork.h"
-#include "platform/connect.h"
 #include "platform/guard.h"
 #include "platform/text_bridge.h"
+#include "widgets/artwork.h"
+#include "widgets/connect.h"
 
 namespace rivolet {
 namespace {

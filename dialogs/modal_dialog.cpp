@@ -1,12 +1,12 @@
 // The shared opening and key handling of the modal dialogs.
-#include "settings/modal_dialog.h"
+#include "dialogs/modal_dialog.h"
 
 #include <QKeyEvent>
 #include <QShowEvent>
 #include <utility>
 
 #include "platform/guard.h"
-#include "platform/widgets.h"
+#include "widgets/components.h"
 
 namespace rivolet {
 

@@ -1,6 +1,6 @@
 // The download service: worker threads, their cancel handles, the give-up
 // rule, and the window's wait for its own download.
-#include "platform/download.h"
+#include "background/download.h"
 
 #include <QCoreApplication>
 #include <QCursor>

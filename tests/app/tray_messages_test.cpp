@@ -1,6 +1,6 @@
 // Which mouse messages on the tray icon each "restore on" / "menu on" value
 // selects.
-#include "settings/tray_messages.h"
+#include "app/tray_messages.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Qt's key events as virtual-key codes.
-#include "platform/keys.h"
+#include "widgets/keys.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
