@@ -16,7 +16,7 @@
 #include "dialogs/options_form.h"
 #include "platform/desktop.h"
 #include "platform/guard.h"
-#include "reader/feed_reader.h"
+#include "reader/stored_feed.h"
 #include "settings/options.h"
 
 namespace rivolet {

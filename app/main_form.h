@@ -18,7 +18,7 @@
 #include "feeds/feed_store.h"
 #include "feeds/feed_stream.h"
 #include "net/http_client.h"
-#include "reader/feed_reader.h"
+#include "reader/stored_feed.h"
 #include "settings/ini_file.h"
 #include "settings/language_file.h"
 

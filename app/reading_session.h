@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "reader/feed_reader.h"
 #include "reader/shown_feed.h"
+#include "reader/stored_feed.h"
 
 namespace rivolet {
 

@@ -17,8 +17,8 @@
 #include "app/main_form.h"
 #include "bench/qt_bench_main.h"
 #include "common/file_io.h"
-#include "reader/feed_reader.h"
 #include "reader/shown_text.h"
+#include "reader/stored_feed.h"
 #include "tests/support/ui/app_harness.h"
 
 namespace rivolet {

@@ -16,10 +16,10 @@
 #include "bench/libxml2_baseline.h"
 #include "bench/sample_feed.h"
 #include "common/file_io.h"
-#include "reader/feed_reader.h"
 #include "reader/shown_feed.h"
 #include "reader/shown_html.h"
 #include "reader/shown_text.h"
+#include "reader/stored_feed.h"
 
 namespace {
 

@@ -21,7 +21,7 @@
 #include <thread>
 
 #include "bench/qt_bench_main.h"
-#include "reader/feed_reader.h"
+#include "reader/stored_feed.h"
 #include "tests/support/loopback_server.h"
 #include "tests/support/ui/app_harness.h"
 

@@ -7,9 +7,9 @@
 #include "common/codepage.h"
 #include "common/links.h"
 #include "common/text.h"
-#include "reader/cleanup.h"
-#include "reader/feed_reader.h"
 #include "reader/shown_feed.h"
+#include "reader/stored_cleanup.h"
+#include "reader/stored_feed.h"
 
 namespace rivolet {
 namespace {

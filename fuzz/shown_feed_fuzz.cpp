@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "common/text.h"
-#include "reader/cleanup_tables.h"
-#include "reader/feed_reader.h"
-#include "reader/raw_positions.h"
 #include "reader/shown_feed.h"
+#include "reader/shown_positions.h"
 #include "reader/shown_text.h"
+#include "reader/stored_cleanup_tables.h"
+#include "reader/stored_feed.h"
 
 namespace {
 

@@ -9,10 +9,10 @@
 
 #include "common/ascii.h"
 #include "common/text.h"
-#include "reader/cleanup.h"
-#include "reader/feed_reader.h"
-#include "reader/raw_positions.h"
+#include "reader/shown_positions.h"
 #include "reader/shown_text.h"
+#include "reader/stored_cleanup.h"
+#include "reader/stored_feed.h"
 
 namespace rivolet {
 namespace {

@@ -11,7 +11,7 @@
 
 #include "common/ascii.h"
 #include "common/codepage.h"
-#include "reader/html_entities.h"
+#include "reader/shown_entities.h"
 
 namespace rivolet {
 namespace {

@@ -18,9 +18,9 @@
 #include "common/codepage.h"
 #include "common/file_io.h"
 #include "net/http_client.h"
-#include "reader/feed_reader.h"
 #include "reader/shown_feed.h"
 #include "reader/shown_text.h"
+#include "reader/stored_feed.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "common/text.h"
-#include "reader/feed_reader.h"
+#include "reader/stored_feed.h"
 
 namespace rivolet {
 

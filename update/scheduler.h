@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "feeds/feed_list.h"
-#include "reader/feed_reader.h"
 #include "reader/shown_feed.h"
+#include "reader/stored_feed.h"
 
 namespace rivolet {
 

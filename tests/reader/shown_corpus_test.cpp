@@ -7,9 +7,9 @@
 #include <string>
 
 #include "common/codepage.h"
-#include "reader/feed_reader.h"
 #include "reader/shown_feed.h"
 #include "reader/shown_text.h"
+#include "reader/stored_feed.h"
 #include "tests/support/temp_dir.h"
 
 namespace rivolet {

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "reader/feed_reader.h"
 #include "reader/shown_feed.h"
 #include "reader/shown_html.h"
 #include "reader/shown_text.h"
+#include "reader/stored_feed.h"
 
 namespace rivolet {
 namespace {

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "reader/cleanup.h"
-#include "reader/step_table.h"
+#include "reader/stored_cleanup.h"
+#include "reader/stored_steps.h"
 
 namespace rivolet {
 

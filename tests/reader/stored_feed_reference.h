@@ -8,8 +8,8 @@
 
 #include "common/codepage.h"
 #include "common/text.h"
-#include "reader/cleanup.h"
-#include "reader/feed_reader.h"
+#include "reader/stored_cleanup.h"
+#include "reader/stored_feed.h"
 
 namespace rivolet::testing {
 

@@ -9,7 +9,7 @@
 // on only from its first byte that begins some searched text, and only when
 // some searched text occurs in it; then the steps run over that stretch
 // alone, skipping straight to the next step that occurs in it.
-#include "reader/step_table.h"
+#include "reader/stored_steps.h"
 
 #include <bit>
 #include <cstring>

@@ -7,8 +7,8 @@
 
 #include "bench/libxml2_baseline.h"
 #include "bench/sample_feed.h"
-#include "reader/cleanup.h"
-#include "reader/feed_reader.h"
+#include "reader/stored_cleanup.h"
+#include "reader/stored_feed.h"
 
 namespace {
 

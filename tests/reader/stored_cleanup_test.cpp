@@ -1,6 +1,6 @@
 // Tests of the clean-up passes: the tag table, the entity table with its
 // variants and UTF-8 form, and the one-pass engine against the plain one.
-#include "reader/cleanup.h"
+#include "reader/stored_cleanup.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 
 #include "bench/sample_feed.h"
 #include "common/codepage.h"
-#include "reader/cleanup_tables.h"
+#include "reader/stored_cleanup_tables.h"
 #include "tests/support/temp_dir.h"
 
 namespace rivolet {

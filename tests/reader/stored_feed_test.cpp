@@ -1,6 +1,6 @@
 // Tests of the feed readers: exact bytes for the documented corners, the UTF-8
 // repairs, and a comparison with the literal reference on generated documents.
-#include "reader/feed_reader.h"
+#include "reader/stored_feed.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/reader/feed_reader_reference.h"
+#include "tests/reader/stored_feed_reference.h"
 
 namespace rivolet {
 namespace {

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "reader/feed_reader.h"
-#include "tests/reader/feed_reader_reference.h"
+#include "reader/stored_feed.h"
+#include "tests/reader/stored_feed_reference.h"
 
 namespace {
 

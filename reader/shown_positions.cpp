@@ -1,10 +1,10 @@
 // Positions of the cleaned document in the received one.
-#include "reader/raw_positions.h"
+#include "reader/shown_positions.h"
 
 #include <algorithm>
 #include <stdexcept>
 
-#include "reader/cleanup_tables.h"
+#include "reader/stored_cleanup_tables.h"
 
 namespace rivolet {
 namespace {

@@ -1,5 +1,5 @@
 // The longest-match lookup of named character references.
-#include "reader/html_entities.h"
+#include "reader/shown_entities.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,9 +1,9 @@
 // The clean-up passes: the tag table, the entity table with its dialog
 // variants and UTF-8 form, and the rewriting of item dates.
-#include "reader/cleanup.h"
+#include "reader/stored_cleanup.h"
 
 #include "common/text.h"
-#include "reader/cleanup_tables.h"
+#include "reader/stored_cleanup_tables.h"
 
 namespace rivolet {
 namespace {

@@ -8,8 +8,8 @@
 
 #include "common/codepage.h"
 #include "common/text.h"
-#include "reader/cleanup.h"
-#include "reader/cleanup_tables.h"
+#include "reader/stored_cleanup.h"
+#include "reader/stored_cleanup_tables.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <string>
 
-#include "reader/feed_reader.h"
-#include "tests/reader/feed_reader_reference.h"
+#include "reader/stored_feed.h"
+#include "tests/reader/stored_feed_reference.h"
 #include "tests/support/temp_dir.h"
 
 namespace rivolet {

@@ -1,7 +1,7 @@
 // Tests of the rewriting of item dates into the display form.
 #include <gtest/gtest.h>
 
-#include "reader/cleanup.h"
+#include "reader/stored_cleanup.h"
 
 namespace rivolet {
 namespace {

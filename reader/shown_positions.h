@@ -21,7 +21,7 @@
 #include <string_view>
 #include <vector>
 
-#include "reader/cleanup.h"
+#include "reader/stored_cleanup.h"
 
 namespace rivolet {
 

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "bench/sample_feed.h"
-#include "reader/cleanup.h"
-#include "reader/cleanup_tables.h"
+#include "reader/stored_cleanup.h"
+#include "reader/stored_cleanup_tables.h"
 
 #if defined(RIVOLET_HAVE_LIBXML2)
 #include <libxml/parser.h>

@@ -1,7 +1,7 @@
 // The two feed readers. Items are cut out of the cleaned document one by one;
 // the cuts are kept as a list of surviving ranges over the unchanged bytes, so
 // reading 100 items never copies the whole document 100 times.
-#include "reader/feed_reader.h"
+#include "reader/stored_feed.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -14,7 +14,7 @@
 
 #include "common/codepage.h"
 #include "common/text.h"
-#include "reader/cleanup.h"
+#include "reader/stored_cleanup.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
