@@ -16,7 +16,6 @@
 #include "dialogs/options_form.h"
 #include "platform/desktop.h"
 #include "platform/guard.h"
-#include "reader/stored_feed.h"
 #include "settings/options.h"
 
 namespace rivolet {
@@ -59,7 +58,7 @@ void RivoletApp::CreateWindows() {
       MainFormParts{session, http, feed_list, feed_list_control, feed_store,
                     language, settings_file, folders_, executable_, arguments_},
       *this);
-  aktualizacja_form_ = std::make_unique<TAktualizacjaForm>(*this, http);
+  aktualizacja_form_ = std::make_unique<TAktualizacjaForm>(*this);
   options_form_ = std::make_unique<TOptionsForm>(
       settings_file, executable_, main_form_.get(), DialogLanguageSource());
 }
@@ -172,11 +171,10 @@ std::string RivoletApp::NotificationSecondsText() {
   return options_form_->NotificationTimeText();
 }
 
-void RivoletApp::ShowNotifiedFeed(const std::string& url,
-                                  std::string document) {
+void RivoletApp::OpenNotifiedFeed(const std::string& url) {
   // The feed on show is the one "About feed" describes, not the last one
   // the tick fetched.
-  main_form_->ShowDownloadedFeed(url, std::move(document), true);
+  main_form_->OpenFeed(url, true);
 }
 
 void RivoletApp::ShowDialog(MainDialog dialog) {
@@ -204,7 +202,6 @@ void RivoletApp::ApplyTickOutcome(const TickOutcome& outcome) {
   if (outcome.current_feed_url) {
     session.set_current_feed_url(*outcome.current_feed_url);
   }
-  if (outcome.last_read) session.TakeFirstItemRead(*outcome.last_read);
   TAktualizacjaForm& notification = AktualizacjaForm();
   notification.AddRows(outcome.rows);
   if (outcome.show_window) {

@@ -104,7 +104,7 @@ class RivoletApp : public NotificationHost, public MainFormHost {
   FeedUpdater& Updater() { return *updater_; }
 
   // The notification window's requests.
-  void ShowNotifiedFeed(const std::string& url, std::string document) override;
+  void OpenNotifiedFeed(const std::string& url) override;
   void RestoreProgram() override;
 
   const ProgramFolders& folders() const { return folders_; }

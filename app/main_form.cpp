@@ -397,19 +397,28 @@ void TMainForm::FeedMenuItemClick(std::size_t feed_index) {
   const std::string url = parts_.feed_list.Entry(feed_index).Url();
   // The feed picked is the one described, even when its download fails.
   session.set_current_feed_url(url);
-  ShowDownloadedFeed(url, DownloadWhilePainting(http, url));
+  OpenFeed(url);
 }
 
-void TMainForm::ShowDownloadedFeed(const std::string& url, std::string document,
-                                   bool open_first_item) {
+void TMainForm::OpenFeed(const std::string& url, bool open_first_item) {
+  ShowFeedReading(url,
+                  FetchWhilePainting(http, url,
+                                     [](HttpResult fetched) {
+                                       return ReadShownFeed(fetched.body);
+                                     }),
+                  open_first_item);
+}
+
+void TMainForm::ShowFeedReading(const std::string& url, ShownFeed reading,
+                                bool open_first_item) {
   session.set_current_feed_url(url);
-  session.ReadDocument(std::move(document));
+  session.TakeReading(std::move(reading));
   ShowFeedRead();
   if (open_first_item) ShowItem(0);
 }
 
 void TMainForm::ShowFeedRead() {
-  setWindowTitle(ShownToQt(session.ShownWindowTitle()));
+  setWindowTitle(ShownToQt(session.WindowTitle()));
   const QString total = QString::number(session.total());
   lNewsNo->setText(total);
   lUnreadNo->setText(total);
@@ -422,7 +431,7 @@ void TMainForm::ShowFeedRead() {
   QList<QTreeWidgetItem*> rows;
   for (int k = 0; k < session.RowCount(); ++k) {
     auto* row = new QTreeWidgetItem;
-    row->setText(1, ShownToQt(session.ShownRowText(k)));
+    row->setText(1, ShownToQt(session.RowText(k)));
     SetMark(row, ReadingSession::kUnread);
     rows.append(row);
   }
@@ -484,7 +493,7 @@ void TMainForm::ShowItem(int index) {
   }
   Zakladki->tabBar()->setTabVisible(1, true);
   Zakladki->setTabText(
-      1, ShownCaption(ShownTabCaption(session.CurrentShownItem().title)));
+      1, ShownCaption(ShownTabCaption(session.CurrentItem().title)));
 }
 
 void TMainForm::ZakladkiChange(int index) {
@@ -493,7 +502,7 @@ void TMainForm::ZakladkiChange(int index) {
 
 void TMainForm::FillItemView() {
   // What the feed wrote, every character, the description formatted.
-  const ShownItem& item = session.CurrentShownItem();
+  const ShownItem& item = session.CurrentItem();
   const int title_height = SetWrappedText(item_title, ShownToQt(item.title));
   const int desc_height =
       SetDescription(item_desc, ShownToQt(FormatShownItem(item).rich));
@@ -502,8 +511,7 @@ void TMainForm::FillItemView() {
   item_date->adjustSize();
   item_date->move(item_date->x(), title_height + desc_height + 15);
   item_man->move(item_man->x(), item_date->y() + 10);
-  item_man->setText(
-      ShownToQt(ChannelFromWindowTitle(windowTitle().toUtf8().toStdString())));
+  item_man->setText(ShownToQt(session.reading().channel_title));
   item_man->adjustSize();
   // The area scrolls when the texts run past the links.
   ItemTexts->resize(ItemTextArea->viewport()->width(),
@@ -511,7 +519,7 @@ void TMainForm::FillItemView() {
   ItemTextArea->verticalScrollBar()->setValue(0);
 }
 
-void TMainForm::OpenItemLink() { OpenWebLink(session.CurrentShownItem().link); }
+void TMainForm::OpenItemLink() { OpenWebLink(session.CurrentItem().link); }
 
 void TMainForm::item_descLinkClick(const QUrl& link) {
   OpenWebLink(link.toString(QUrl::FullyEncoded).toStdString());

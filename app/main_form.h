@@ -18,7 +18,7 @@
 #include "feeds/feed_store.h"
 #include "feeds/feed_stream.h"
 #include "net/http_client.h"
-#include "reader/stored_feed.h"
+#include "reader/shown_feed.h"
 #include "settings/ini_file.h"
 #include "settings/language_file.h"
 
@@ -168,11 +168,13 @@ class TMainForm : public QMainWindow {
   void ChooseButtonClick();
   void BuildFeedMenu();
   void FeedMenuItemClick(std::size_t feed_index);
-  // Reads `document`, downloaded from `url`, into the window: the feed
-  // becomes the one described and listed; with `open_first_item` its item 0
-  // is shown too, without marking it read.
-  void ShowDownloadedFeed(const std::string& url, std::string document,
-                          bool open_first_item = false);
+  // Downloads `url` and reads it on a worker, then shows the reading.
+  void OpenFeed(const std::string& url, bool open_first_item = false);
+  // Shows `reading`, the shown reading of the document downloaded from
+  // `url`: the feed becomes the one described and listed; with
+  // `open_first_item` its item 0 is shown too, without marking it read.
+  void ShowFeedReading(const std::string& url, ShownFeed reading,
+                       bool open_first_item = false);
   void ShowFeedRead();
   // Shows EmptyListNote while both the feed list and the item list are
   // empty; run whenever either may have changed.

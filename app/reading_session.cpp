@@ -5,63 +5,24 @@
 #include <stdexcept>
 
 #include "reader/shown_text.h"
+#include "reader/stored_feed.h"
 
 namespace rivolet {
-namespace {
 
-constexpr std::size_t kWindowTitlePrefix = 10;  // "Rivolet - "
-
-}  // namespace
-
-std::string_view ChannelFromWindowTitle(std::string_view window_title) {
-  if (window_title.size() <= kWindowTitlePrefix) return {};
-  return window_title.substr(kWindowTitlePrefix);
+void ReadingSession::TakeReading(ShownFeed reading) {
+  reading_ = std::move(reading);
+  has_reading_ = true;
+  marks_.assign(reading_.items.size(), kUnread);
 }
 
-void ReadingSession::TakeFeedRead(FeedReadResult read) {
-  shown_ = ShownFeed();
-  has_shown_ = false;
-  items_ = std::move(read.items);
-  marks_.assign(static_cast<std::size_t>(items_.count), kUnread);
-  total_ = read.total;
-  window_title_ = std::move(read.window_title);
-  channel_title_ = std::move(read.channel_title);
-  temp_ = std::move(read.rest);
+std::string_view ReadingSession::RowText(int row) const {
+  if (row < 0 || row >= static_cast<int>(reading_.items.size())) return {};
+  return ShownRowText(reading_.items[static_cast<std::size_t>(row)].title);
 }
 
-void ReadingSession::TakeFeedRead(FeedReadResult read, ShownFeed shown) {
-  TakeFeedRead(std::move(read));
-  shown_ = std::move(shown);
-  has_shown_ = true;
-  marks_.assign(shown_.items.size(), kUnread);
-  total_ = shown_.total;
-}
-
-void ReadingSession::ReadDocument(std::string document) {
-  ShownFeed shown = ReadShownFeed(document);
-  TakeFeedRead(ReadFeed(std::move(document)), std::move(shown));
-}
-
-std::string_view ReadingSession::ShownRowText(int row) const {
-  if (row < 0 || row >= static_cast<int>(shown_.items.size())) return {};
-  return rivolet::ShownRowText(
-      shown_.items[static_cast<std::size_t>(row)].title);
-}
-
-const ShownItem& ReadingSession::CurrentShownItem() const {
-  static const ShownItem kNoItem;
-  const auto index = static_cast<std::size_t>(current_item_index_);
-  return index < shown_.items.size() ? shown_.items[index] : kNoItem;
-}
-
-const std::string& ReadingSession::ShownWindowTitle() const {
+const std::string& ReadingSession::WindowTitle() const {
   static const std::string kCaption = kMainCaption;
-  return has_shown_ ? shown_.window_title : kCaption;
-}
-
-void ReadingSession::TakeFirstItemRead(const FirstItemResult& read) {
-  channel_title_ = read.channel_title;
-  temp_ = read.rest;
+  return has_reading_ ? reading_.window_title : kCaption;
 }
 
 int ReadingSession::Mark(int row) const {
@@ -84,8 +45,10 @@ void ReadingSession::set_current_item_index(int index) {
   current_item_index_ = index;
 }
 
-const ItemRecord& ReadingSession::CurrentItem() const {
-  return items_.records[static_cast<std::size_t>(current_item_index_)];
+const ShownItem& ReadingSession::CurrentItem() const {
+  static const ShownItem kNoItem;
+  const auto index = static_cast<std::size_t>(current_item_index_);
+  return index < reading_.items.size() ? reading_.items[index] : kNoItem;
 }
 
 }  // namespace rivolet

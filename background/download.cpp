@@ -282,11 +282,8 @@ void DownloadService::AfterWait(std::function<void()> action) {
 
 int DownloadService::UnfinishedWorkers() { return live_workers.load(); }
 
-std::string DownloadWhilePainting(HttpClient& client, std::string_view url) {
-  return FetchWhilePainting(client, url).body;
-}
-
-HttpResult FetchWhilePainting(HttpClient& client, std::string_view url) {
+void FetchAndReadWhilePainting(HttpClient& client, std::string_view url,
+                               std::function<void(HttpResult)> read) {
   if (ShutdownRequested()) throw ActionAbandoned();
   if (DownloadService::Waiting()) throw Error("Another download is running");
 
@@ -295,21 +292,22 @@ HttpResult FetchWhilePainting(HttpClient& client, std::string_view url) {
   struct Download {
     HttpClient client;
     std::string url;
-    HttpResult result;
+    std::function<void(HttpResult)> read;
     std::optional<std::string> error;
     std::atomic<bool> ended{false};  // the client is free again
   };
   auto download = std::make_shared<Download>();
   download->client = std::move(client);
   download->url = url;
+  download->read = std::move(read);
   // The window's client stays usable while its state travels with the job.
   client = HttpClient(download->client.settings());
   std::unique_ptr<DownloadJob> job =
       DownloadService::Start(1, 1, [download]() -> DownloadService::Task {
         return [download](std::size_t, const HttpCancel& cancel) {
           try {
-            download->result =
-                HttpGetText(download->client, download->url, &cancel);
+            download->read(
+                HttpGetText(download->client, download->url, &cancel));
           } catch (const std::exception& e) {
             download->error = e.what();
           }
@@ -339,7 +337,6 @@ HttpResult FetchWhilePainting(HttpClient& client, std::string_view url) {
   if (!after_wait.empty()) QTimer::singleShot(0, RunPutOffActions);
   if (abandoned) throw ActionAbandoned();
   if (download->error) throw Error(*download->error);
-  return std::move(download->result);
 }
 
 }  // namespace rivolet

@@ -15,9 +15,11 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
+#include <type_traits>
 #include <vector>
 
 #include "net/http_client.h"
@@ -87,7 +89,7 @@ class DownloadService {
   // True while the window's thread waits for a download.
   static bool Waiting();
   // Gives up the download being waited for, at once (a close request or a
-  // termination signal): its DownloadWhilePainting throws ActionAbandoned.
+  // termination signal): its FetchWhilePainting throws ActionAbandoned.
   static void AbandonWait();
   // Runs `action` now when no download is being waited for, otherwise as
   // soon as the window's thread has finished with the current one.
@@ -100,13 +102,27 @@ class DownloadService {
 };
 
 // The windows' download: `url` with `client` (its cookies and settings) on a
-// worker thread while the window keeps painting; returns the body. Throws the
-// client's Error on any failure, and ActionAbandoned when the download was
-// given up for a close request or a termination signal.
-std::string DownloadWhilePainting(HttpClient& client, std::string_view url);
+// worker thread while the window keeps painting, then `read` on the same
+// worker over what came (the body and where it was read from), so that the
+// window's thread only fills widgets with what `read` made of it. Throws the
+// client's Error on any failure, an error `read` throws, and ActionAbandoned
+// when the download was given up for a close request or a termination
+// signal.
+void FetchAndReadWhilePainting(HttpClient& client, std::string_view url,
+                               std::function<void(HttpResult)> read);
 
-// DownloadWhilePainting that also tells where the body was read from (the
-// address a redirect led to).
-HttpResult FetchWhilePainting(HttpClient& client, std::string_view url);
+// The same, returning what `read` gives.
+template <typename Read>
+auto FetchWhilePainting(HttpClient& client, std::string_view url, Read read) {
+  using Reading = std::invoke_result_t<Read, HttpResult>;
+  // Shared with the worker, which may outlive a wait given up.
+  auto reading = std::make_shared<std::optional<Reading>>();
+  FetchAndReadWhilePainting(
+      client, url,
+      [reading, read = std::move(read)](HttpResult fetched) mutable {
+        reading->emplace(read(std::move(fetched)));
+      });
+  return std::move(**reading);
+}
 
 }  // namespace rivolet

@@ -68,7 +68,7 @@ void OpenRealHtmlItem(benchmark::State& state) {
   testing::AppHarness h;
   h.Start();
   TMainForm& form = h.Main();
-  form.session.ReadDocument(RealHtmlFeed());
+  form.session.TakeReading(ReadShownFeed(RealHtmlFeed()));
   form.ShowFeedRead();
   QCoreApplication::processEvents();
   for (auto _ : state) {
@@ -83,7 +83,7 @@ void OpenRealHtmlItem(benchmark::State& state) {
     QCoreApplication::processEvents();
   }
   state.counters["html_bytes"] = static_cast<double>(
-      XmlText(form.session.CurrentShownItem().description).size());
+      XmlText(form.session.CurrentItem().description).size());
 }
 BENCHMARK(OpenRealHtmlItem)
     ->Iterations(20)
@@ -94,7 +94,7 @@ void OpenHugeItem(benchmark::State& state) {
   const auto bytes = static_cast<std::size_t>(state.range(0)) * 1000000;
   testing::AppHarness h;
   h.Start();
-  h.app->session.ReadDocument(HugeFeed(bytes));
+  h.app->session.TakeReading(ReadShownFeed(HugeFeed(bytes)));
   h.Main().ShowFeedRead();
   QCoreApplication::processEvents();
   double added = 0;

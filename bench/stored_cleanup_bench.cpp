@@ -34,8 +34,7 @@ BENCHMARK(BM_StripTagsThenDecodeEntities)->Unit(benchmark::kMillisecond);
 void BM_StripTagsThenDecodeEntitiesUtf8Form(benchmark::State& state) {
   const std::string& feed = Feed();
   for (auto _ : state) {
-    std::string text =
-        DecodeEntities(StripTags(feed), EntityTable::kReader, TextForm::kUtf8);
+    std::string text = DecodeEntities(StripTags(feed), TextForm::kUtf8);
     benchmark::DoNotOptimize(text.data());
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
@@ -48,8 +47,7 @@ BENCHMARK(BM_StripTagsThenDecodeEntitiesUtf8Form)
 void BM_PlainStepByStep(benchmark::State& state) {
   const std::string& feed = Feed();
   const auto& tags = TagSteps().steps();
-  const auto& entities =
-      EntitySteps(EntityTable::kReader, TextForm::kSingleByte).steps();
+  const auto& entities = EntitySteps(TextForm::kSingleByte).steps();
   for (auto _ : state) {
     std::string text =
         ApplyStepsOneByOne(ApplyStepsOneByOne(feed, tags), entities);

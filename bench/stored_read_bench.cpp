@@ -74,7 +74,6 @@ void BM_CleanupPasses(benchmark::State& state) {
   const std::string& feed = SampleFeed();
   for (auto _ : state) {
     std::string text = rivolet::DecodeEntities(rivolet::StripTags(feed),
-                                               rivolet::EntityTable::kReader,
                                                rivolet::TextForm::kUtf8);
     benchmark::DoNotOptimize(text);
   }

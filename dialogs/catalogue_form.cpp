@@ -70,10 +70,12 @@ LanguageWindow TCatalogueForm::LanguageTarget() {
 
 QWidget* TCatalogueForm::OpeningFocus() { return katalog; }
 
-std::string TCatalogueForm::FetchCatalogue() {
+std::vector<CatalogueEntry> TCatalogueForm::FetchCatalogue() {
   const CatalogueSource source = FindCatalogueSource(folders_);
-  if (!source.url.empty()) return DownloadWhilePainting(http, source.url);
-  return ReadCatalogueFile(source.file);
+  if (source.url.empty()) return ParseCatalogue(ReadCatalogueFile(source.file));
+  return FetchWhilePainting(http, source.url, [](HttpResult fetched) {
+    return ParseCatalogue(fetched.body);
+  });
 }
 
 void TCatalogueForm::FormShow() {
@@ -81,7 +83,7 @@ void TCatalogueForm::FormShow() {
   ShowRows({});
   entries_.clear();
   try {
-    entries_ = ParseCatalogue(FetchCatalogue());
+    entries_ = FetchCatalogue();
   } catch (const Error&) {
     CurrentDesktop().ShowMessage(MessageKind::kWarning, kNoConnectionText,
                                  kProgramCaption, nullptr);

@@ -89,8 +89,9 @@ class TCatalogueForm : public ModalDialog {
   void CreateFeedPage();
   void ConnectHandlers();
 
-  // The catalogue's text from the configured address or the shipped file.
-  std::string FetchCatalogue();
+  // The catalogue's entries from the configured address (read by the worker
+  // that downloads it) or the shipped file.
+  std::vector<CatalogueEntry> FetchCatalogue();
   // Puts the categories into catList and selects the given item (or none).
   void ShowCategories(std::ptrdiff_t selected);
   // Fills katalog with the entries at `rows`.

@@ -12,6 +12,7 @@
 #include "dialogs/feed_information.h"
 #include "platform/desktop.h"
 #include "platform/text_bridge.h"
+#include "reader/shown_feed.h"
 #include "settings/language_file.h"
 #include "widgets/artwork.h"
 #include "widgets/components.h"
@@ -109,11 +110,17 @@ TInformationForm::~TInformationForm() = default;
 
 void TInformationForm::FormShow() {
   ApplyLanguage();
-  const HttpResult fetched = FetchWhilePainting(http, feed_url);
   // The channel as the windows show it: every character the feed wrote.
-  const FeedInformation info = ReadShownFeedInformation(fetched.body);
+  struct Read {
+    std::string final_url;
+    ShownChannel channel;
+  };
+  const Read read = FetchWhilePainting(http, feed_url, [](HttpResult fetched) {
+    return Read{std::move(fetched.final_url), ReadShownChannel(fetched.body)};
+  });
+  const ShownChannel& info = read.channel;
   URLEdit->setText(ToQt(feed_url));
-  ShowReadFrom(fetched.final_url);
+  ShowReadFrom(read.final_url);
   infTitle->setText(ShownToQt(info.title));
   infTitle->adjustSize();
   link_ = info.link;

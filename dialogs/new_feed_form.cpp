@@ -109,8 +109,9 @@ void TNewForm::UpdateEditKeyUp(int virtual_key) {
 void TNewForm::ReadButtonNFClick() {
   std::string name;
   try {
-    name = FeedTitleFromDocument(
-        DownloadWhilePainting(new_http, FromQt(UrlEdit->text())));
+    name = FetchWhilePainting(
+        new_http, FromQt(UrlEdit->text()),
+        [](HttpResult fetched) { return FeedTitleFromDocument(fetched.body); });
   } catch (const std::exception&) {
     // Whatever went wrong, the user is told only that the feed could not be
     // read, and the name typed so far stays.

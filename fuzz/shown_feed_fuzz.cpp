@@ -79,7 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<std::size_t> origin(size);
   for (std::size_t k = 0; k < size; ++k) origin[k] = k;
   Track(TagSteps(), text, origin);
-  Track(EntitySteps(EntityTable::kReader, form), text, origin);
+  Track(EntitySteps(form), text, origin);
   std::size_t begin = 0;
   std::size_t end = text.size();
   while (end > 0 && static_cast<unsigned char>(text[end - 1]) <= 32) --end;

@@ -387,6 +387,7 @@ ShownFirstItem ReadShownFirstItem(std::string_view document) {
       row.title = std::move(items.front().title);
       row.date = std::move(items.front().date);
     }
+    row.has_row = true;
   } catch (...) {
   }
   return row;

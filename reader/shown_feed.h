@@ -42,9 +42,12 @@ ShownMarkup FormatShownItem(const ShownItem& item);
 
 // The notification window's row: the channel title, and the title and date
 // of the first item as the notification reader picks it (the first entry of
-// an Atom document). Never throws.
+// an Atom document). Every document read gives a row, as the notification
+// reader's does; only a reading that failed before its item (out of memory)
+// gives none. Never throws.
 struct ShownFirstItem {
   std::string caption, title, date;
+  bool has_row = false;
 };
 ShownFirstItem ReadShownFirstItem(std::string_view document);
 

@@ -49,8 +49,7 @@ RawPositions::RawPositions(std::string_view raw, std::string_view cleaned,
                            TextForm form)
     : raw_(raw), cleaned_(cleaned), form_(form) {
   separator_.fill(true);
-  for (const StepTable* table :
-       {&TagSteps(), &EntitySteps(EntityTable::kReader, form)}) {
+  for (const StepTable* table : {&TagSteps(), &EntitySteps(form)}) {
     for (const Step& step : table->steps()) {
       for (char c : step.from + step.to) {
         separator_[static_cast<unsigned char>(c)] = false;
@@ -65,7 +64,7 @@ RawPositions::RawPositions(std::string_view raw, std::string_view cleaned,
     std::size_t end = raw_.find('\n', begin);
     if (end == kNone) end = raw_.size();
     first_line_ = StripTags(raw_.substr(begin, end - begin));
-    EntitySteps(EntityTable::kReader, form_).ApplyInPlace(first_line_);
+    EntitySteps(form_).ApplyInPlace(first_line_);
     lead_blanks_ = 0;
     while (lead_blanks_ < first_line_.size() &&
            IsBlank(first_line_[lead_blanks_])) {
@@ -184,8 +183,7 @@ std::size_t RawPositions::InLine(std::size_t number, std::string_view line,
     tracked_origin_[k] = static_cast<std::uint32_t>(k);
   }
   ApplyTracked(TagSteps(), tracked_text_, tracked_origin_);
-  ApplyTracked(EntitySteps(EntityTable::kReader, form_), tracked_text_,
-               tracked_origin_);
+  ApplyTracked(EntitySteps(form_), tracked_text_, tracked_origin_);
   // The trailing trim may have shortened the last piece.
   if (tracked_text_.size() < end - begin ||
       std::string_view(tracked_text_).substr(0, end - begin) !=

@@ -71,13 +71,9 @@ std::string Utf8Of(char32_t letter) {
           static_cast<char>(0x80 | (letter & 0x3F))};
 }
 
-StepTable MakeEntitySteps(EntityTable table, TextForm form) {
+StepTable MakeEntitySteps(TextForm form) {
   std::vector<Step> steps;
-  int number = 0;
   for (const EntityStep& entry : kEntityTable) {
-    ++number;
-    if (table == EntityTable::kNewFeed && number > 28) continue;
-    if (table == EntityTable::kInformation && number == 32) continue;
     if (form == TextForm::kUtf8) {
       // In UTF-8 text these bytes are continuation bytes, not ISO-8859-2
       // letters, and a reference must become the letter's UTF-8 bytes.
@@ -108,40 +104,15 @@ const StepTable& TagSteps() {
   return table;
 }
 
-const StepTable& EntitySteps(EntityTable table, TextForm form) {
-  static const StepTable reader =
-      MakeEntitySteps(EntityTable::kReader, TextForm::kSingleByte);
-  static const StepTable new_feed =
-      MakeEntitySteps(EntityTable::kNewFeed, TextForm::kSingleByte);
-  static const StepTable information =
-      MakeEntitySteps(EntityTable::kInformation, TextForm::kSingleByte);
-  static const StepTable reader_utf8 =
-      MakeEntitySteps(EntityTable::kReader, TextForm::kUtf8);
-  static const StepTable new_feed_utf8 =
-      MakeEntitySteps(EntityTable::kNewFeed, TextForm::kUtf8);
-  static const StepTable information_utf8 =
-      MakeEntitySteps(EntityTable::kInformation, TextForm::kUtf8);
-  const bool utf8 = form == TextForm::kUtf8;
-  switch (table) {
-    case EntityTable::kNewFeed:
-      return utf8 ? new_feed_utf8 : new_feed;
-    case EntityTable::kInformation:
-      return utf8 ? information_utf8 : information;
-    case EntityTable::kReader:
-      break;
-  }
-  return utf8 ? reader_utf8 : reader;
+const StepTable& EntitySteps(TextForm form) {
+  static const StepTable single_byte = MakeEntitySteps(TextForm::kSingleByte);
+  static const StepTable utf8 = MakeEntitySteps(TextForm::kUtf8);
+  return form == TextForm::kUtf8 ? utf8 : single_byte;
 }
 
 std::vector<const StepTable*> AllStepTables() {
-  std::vector<const StepTable*> tables = {&TagSteps(), &MonthSteps()};
-  for (EntityTable table : {EntityTable::kReader, EntityTable::kNewFeed,
-                            EntityTable::kInformation}) {
-    for (TextForm form : {TextForm::kSingleByte, TextForm::kUtf8}) {
-      tables.push_back(&EntitySteps(table, form));
-    }
-  }
-  return tables;
+  return {&TagSteps(), &MonthSteps(), &EntitySteps(TextForm::kSingleByte),
+          &EntitySteps(TextForm::kUtf8)};
 }
 
 const StepTable& MonthSteps() {
@@ -168,14 +139,12 @@ std::string StripTagsOwned(std::string text) {
   return text;
 }
 
-std::string DecodeEntities(std::string_view text, EntityTable table,
-                           TextForm form) {
-  return DecodeEntitiesOwned(std::string(text), table, form);
+std::string DecodeEntities(std::string_view text, TextForm form) {
+  return DecodeEntitiesOwned(std::string(text), form);
 }
 
-std::string DecodeEntitiesOwned(std::string text, EntityTable table,
-                                TextForm form) {
-  EntitySteps(table, form).ApplyInPlace(text);
+std::string DecodeEntitiesOwned(std::string text, TextForm form) {
+  EntitySteps(form).ApplyInPlace(text);
   std::size_t end = text.size();
   while (end > 0 && static_cast<unsigned char>(text[end - 1]) <= 32) --end;
   text.resize(end);

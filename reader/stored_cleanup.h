@@ -1,5 +1,5 @@
-// The clean-up passes that turn feed text into display text: the tag table,
-// the entity table and their variants, all run by one replace-all engine.
+// The stored reading's clean-up passes: the tag table and the entity table,
+// run by one replace-all engine over Windows-1250 (or still UTF-8) bytes.
 #pragma once
 
 #include <concepts>
@@ -9,13 +9,6 @@
 
 namespace rivolet {
 
-// Which entity table a DecodeEntities call runs.
-enum class EntityTable {
-  kReader,       // all 36 steps (the feed readers)
-  kNewFeed,      // steps 1 to 28 (the New feed dialog)
-  kInformation,  // every step but 32 (the Feed information dialog)
-};
-
 // Which form of the table: kSingleByte for Windows-1250 text; kUtf8 for text
 // that is still UTF-8 (byte steps left out, letter references insert UTF-8).
 enum class TextForm { kSingleByte, kUtf8 };
@@ -23,9 +16,8 @@ enum class TextForm { kSingleByte, kUtf8 };
 // Deletes the 23 markup strings of the tag table; no trimming.
 std::string StripTags(std::string_view text);
 
-// Runs the entity table's steps, then trims codes 0 to 32 at both ends.
+// Runs the entity table's 36 steps, then trims codes 0 to 32 at both ends.
 std::string DecodeEntities(std::string_view text,
-                           EntityTable table = EntityTable::kReader,
                            TextForm form = TextForm::kSingleByte);
 
 // Rewrites an item date into the display form (month numbers between dots,
@@ -36,8 +28,7 @@ std::string FormatItemDate(std::string_view date);
 // string): the work is done in its own buffer, which saves copying a whole
 // feed document. Chosen automatically for DecodeEntities(StripTags(text)).
 std::string StripTagsOwned(std::string text);
-std::string DecodeEntitiesOwned(std::string text, EntityTable table,
-                                TextForm form);
+std::string DecodeEntitiesOwned(std::string text, TextForm form);
 
 template <typename Text>
 requires std::same_as<Text, std::string> std::string StripTags(Text&& text) {
@@ -46,9 +37,8 @@ requires std::same_as<Text, std::string> std::string StripTags(Text&& text) {
 
 template <typename Text>
 requires std::same_as<Text, std::string> std::string DecodeEntities(
-    Text&& text, EntityTable table = EntityTable::kReader,
-    TextForm form = TextForm::kSingleByte) {
-  return DecodeEntitiesOwned(std::move(text), table, form);
+    Text&& text, TextForm form = TextForm::kSingleByte) {
+  return DecodeEntitiesOwned(std::move(text), form);
 }
 
 }  // namespace rivolet

@@ -10,7 +10,7 @@
 namespace rivolet {
 
 const StepTable& TagSteps();
-const StepTable& EntitySteps(EntityTable table, TextForm form);
+const StepTable& EntitySteps(TextForm form);
 const StepTable& MonthSteps();
 
 // Every table above, in every form: what the engine checks run over.

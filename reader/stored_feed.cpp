@@ -406,12 +406,10 @@ FeedReadResult ReadFeed(std::string document) {
     const bool utf8 = IsUtf8Document(document);
     const TextForm form = utf8 ? TextForm::kUtf8 : TextForm::kSingleByte;
 
-    std::string cleaned = DecodeEntities(StripTags(std::move(document)),
-                                         EntityTable::kReader, form);
+    std::string cleaned = DecodeEntities(StripTags(std::move(document)), form);
 
     result.channel_title = ExtractField(cleaned, "<title>", "</title>");
-    const std::string title =
-        DecodeEntities(result.channel_title, EntityTable::kReader, form);
+    const std::string title = DecodeEntities(result.channel_title, form);
     result.window_title = "Rivolet - " + (utf8 ? Utf8ToCp1250(title) : title);
 
     const int n = CountItems(cleaned);
@@ -449,8 +447,7 @@ ItemLocations LocateItems(std::string document, bool first_item_only) {
   ItemLocations result;
   result.utf8 = IsUtf8Document(document);
   const TextForm form = result.utf8 ? TextForm::kUtf8 : TextForm::kSingleByte;
-  std::string cleaned = DecodeEntities(StripTags(std::move(document)),
-                                       EntityTable::kReader, form);
+  std::string cleaned = DecodeEntities(StripTags(std::move(document)), form);
   result.total = CountItems(cleaned);
   ItemCutter cutter(std::move(cleaned));
   const std::size_t to_read =
@@ -475,12 +472,10 @@ FirstItemResult ReadFirstItem(std::string document) {
     const bool utf8 = IsUtf8Document(document);
     const TextForm form = utf8 ? TextForm::kUtf8 : TextForm::kSingleByte;
 
-    std::string cleaned = DecodeEntities(StripTags(std::move(document)),
-                                         EntityTable::kReader, form);
+    std::string cleaned = DecodeEntities(StripTags(std::move(document)), form);
 
     std::string title =
-        DecodeEntities(ExtractField(cleaned, "<title>", "</title>"),
-                       EntityTable::kReader, form);
+        DecodeEntities(ExtractField(cleaned, "<title>", "</title>"), form);
     result.channel_title = utf8 ? Utf8ToCp1250(title) : std::move(title);
 
     ItemCutter cutter(std::move(cleaned));

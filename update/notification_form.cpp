@@ -10,7 +10,6 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "background/download.h"
 #include "platform/desktop.h"
 #include "platform/frame_position.h"
 #include "platform/guard.h"
@@ -27,8 +26,7 @@ constexpr int kUrlRole = Qt::UserRole;
 
 }  // namespace
 
-TAktualizacjaForm::TAktualizacjaForm(NotificationHost& host, HttpClient& http)
-    : host_(host), http_(http) {
+TAktualizacjaForm::TAktualizacjaForm(NotificationHost& host) : host_(host) {
   setObjectName("AktualizacjaForm");
   setWindowTitle(kProgramCaption);
   setWindowIcon(QIcon(ProgramIcon()));
@@ -131,7 +129,7 @@ void TAktualizacjaForm::aktDblClick() {
     // The row's own URL: its caption is the channel title, which need not
     // be the name of any feed.
     const std::string url = RowUrl(akt->indexOfTopLevelItem(selected.front()));
-    host_.ShowNotifiedFeed(url, DownloadWhilePainting(http_, url));
+    host_.OpenNotifiedFeed(url);
     close();
   }
   host_.RestoreProgram();

@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "net/http_client.h"
 #include "platform/guard.h"
 #include "update/scheduler.h"
 
@@ -23,10 +22,9 @@ class NotificationHost {
   virtual ~NotificationHost() = default;
   // The Options dialog's "Close notification window after..." seconds text.
   virtual std::string NotificationSecondsText() = 0;
-  // Reads `document`, downloaded from `url`, fully into the main window as
-  // the feed menu does, and shows its item 0 without marking it read.
-  virtual void ShowNotifiedFeed(const std::string& url,
-                                std::string document) = 0;
+  // Opens the feed of `url` in the main window as the feed menu does, and
+  // shows its item 0 without marking it read.
+  virtual void OpenNotifiedFeed(const std::string& url) = 0;
   // Brings the program back when it is minimised.
   virtual void RestoreProgram() = 0;
 };
@@ -35,8 +33,7 @@ class TAktualizacjaForm : public QWidget {
   Q_OBJECT
 
  public:
-  // `http` is the main window's client, which a double-click downloads with.
-  TAktualizacjaForm(NotificationHost& host, HttpClient& http);
+  explicit TAktualizacjaForm(NotificationHost& host);
   ~TAktualizacjaForm() override;
 
   // The whole window, its frame included.
@@ -72,7 +69,6 @@ class TAktualizacjaForm : public QWidget {
   NotificationHost& host_;
   // A bad seconds text is reported once, not at every showing.
   OneErrorBox interval_errors_;
-  HttpClient& http_;
 };
 
 }  // namespace rivolet

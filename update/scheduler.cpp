@@ -5,7 +5,6 @@
 #include <utility>
 
 #include "common/text.h"
-#include "reader/stored_feed.h"
 
 namespace rivolet {
 
@@ -46,8 +45,7 @@ TickPlan UpdateScheduler::BeginTick(
 FeedRead ReadDownload(FeedDownload download) {
   FeedRead read;
   if (download.ok) {
-    read.shown = ReadShownFirstItem(download.text);
-    read.item = ReadFirstItem(std::move(download.text));
+    read.row = ReadShownFirstItem(download.text);
   } else {
     read.error = std::move(download.text);
   }
@@ -67,12 +65,11 @@ TickOutcome ApplyReads(const std::vector<DueFeed>& due,
       }
       continue;
     }
-    if (read.item.has_row) {
-      outcome.rows.push_back({std::move(read.shown.caption),
-                              std::move(read.shown.title),
-                              std::move(read.shown.date), due[i].url});
+    if (read.row.has_row) {
+      outcome.rows.push_back({std::move(read.row.caption),
+                              std::move(read.row.title),
+                              std::move(read.row.date), due[i].url});
     }
-    outcome.last_read = std::move(read.item);
   }
   outcome.show_window = !outcome.rows.empty();
   return outcome;

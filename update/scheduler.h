@@ -13,7 +13,6 @@
 
 #include "feeds/feed_list.h"
 #include "reader/shown_feed.h"
-#include "reader/stored_feed.h"
 
 namespace rivolet {
 
@@ -75,8 +74,7 @@ struct FeedDownload {
 // the thread that downloaded it, so the window's thread only adds rows.
 struct FeedRead {
   std::optional<std::string> error;  // the download failed with this message
-  FirstItemResult item;              // what the reader gave, when it did not
-  ShownFirstItem shown;              // what the row shows of the same document
+  ShownFirstItem row;                // what the row shows, when it did not
 };
 
 FeedRead ReadDownload(FeedDownload download);
@@ -102,9 +100,6 @@ struct TickOutcome {
   // The first failure of the tick, for one error box, as "<feed name>:
   // <message>"; later feeds were still downloaded and read.
   std::optional<std::string> first_error;
-  // What the reader left of the last feed it read (its channel title and the
-  // rest of its document); none when every download failed.
-  std::optional<FirstItemResult> last_read;
 };
 
 // The rows and state a tick gives, as if its feeds had been downloaded and

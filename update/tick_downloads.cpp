@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <exception>
 #include <mutex>
-#include <optional>
 #include <utility>
 
 namespace rivolet {
@@ -20,18 +19,8 @@ struct TickDownloads::Reads {
         reads(urls.size()),
         downloading(urls.size(), true) {}
 
-  // Only the last good read in list order gives its rest to the session; the
-  // rests of the others would only hold memory, a whole document each.
   void Keep(std::size_t index, FeedRead read) {
     std::lock_guard lock(mutex);
-    if (!read.error) {
-      if (kept_rest && *kept_rest > index) {
-        std::string().swap(read.item.rest);
-      } else {
-        if (kept_rest) std::string().swap(reads[*kept_rest].item.rest);
-        kept_rest = index;
-      }
-    }
     reads[index] = std::move(read);
     downloading[index] = false;
   }
@@ -43,7 +32,6 @@ struct TickDownloads::Reads {
   std::mutex mutex;  // guards what follows
   std::vector<FeedRead> reads;
   std::vector<bool> downloading;
-  std::optional<std::size_t> kept_rest;
 };
 
 TickDownloads::TickDownloads(std::vector<std::string> urls,

@@ -108,7 +108,8 @@ TEST_F(LanguageTest, AChoiceKeepsTextsTheNewFileDoesNotName) {
   TMainForm& f = h.Main();
   std::string feed = "<rss><channel><title>T</title>";
   for (int i = 0; i < 55; ++i) feed += "<item><title>I</title></item>";
-  f.ShowDownloadedFeed("http://a.example/", feed + "</channel></rss>");
+  f.ShowFeedReading("http://a.example/",
+                    ReadShownFeed(feed + "</channel></rss>"));
   h.Main().LanguageItemClick(MenuItem("Polski"));
   EXPECT_EQ(FromQt(h.Main().labelWiecej->text()),
             "Wi\xEA"

@@ -16,6 +16,8 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <stdexcept>
+#include <thread>
 #include <vector>
 
 #include "platform/guard.h"
@@ -27,19 +29,37 @@ namespace {
 using testing::LoopbackServer;
 using testing::Response;
 
-TEST(DownloadWhilePainting, GivesTheBodyOrTheClientsErrorAndKeepsCookies) {
+std::string DownloadWhilePainting(HttpClient& client, std::string_view url) {
+  return FetchWhilePainting(client, url,
+                            [](HttpResult fetched) { return fetched.body; });
+}
+
+TEST(FetchWhilePainting, ReadsOnTheWorkerAndGivesTheClientsOrTheReadsError) {
   LoopbackServer server;
   server.Serve("/a", Response::Ok("body").Header("Set-Cookie", "id=7"));
   HttpClient client;
-  EXPECT_EQ(DownloadWhilePainting(client, server.Url("/a")), "body");
+  const auto window_thread = std::this_thread::get_id();
+  EXPECT_EQ(FetchWhilePainting(client, server.Url("/a"),
+                               [&](HttpResult fetched) {
+                                 EXPECT_NE(std::this_thread::get_id(),
+                                           window_thread);
+                                 return fetched.body + "!";
+                               }),
+            "body!");
   // The client's state comes back with it: the cookie is sent again.
-  try {
-    DownloadWhilePainting(client, server.Url("/missing"));
-    ADD_FAILURE() << "no error";
-  } catch (const Error& e) {
-    EXPECT_STREQ(e.what(), "HTTP/1.1 404 Not Found");
+  for (const char* path : {"/missing", "/a"}) {
+    try {
+      FetchWhilePainting(client, server.Url(path), [](HttpResult) {
+        throw std::runtime_error("Not a feed");
+        return 0;
+      });
+      ADD_FAILURE() << "no error";
+    } catch (const Error& e) {
+      EXPECT_STREQ(e.what(),
+                   path[1] == 'm' ? "HTTP/1.1 404 Not Found" : "Not a feed");
+    }
   }
-  ASSERT_EQ(server.RequestCount(), 2u);
+  ASSERT_EQ(server.RequestCount(), 3u);
   EXPECT_NE(server.Requests()[1].find("Cookie: id=7\r\n"), std::string::npos);
   EXPECT_FALSE(DownloadService::Waiting());
 }

@@ -77,20 +77,6 @@ TEST(DecodeEntitiesTest, ReaderTable) {
   for (const Case& c : cases) EXPECT_EQ(DecodeEntities(c.in), c.out) << c.name;
 }
 
-TEST(DecodeEntitiesTest, DialogVariants) {
-  // The New feed dialog stops after step 28; the information dialog skips
-  // step 32 only.
-  const std::string text =
-      "&#8221;&#8222;&#8220;&#8216;&#8217;&#9632;&#13;&apos;&#34;&quot;";
-  EXPECT_EQ(DecodeEntities(text), "\"\"\"'''\"\"");
-  EXPECT_EQ(DecodeEntities(text, EntityTable::kNewFeed),
-            "&#8221;&#8222;&#8220;&#8216;&#8217;&#9632;&#13;&apos;\"\"");
-  EXPECT_EQ(DecodeEntities(text, EntityTable::kInformation),
-            "\"\"\"&#8216;''\"\"");
-  EXPECT_EQ(DecodeEntities(" &#13; ", EntityTable::kNewFeed), "&#13;");
-  EXPECT_EQ(DecodeEntities("\xB1&#261;", EntityTable::kNewFeed), "\xB9\xB9");
-}
-
 TEST(DecodeEntitiesTest, Utf8FormThenConversion) {
   const std::string turtle = "\xC5\xBC\xC3\xB3\xC5\x82w";  // żółw in UTF-8
   // The single-byte table mends ISO-8859-2 and so damages UTF-8: ż
@@ -100,8 +86,7 @@ TEST(DecodeEntitiesTest, Utf8FormThenConversion) {
   EXPECT_EQ(Utf8ToCp1250(DecodeEntities("a &#261; b")), "");
 
   const auto utf8 = [](std::string_view text) {
-    return Utf8ToCp1250(
-        DecodeEntities(text, EntityTable::kReader, TextForm::kUtf8));
+    return Utf8ToCp1250(DecodeEntities(text, TextForm::kUtf8));
   };
   EXPECT_EQ(utf8(turtle), "\xBF\xF3\xB3w");
   EXPECT_EQ(utf8("&#261;"), "\xB9");
@@ -114,9 +99,6 @@ TEST(DecodeEntitiesTest, Utf8FormThenConversion) {
   EXPECT_EQ(utf8("\xC3\xBC\xC3\xA1\xC3\xB1"), "\xFC\xE1?");
   // The other steps and the trimming are unchanged.
   EXPECT_EQ(utf8(" &amp;quot;&#8222;x&#8221; "), "\"\"x\"");
-  EXPECT_EQ(DecodeEntities("&#8216;\xC5\xBC", EntityTable::kInformation,
-                           TextForm::kUtf8),
-            "&#8216;\xC5\xBC");
 }
 
 TEST(DecodeEntitiesTest, HandedOverTextGivesTheSameResult) {
@@ -127,16 +109,14 @@ TEST(DecodeEntitiesTest, HandedOverTextGivesTheSameResult) {
   EXPECT_EQ(expected, "\"\xB9\"x\"");
   EXPECT_EQ(DecodeEntities(StripTags(std::string(text))), expected);
   std::string moved = text;
-  EXPECT_EQ(DecodeEntities(StripTags(std::move(moved)), EntityTable::kReader,
-                           TextForm::kSingleByte),
+  EXPECT_EQ(DecodeEntities(StripTags(std::move(moved)), TextForm::kSingleByte),
             expected);
 }
 
 TEST(CleanupTablesTest, LetterStepsAgreeWithTheCodePage) {
   // The UTF-8 form's letters must decode to the single-byte form's bytes.
-  const auto& single =
-      EntitySteps(EntityTable::kReader, TextForm::kSingleByte).steps();
-  const auto& utf8 = EntitySteps(EntityTable::kReader, TextForm::kUtf8).steps();
+  const auto& single = EntitySteps(TextForm::kSingleByte).steps();
+  const auto& utf8 = EntitySteps(TextForm::kUtf8).steps();
   ASSERT_EQ(single.size(), 36u);
   ASSERT_EQ(utf8.size(), 30u);
   for (const Step& u : utf8) {
@@ -146,13 +126,6 @@ TEST(CleanupTablesTest, LetterStepsAgreeWithTheCodePage) {
       }
     }
   }
-  EXPECT_EQ(
-      EntitySteps(EntityTable::kNewFeed, TextForm::kSingleByte).steps().size(),
-      28u);
-  EXPECT_EQ(EntitySteps(EntityTable::kInformation, TextForm::kSingleByte)
-                .steps()
-                .size(),
-            35u);
   EXPECT_EQ(TagSteps().steps().size(), 23u);
 }
 

@@ -59,10 +59,9 @@ inline FeedReadResult ReferenceReadFeed(std::string temp) {
   const bool utf8 = IsUtf8Document(temp);
   const TextForm form = utf8 ? TextForm::kUtf8 : TextForm::kSingleByte;
   temp = StripTags(temp);
-  temp = DecodeEntities(temp, EntityTable::kReader, form);
+  temp = DecodeEntities(temp, form);
   r.channel_title = ReferenceField(temp, "<title>", "</title>");
-  const std::string title =
-      DecodeEntities(r.channel_title, EntityTable::kReader, form);
+  const std::string title = DecodeEntities(r.channel_title, form);
   r.window_title = "Rivolet - " + (utf8 ? Utf8ToCp1250(title) : title);
   int n = ReferenceCountItems(temp);
   r.total = n;
@@ -86,9 +85,9 @@ inline FirstItemResult ReferenceReadFirstItem(std::string temp) {
   FirstItemResult r;
   const bool utf8 = IsUtf8Document(temp);
   const TextForm form = utf8 ? TextForm::kUtf8 : TextForm::kSingleByte;
-  temp = DecodeEntities(StripTags(temp), EntityTable::kReader, form);
-  const std::string title = DecodeEntities(
-      ReferenceField(temp, "<title>", "</title>"), EntityTable::kReader, form);
+  temp = DecodeEntities(StripTags(temp), form);
+  const std::string title =
+      DecodeEntities(ReferenceField(temp, "<title>", "</title>"), form);
   r.channel_title = utf8 ? Utf8ToCp1250(title) : title;
   std::string item = ReferenceCutItem(temp);
   if (utf8) item = Utf8ToCp1250(item);

@@ -96,16 +96,11 @@ TEST(ApplyDownloadsTest, AFailureBetweenTwoGoodFeeds) {
   EXPECT_EQ(outcome.first_error, "Bad: Connection refused");
   EXPECT_EQ(outcome.current_feed_url, "http://d/");
   EXPECT_TRUE(outcome.show_window);
-  // The session takes what the reader left of the last feed read.
-  ASSERT_TRUE(outcome.last_read);
-  EXPECT_EQ(outcome.last_read->channel_title, "C");
-  EXPECT_EQ(outcome.last_read->rest, "<title>C</title>");
 
   const TickOutcome failed =
       ApplyDownloads({{0, "http://x/", "X"}}, {{false, "E"}});
   EXPECT_TRUE(failed.rows.empty());
   EXPECT_FALSE(failed.show_window);
-  EXPECT_FALSE(failed.last_read);
   EXPECT_EQ(failed.current_feed_url, "http://x/");
 
   const TickOutcome nothing = ApplyDownloads({}, {});
