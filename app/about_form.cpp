@@ -4,7 +4,6 @@
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
-#include <QShowEvent>
 #include <utility>
 
 #include "platform/guard.h"
@@ -41,14 +40,10 @@ ClickLabel* MakeLink(QWidget* parent, const char* name, int left, int top,
 }  // namespace
 
 TAboutForm::TAboutForm(std::function<void()> open_help, QWidget* parent)
-    : QDialog(parent), open_help_(std::move(open_help)) {
-  setObjectName("AboutForm");
-  setWindowTitle("About Rivolet");
-  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                 Qt::WindowCloseButtonHint);
-  setFont(WindowFont(11));
-  setFixedSize(kClientWidth, kClientHeight);
-
+    : ModalDialog({"AboutForm", "About Rivolet", kClientWidth, kClientHeight,
+                   false, true},
+                  LanguageStep::kNone, {}, {}, parent),
+      open_help_(std::move(open_help)) {
   Panel2 = MakePanel(this, "Panel2", 0, kUpperHeight);
   logo = PlaceLabel(Panel2, "logo", -71, -3);
   logo->setPixmap(AboutPicture());
@@ -92,12 +87,5 @@ void TAboutForm::lsClick() { open_help_(); }
 void TAboutForm::copsClick() { open_help_(); }
 
 void TAboutForm::OKClick() { close(); }
-
-void TAboutForm::showEvent(QShowEvent* event) {
-  QDialog::showEvent(event);
-  if (event->spontaneous()) return;
-  CentreOnScreen(this, size());
-  Guarded([this] { FormShow(); });
-}
 
 }  // namespace rivolet

@@ -2,8 +2,9 @@
 // addresses, and OK.
 #pragma once
 
-#include <QDialog>
 #include <functional>
+
+#include "dialogs/modal_dialog.h"
 
 class QFrame;
 class QLabel;
@@ -16,7 +17,7 @@ class ClickLabel;
 // The version the About box shows.
 inline constexpr char kVersionText[] = "0.51";
 
-class TAboutForm : public QDialog {
+class TAboutForm : public ModalDialog {
   Q_OBJECT
 
  public:
@@ -38,13 +39,10 @@ class TAboutForm : public QDialog {
   QPushButton* OK;
 
   // Handlers.
-  void FormShow();
+  void FormShow() override;
   void lsClick();
   void copsClick();
   void OKClick();
-
- protected:
-  void showEvent(QShowEvent* event) override;
 
  private:
   std::function<void()> open_help_;

@@ -16,7 +16,7 @@
 #include "dialogs/options_form.h"
 #include "platform/desktop.h"
 #include "platform/guard.h"
-#include "settings/options.h"
+#include "settings/settings.h"
 
 namespace rivolet {
 
@@ -46,8 +46,8 @@ RivoletApp::~RivoletApp() {
 }
 
 void RivoletApp::CreateWindows() {
-  updater_ = std::make_unique<FeedUpdater>(feed_list, http,
-                                           [this] { return UpdatingOn(); });
+  updater_ = std::make_unique<FeedUpdater>(
+      feed_list, http, [this] { return settings.UpdatingOn(); });
   QObject::connect(updater_.get(), &FeedUpdater::tickStarted, updater_.get(),
                    [this] { AktualizacjaForm().ClearRows(); });
   QObject::connect(updater_.get(), &FeedUpdater::tickEnded, updater_.get(),
@@ -59,8 +59,9 @@ void RivoletApp::CreateWindows() {
                     language, settings_file, folders_, executable_, arguments_},
       *this);
   aktualizacja_form_ = std::make_unique<TAktualizacjaForm>(*this);
-  options_form_ = std::make_unique<TOptionsForm>(
-      settings_file, executable_, main_form_.get(), DialogLanguageSource());
+  options_form_ =
+      std::make_unique<TOptionsForm>(settings, settings_file, executable_,
+                                     main_form_.get(), DialogLanguageSource());
 }
 
 LanguageSource RivoletApp::DialogLanguageSource() {
@@ -165,10 +166,8 @@ std::optional<std::string> RivoletApp::AskImportPeriod() {
   return form.Period();
 }
 
-bool RivoletApp::UpdatingOn() const { return options_form_->UpdatingOn(); }
-
 std::string RivoletApp::NotificationSecondsText() {
-  return options_form_->NotificationTimeText();
+  return settings.notification_seconds;
 }
 
 void RivoletApp::OpenNotifiedFeed(const std::string& url) {
@@ -194,9 +193,7 @@ void RivoletApp::ShowDialog(MainDialog dialog) {
   }
 }
 
-bool RivoletApp::RememberPosition() {
-  return options_form_->RememberPosition();
-}
+bool RivoletApp::RememberPosition() { return settings.remember_position; }
 
 void RivoletApp::ApplyTickOutcome(const TickOutcome& outcome) {
   if (outcome.current_feed_url) {

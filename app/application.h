@@ -22,6 +22,7 @@
 #include "settings/ini_file.h"
 #include "settings/language_apply.h"
 #include "settings/language_file.h"
+#include "settings/settings.h"
 #include "update/feed_updater.h"
 #include "update/notification_form.h"
 
@@ -83,9 +84,8 @@ class RivoletApp : public NotificationHost, public MainFormHost {
   void ShowAboutForm();
   void ShowCatalogueForm();
 
-  // The Options dialog's "Update?" and "Close notification window after..."
-  // settings, as the scheduler and the notification window read them.
-  bool UpdatingOn() const;
+  // The "Close notification window after..." setting, as the notification
+  // window reads it.
   std::string NotificationSecondsText() override;
 
   // The main window's requests.
@@ -119,6 +119,9 @@ class RivoletApp : public NotificationHost, public MainFormHost {
   ReadingSession session;
   HttpClient http;        // the main window's client
   IniFile settings_file;  // rivolet.ini
+  // The settings in force, which the Options dialog loads at start and
+  // edits.
+  Settings settings;
   // The languages found, the chosen one and the file the dialogs apply.
   LanguageState language;
 

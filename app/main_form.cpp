@@ -40,7 +40,7 @@
 #include "platform/text_bridge.h"
 #include "reader/shown_text.h"
 #include "settings/language_apply.h"
-#include "settings/options.h"
+#include "settings/settings.h"
 #include "widgets/artwork.h"
 #include "widgets/components.h"
 #include "widgets/connect.h"

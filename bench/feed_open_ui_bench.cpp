@@ -92,6 +92,4 @@ BENCHMARK(OpenSampleFeed)->Iterations(9)->Unit(benchmark::kMillisecond);
 }  // namespace
 }  // namespace rivolet
 
-int main(int argc, char** argv) {
-  return rivolet::RunQtBenchmarks(argc, argv);
-}
+int main(int argc, char** argv) { return rivolet::RunQtBenchmarks(argc, argv); }

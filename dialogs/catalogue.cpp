@@ -8,7 +8,7 @@
 #include "common/file_io.h"
 #include "common/text.h"
 #include "feeds/feed_rules.h"
-#include "settings/options.h"
+#include "settings/settings.h"
 
 namespace rivolet {
 namespace {

@@ -23,7 +23,8 @@ namespace rivolet {
 TCatalogueForm::TCatalogueForm(FeedList& feed_list, ProgramFolders folders,
                                HttpClientSettings settings,
                                LanguageSource language, QWidget* parent)
-    : ModalDialog(std::move(language), CatalogueFormLanguageKeys(), parent),
+    : ModalDialog(kFrame, LanguageStep::kFirst, std::move(language),
+                  CatalogueFormLanguageKeys(), parent),
       http(std::move(settings)),
       feed_list_(feed_list),
       folders_(std::move(folders)) {
@@ -79,7 +80,6 @@ std::vector<CatalogueEntry> TCatalogueForm::FetchCatalogue() {
 }
 
 void TCatalogueForm::FormShow() {
-  ApplyLanguage();
   ShowRows({});
   entries_.clear();
   try {

@@ -27,6 +27,10 @@ class TCatalogueForm : public ModalDialog {
   Q_OBJECT
 
  public:
+  // The frame, as the layout builds it.
+  static constexpr DialogFrame kFrame = {"CatalogueForm", "Catalogue", 539,
+                                         493};
+
   // Feeds are added to `feed_list`; the settings file and the shipped
   // catalogue are looked for in `folders`.
   TCatalogueForm(FeedList& feed_list, ProgramFolders folders,

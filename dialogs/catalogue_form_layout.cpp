@@ -15,8 +15,8 @@
 namespace rivolet {
 namespace {
 
-constexpr int kClientWidth = 539;
-constexpr int kClientHeight = 493;
+constexpr int kClientWidth = TCatalogueForm::kFrame.width;
+constexpr int kClientHeight = TCatalogueForm::kFrame.height;
 constexpr int kFieldWidth = 245;
 constexpr int kRowHeight = 18;
 
@@ -29,13 +29,6 @@ ClickEdit* MakeField(QWidget* parent, const char* name, int left, int top) {
 }  // namespace
 
 void TCatalogueForm::CreateComponents() {
-  setObjectName("CatalogueForm");
-  setWindowTitle("Catalogue");
-  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                 Qt::WindowCloseButtonHint);
-  setFont(WindowFont(11));
-  setFixedSize(kClientWidth, kClientHeight);
-
   catCat = PlaceCaption(this, "catCat", "Categories", 8, 8);
   catFeeds = PlaceCaption(this, "catFeeds", "Feeds", 168, 8);
 

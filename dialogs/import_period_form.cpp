@@ -18,14 +18,9 @@
 namespace rivolet {
 
 TImportPeriodForm::TImportPeriodForm(LanguageSource language, QWidget* parent)
-    : ModalDialog(std::move(language), ImportPeriodFormLanguageKeys(), parent) {
-  setObjectName("ImportPeriodForm");
-  setWindowTitle("Update Period");
-  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                 Qt::WindowCloseButtonHint);
-  setFont(WindowFont(11));
-  setFixedSize(264, 100);
-
+    : ModalDialog({"ImportPeriodForm", "Update Period", 264, 100},
+                  LanguageStep::kLast, std::move(language),
+                  ImportPeriodFormLanguageKeys(), parent) {
   ImportPeriodLabel = PlaceCaption(this, "ImportPeriodLabel",
                                    "Update period of the imported feeds", 8, 8);
   ImportPeriodEdit = PlaceEdit<KeyUpEdit>(this, "ImportPeriodEdit", 8, 24, 97);
@@ -64,7 +59,6 @@ void TImportPeriodForm::FormShow() {
   // Selected, so that the first digit typed replaces it.
   ImportPeriodEdit->setText(kDefaultOpmlPeriod);
   ImportPeriodEdit->selectAll();
-  ApplyLanguage();
 }
 
 void TImportPeriodForm::ImportPeriodEditKeyUp(int virtual_key) {

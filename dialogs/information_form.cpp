@@ -45,20 +45,11 @@ QLineEdit* MakeEdit(QWidget* parent, const char* name, int top) {
 
 TInformationForm::TInformationForm(HttpClientSettings settings,
                                    LanguageSource language, QWidget* parent)
-    : ModalDialog(std::move(language), InformationFormLanguageKeys(), parent),
+    : ModalDialog(
+          {"InformationForm", "About Feed", kClientWidth, kClientHeight, true},
+          LanguageStep::kFirst, std::move(language),
+          InformationFormLanguageKeys(), parent),
       http(std::move(settings)) {
-  setObjectName("InformationForm");
-  setWindowTitle("About Feed");
-  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                 Qt::WindowCloseButtonHint);
-  setFont(WindowFont(11));
-  setFixedSize(kClientWidth, kClientHeight);
-
-  picture_ = new QLabel(this);
-  picture_->setObjectName("picture");
-  picture_->setGeometry(0, 0, kPictureWidth, kClientHeight);
-  picture_->setPixmap(SidePicture(kClientHeight));
-
   infTitle = new ClickLabel(this);
   infTitle->setObjectName("infTitle");
   infTitle->setTextFormat(Qt::PlainText);
@@ -109,7 +100,6 @@ TInformationForm::TInformationForm(HttpClientSettings settings,
 TInformationForm::~TInformationForm() = default;
 
 void TInformationForm::FormShow() {
-  ApplyLanguage();
   // The channel as the windows show it: every character the feed wrote.
   struct Read {
     std::string final_url;

@@ -22,7 +22,8 @@ namespace rivolet {
 
 TManagementForm::TManagementForm(FeedList& feed_list, LanguageSource language,
                                  QWidget* parent)
-    : ModalDialog(std::move(language), ManagementFormLanguageKeys(), parent),
+    : ModalDialog(kFrame, LanguageStep::kLast, std::move(language),
+                  ManagementFormLanguageKeys(), parent),
       feed_list_(feed_list),
       list_(feed_list) {
   CreateComponents();
@@ -74,7 +75,6 @@ void TManagementForm::FormShow() {
   // The four edits keep what they showed last time.
   list_ = ManagementList(feed_list_);
   ShowRows();
-  ApplyLanguage();
 }
 
 void TManagementForm::TakeSelection() {

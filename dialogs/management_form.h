@@ -28,6 +28,10 @@ class TManagementForm : public ModalDialog {
   Q_OBJECT
 
  public:
+  // The frame, as the layout builds it.
+  static constexpr DialogFrame kFrame = {"ManagementForm", "Feeds' Management",
+                                         542, 502};
+
   // `feed_list` is the program's list: copied at each opening, replaced on
   // OK.
   explicit TManagementForm(FeedList& feed_list, LanguageSource language = {},

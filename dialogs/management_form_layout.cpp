@@ -18,8 +18,8 @@
 namespace rivolet {
 namespace {
 
-constexpr int kClientWidth = 542;
-constexpr int kClientHeight = 502;
+constexpr int kClientWidth = TManagementForm::kFrame.width;
+constexpr int kClientHeight = TManagementForm::kFrame.height;
 constexpr int kRowHeight = 17;
 constexpr int kPeriodLimit = 5;
 
@@ -34,14 +34,6 @@ QAction* MakeAction(QMenu* menu, const char* name, const char* caption,
 }  // namespace
 
 void TManagementForm::CreateComponents() {
-  setObjectName("ManagementForm");
-  setWindowTitle("Feeds' Management");
-  // A close box only: a modal dialog minimised on its own would leave the
-  // program blocked behind a window nobody sees.
-  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                 Qt::WindowCloseButtonHint);
-  setFont(WindowFont(11));
-  setFixedSize(kClientWidth, kClientHeight);
   CreateList();
   CreateEditPage();
   CreateButtons();

@@ -1,18 +1,45 @@
-// The shared opening and key handling of the modal dialogs.
+// The frame, the openings and the keys every dialog shares.
 #include "dialogs/modal_dialog.h"
 
 #include <QKeyEvent>
+#include <QLabel>
 #include <QShowEvent>
 #include <utility>
 
 #include "platform/guard.h"
+#include "widgets/artwork.h"
 #include "widgets/components.h"
 
 namespace rivolet {
+namespace {
 
-ModalDialog::ModalDialog(LanguageSource language,
+constexpr int kSidePictureWidth = 120;
+
+}  // namespace
+
+ModalDialog::ModalDialog(const DialogFrame& frame, LanguageStep language_step,
+                         LanguageSource language,
                          const WindowLanguageKeys& keys, QWidget* parent)
-    : QDialog(parent), language_(std::move(language)), keys_(keys) {}
+    : QDialog(parent),
+      language_step_(language_step),
+      language_(std::move(language)),
+      keys_(keys),
+      escape_closes_(frame.escape_closes) {
+  setObjectName(frame.name);
+  setWindowTitle(frame.caption);
+  // A close box only: a modal dialog minimised on its own would leave the
+  // program blocked behind a window nobody sees.
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowCloseButtonHint);
+  setFont(WindowFont(11));
+  setFixedSize(frame.width, frame.height);
+  if (frame.side_picture) {
+    side_picture_ = new QLabel(this);
+    side_picture_->setObjectName("picture");
+    side_picture_->setGeometry(0, 0, kSidePictureWidth, frame.height);
+    side_picture_->setPixmap(SidePicture(frame.height));
+  }
+}
 
 void ModalDialog::ApplyLanguage() {
   ApplyDialogLanguage(LanguageTarget(), language_, keys_);
@@ -24,13 +51,19 @@ void ModalDialog::showEvent(QShowEvent* event) {
   if (event->spontaneous()) return;
   CentreOnScreen(this, size());
   if (QWidget* first = OpeningFocus()) first->setFocus();
-  // A failed show is reported and the dialog opens all the same.
-  Guarded([this] { FormShow(); });
+  // A failed opening is reported and the dialog opens all the same.
+  Guarded([this] {
+    if (language_step_ == LanguageStep::kFirst) ApplyLanguage();
+    FormShow();
+    if (language_step_ == LanguageStep::kLast) ApplyLanguage();
+  });
+  Opened();
 }
 
 void ModalDialog::keyPressEvent(QKeyEvent* event) {
   // Only the close box and the dialog's own buttons close it.
-  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+  if (!escape_closes_ && event->key() == Qt::Key_Escape &&
+      event->modifiers() == Qt::NoModifier) {
     event->ignore();
     return;
   }

@@ -1,7 +1,9 @@
-// What every modal dialog of the program does alike: each opening is centred
-// on the screen, starts at the dialog's first component, runs the dialog's
-// FormShow (whose failure is reported without keeping the dialog shut) and
-// applies the chosen language; Escape closes nothing.
+// The base of every dialog of the program. It builds the frame they share
+// (a close box only, the windows' font, a fixed size, the side picture of
+// some), and each opening is centred on the screen, starts at the dialog's
+// first component, applies the chosen language before or after the dialog's
+// FormShow as the dialog says, and reports a failure without keeping the
+// dialog shut. Escape closes nothing but where the dialog says so.
 #pragma once
 
 #include <QDialog>
@@ -9,23 +11,41 @@
 #include "settings/language_apply.h"
 #include "settings/language_file.h"
 
+class QLabel;
+
 namespace rivolet {
+
+// What a dialog's frame is made of.
+struct DialogFrame {
+  const char* name;     // the object name, which language files address
+  const char* caption;  // the window title until a language file sets one
+  int width;            // the inside, fixed
+  int height;
+  // The picture down the left edge, 120 pixels wide (New feed, About feed).
+  bool side_picture = false;
+  bool escape_closes = false;
+};
+
+// Where an opening applies the chosen language: before the dialog's
+// FormShow (a failure then skips it), after it, or never (the About box).
+enum class LanguageStep { kFirst, kLast, kNone };
 
 class ModalDialog : public QDialog {
   Q_OBJECT
 
  public:
-  // The handler of each opening.
-  virtual void FormShow() = 0;
+  // The dialog's own steps of each opening.
+  virtual void FormShow() {}
 
  protected:
-  // `language` is where each showing finds the chosen language (nothing:
+  // `language` is where each opening finds the chosen language (nothing:
   // the built-in texts stay); `keys` are the dialog's own language keys.
-  ModalDialog(LanguageSource language, const WindowLanguageKeys& keys,
+  ModalDialog(const DialogFrame& frame, LanguageStep language_step,
+              LanguageSource language, const WindowLanguageKeys& keys,
               QWidget* parent);
 
-  // The language step of a showing: the language file is read again and
-  // applied. An unreadable file throws, which ends the showing there.
+  // The language step of an opening: the language file is read again and
+  // applied. An unreadable file throws, which ends the opening there.
   void ApplyLanguage();
 
   // Where the language file's texts go: the dialog itself by default; a
@@ -33,13 +53,19 @@ class ModalDialog : public QDialog {
   virtual LanguageWindow LanguageTarget() { return {this}; }
   // The component every opening starts at; none keeps Qt's choice.
   virtual QWidget* OpeningFocus() { return nullptr; }
+  // After every opening, whatever failed in it.
+  virtual void Opened() {}
 
   void showEvent(QShowEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
 
+  QLabel* side_picture_ = nullptr;
+
  private:
+  LanguageStep language_step_;
   LanguageSource language_;
   WindowLanguageKeys keys_;
+  bool escape_closes_;
 };
 
 }  // namespace rivolet

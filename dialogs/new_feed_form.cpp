@@ -22,7 +22,6 @@ namespace {
 
 constexpr int kClientWidth = 465;
 constexpr int kClientHeight = 300;
-constexpr int kPictureWidth = 120;
 constexpr int kNameLimit = 100;
 constexpr int kPeriodLimit = 5;
 
@@ -38,21 +37,11 @@ Edit* MakeEdit(QWidget* parent, const char* name, int left, int top, int width,
 
 TNewForm::TNewForm(FeedList& feed_list, HttpClientSettings settings,
                    LanguageSource language, QWidget* parent)
-    : ModalDialog(std::move(language), NewFormLanguageKeys(), parent),
+    : ModalDialog({"NewForm", "New Feed", kClientWidth, kClientHeight, true},
+                  LanguageStep::kLast, std::move(language),
+                  NewFormLanguageKeys(), parent),
       new_http(std::move(settings)),
       feed_list_(feed_list) {
-  setObjectName("NewForm");
-  setWindowTitle("New Feed");
-  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                 Qt::WindowCloseButtonHint);
-  setFont(WindowFont(11));
-  setFixedSize(kClientWidth, kClientHeight);
-
-  picture_ = new QLabel(this);
-  picture_->setObjectName("picture");
-  picture_->setGeometry(0, 0, kPictureWidth, kClientHeight);
-  picture_->setPixmap(SidePicture(kClientHeight));
-
   new_feed_label = PlaceCaption(this, "new_feed_label", "New Feed", 128, 8);
   new_feed_label->setFont(WindowFont(13, true));
   new_feed_label->adjustSize();
@@ -99,7 +88,6 @@ void TNewForm::FormShow() {
   FeedNameEdit->clear();
   UrlEdit->clear();
   UpdateEdit->clear();
-  ApplyLanguage();
 }
 
 void TNewForm::UpdateEditKeyUp(int virtual_key) {

@@ -8,7 +8,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScopeGuard>
 #include <QTabWidget>
 #include <utility>
 
@@ -17,19 +16,23 @@
 #include "platform/guard.h"
 #include "platform/text_bridge.h"
 #include "settings/language_file.h"
-#include "settings/options.h"
+#include "settings/settings.h"
 #include "widgets/connect.h"
 
 namespace rivolet {
 
-TOptionsForm::TOptionsForm(IniFile settings, std::filesystem::path executable,
+TOptionsForm::TOptionsForm(Settings& settings, IniFile file,
+                           std::filesystem::path executable,
                            QWidget* main_window, LanguageSource language,
                            QWidget* parent)
-    : ModalDialog(std::move(language), OptionsFormLanguageKeys(), parent),
-      settings_(std::move(settings)),
+    : ModalDialog(kFrame, LanguageStep::kFirst, std::move(language),
+                  OptionsFormLanguageKeys(), parent),
+      settings_(settings),
+      file_(std::move(file)),
       executable_(std::move(executable)),
       main_window_(main_window) {
   CreateComponents();
+  FollowControls();
   ConnectGuarded(OptionsOKB, &QPushButton::clicked, this,
                  &TOptionsForm::OptionsOKBClick);
   ConnectGuarded(OptionsCaB, &QPushButton::clicked, this,
@@ -52,39 +55,41 @@ TOptionsForm::TOptionsForm(IniFile settings, std::filesystem::path executable,
 
 TOptionsForm::~TOptionsForm() = default;
 
-bool TOptionsForm::UpdatingOn() const { return yesUpdate->isChecked(); }
-
-std::string TOptionsForm::NotificationTimeText() const {
-  return FromQt(Edit1->text());
+void TOptionsForm::FollowControls() {
+  const auto follow = [this](QAbstractButton* box, bool& setting) {
+    connect(box, &QAbstractButton::toggled, this,
+            [&setting](bool checked) { setting = checked; });
+  };
+  follow(oRePosMS, settings_.remember_position);
+  follow(oOnStartup, settings_.run_on_startup);
+  follow(yesUpdate, settings_.update_yes);
+  follow(noUpdate, settings_.update_no);
+  connect(Edit1, &QLineEdit::textChanged, this, [this](const QString& text) {
+    settings_.notification_seconds = FromQt(text);
+  });
 }
 
-bool TOptionsForm::RememberPosition() const { return oRePosMS->isChecked(); }
-
 void TOptionsForm::FormCreate() {
-  const OptionsLoad load = LoadOptions(settings_);
-  oRePosMS->setChecked(load.controls.oRePosMS);
-  oOnStartup->setChecked(load.controls.oOnStartup);
-  yesUpdate->setChecked(load.controls.yesUpdate);
-  noUpdate->setChecked(load.controls.noUpdate);
+  const SettingsLoad load = LoadSettings(file_);
+  const Settings& loaded = load.settings;
+  oRePosMS->setChecked(loaded.remember_position);
+  oOnStartup->setChecked(loaded.run_on_startup);
+  yesUpdate->setChecked(loaded.update_yes);
+  noUpdate->setChecked(loaded.update_no);
   // Both unchecked is a state of its own (updating off, Edit1 enabled),
   // which an exclusive group cannot hold.
-  if (!load.controls.yesUpdate && !load.controls.noUpdate) {
+  if (!loaded.update_yes && !loaded.update_no) {
     yesUpdate->setAutoExclusive(false);
     yesUpdate->setChecked(false);
     yesUpdate->setAutoExclusive(true);
   }
-  Edit1->setText(ToQt(load.controls.Edit1));
+  Edit1->setText(ToQt(loaded.notification_seconds));
+  // The controls follow from here on; whatever the object held before the
+  // load is replaced whole.
+  settings_ = loaded;
   // Loading a state that differs from the starting one counts as a click.
-  if (load.oOnStartupClicked) oOnStartupClick();
-  if (load.noUpdateClicked) noUpdateClick();
-}
-
-void TOptionsForm::FormShow() {
-  // Nothing is read again: the controls hold the settings as left. What the
-  // opening shows is what Cancel goes back to, even when the language file
-  // could not be read.
-  const auto take = qScopeGuard([this] { TakeOpeningState(); });
-  ApplyLanguage();
+  if (load.startup_entry_again) oOnStartupClick();
+  if (load.updating_switched_off) noUpdateClick();
 }
 
 void TOptionsForm::TakeOpeningState() {
@@ -126,15 +131,9 @@ void TOptionsForm::closeEvent(QCloseEvent* event) {
 }
 
 void TOptionsForm::OptionsOKBClick() {
-  OptionsControls controls;
-  controls.oRePosMS = oRePosMS->isChecked();
-  controls.oOnStartup = oOnStartup->isChecked();
-  controls.yesUpdate = yesUpdate->isChecked();
-  controls.noUpdate = noUpdate->isChecked();
-  controls.Edit1 = FromQt(Edit1->text());
   // A failure leaves the dialog open, with what was written before it kept.
   const QPoint corner = FramePosition(main_window_);
-  SaveOptions(settings_, controls, corner.x(), corner.y());
+  SaveSettings(file_, settings_, corner.x(), corner.y());
   opening_.clear();
   close();
 }

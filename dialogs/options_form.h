@@ -1,6 +1,7 @@
-// The Options dialog. Its controls are the program's settings for the whole
-// run: loaded from rivolet.ini once when the dialog is made, written back
-// only by OK, and read by the rest of the program straight from the controls.
+// The Options dialog: it loads the program's settings from rivolet.ini once
+// when it is made, its controls edit the settings object as they change
+// (Cancel and the close box put both back as the opening showed them), and
+// OK writes them back to the file.
 #pragma once
 
 #include <QString>
@@ -11,6 +12,7 @@
 
 #include "dialogs/modal_dialog.h"
 #include "settings/ini_file.h"
+#include "settings/settings.h"
 
 class QCheckBox;
 class QFileDialog;
@@ -27,11 +29,15 @@ class TOptionsForm : public ModalDialog {
   Q_OBJECT
 
  public:
-  // `settings` is rivolet.ini; `executable` goes into the start-up entry;
-  // OK stores the position of `main_window`.
-  TOptionsForm(IniFile settings, std::filesystem::path executable,
-               QWidget* main_window, LanguageSource language = {},
-               QWidget* parent = nullptr);
+  // The frame, as the layout builds it.
+  static constexpr DialogFrame kFrame = {"OptionsForm", "Options", 481, 366};
+
+  // `settings` are the program's, which the dialog loads from `file`
+  // (rivolet.ini) and edits; `executable` goes into the start-up entry; OK
+  // stores the position of `main_window`.
+  TOptionsForm(Settings& settings, IniFile file,
+               std::filesystem::path executable, QWidget* main_window,
+               LanguageSource language = {}, QWidget* parent = nullptr);
   ~TOptionsForm() override;
 
   // Components, named as the language files know them.
@@ -60,20 +66,12 @@ class TOptionsForm : public ModalDialog {
   QPushButton* OptionsOKB;
   QPushButton* OptionsCaB;
 
-  // What the rest of the program reads: whether updating is on, the text
-  // of the notification window's time in seconds, and whether the main
-  // window's position is to be remembered.
-  bool UpdatingOn() const;
-  std::string NotificationTimeText() const;
-  bool RememberPosition() const;
-
   // Runs the file dialog and returns its result. Tests replace it so that
   // no test blocks in the dialog's own event loop.
   std::function<int(QFileDialog&)> file_dialog_runner;
 
   // Handlers.
   void FormCreate();
-  void FormShow() override;
   void OptionsOKBClick();
   void OptionsCaBClick();
   void oOnStartupClick();
@@ -83,6 +81,11 @@ class TOptionsForm : public ModalDialog {
   void roBeepClick();
   void roChooClick();
   void BtnChooseClick();
+
+ protected:
+  // What Cancel goes back to is taken after every opening, even one whose
+  // language file could not be read.
+  void Opened() override { TakeOpeningState(); }
 
  private:
   // Building the components (options_form_layout.cpp).
@@ -107,7 +110,11 @@ class TOptionsForm : public ModalDialog {
   };
   std::vector<ControlState> opening_;
 
-  IniFile settings_;
+  // The controls write what they show into the settings.
+  void FollowControls();
+
+  Settings& settings_;
+  IniFile file_;
   std::filesystem::path executable_;
   QWidget* main_window_;
 };

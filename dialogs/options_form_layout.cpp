@@ -16,8 +16,8 @@
 namespace rivolet {
 namespace {
 
-constexpr int kClientWidth = 481;
-constexpr int kClientHeight = 366;
+constexpr int kClientWidth = TOptionsForm::kFrame.width;
+constexpr int kClientHeight = TOptionsForm::kFrame.height;
 constexpr int kCheckHeight = 17;
 constexpr int kButtonHeight = 25;
 
@@ -50,13 +50,6 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const char* text,
 }  // namespace
 
 void TOptionsForm::CreateComponents() {
-  setObjectName("OptionsForm");
-  setWindowTitle("Options");
-  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                 Qt::WindowCloseButtonHint);
-  setFont(WindowFont(11));
-  setFixedSize(kClientWidth, kClientHeight);
-
   Tabs = new QTabWidget(this);
   Tabs->setObjectName("Tabs");
   Tabs->setGeometry(4, 4, 474, 328);

@@ -17,7 +17,7 @@
 #include <QTest>
 #include <memory>
 
-#include "settings/options.h"
+#include "settings/settings.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/ui/recording_desktop.h"
 
@@ -34,8 +34,8 @@ class OptionsFormTest : public ::testing::Test {
 
   TOptionsForm& Make(const char* ini = nullptr) {
     if (ini) WriteFileBytes(IniPath(), ini);
-    form = std::make_unique<TOptionsForm>(IniFile(IniPath()), "/opt/rv/rivolet",
-                                          &main_window);
+    form = std::make_unique<TOptionsForm>(settings, IniFile(IniPath()),
+                                          "/opt/rv/rivolet", &main_window);
     return *form;
   }
 
@@ -57,6 +57,7 @@ class OptionsFormTest : public ::testing::Test {
   TempDir dir;
   RecordingDesktop desktop;
   QWidget main_window;
+  Settings settings;
   std::unique_ptr<TOptionsForm> form;
 
  private:
@@ -170,15 +171,15 @@ TEST_F(OptionsFormTest, CreationLoadsTheFileAndClicksWhatChanged) {
   for (const Case& c : cases) {
     TOptionsForm& f = Make(c.ini);
     EXPECT_EQ(f.yesUpdate->isChecked(), c.yes) << c.ini;
-    EXPECT_EQ(f.UpdatingOn(), c.yes) << c.ini;
+    EXPECT_EQ(settings.UpdatingOn(), c.yes) << c.ini;
     EXPECT_EQ(f.noUpdate->isChecked(), c.no) << c.ini;
     EXPECT_EQ(f.Edit1->isEnabled(), c.edit1_enabled) << c.ini;
     EXPECT_EQ(f.rsN->isEnabled(), c.edit1_enabled) << c.ini;
     EXPECT_EQ(desktop.startup_entry, c.startup) << c.ini;
   }
   EXPECT_EQ(desktop.startup_executable, "/opt/rv/rivolet");
-  EXPECT_EQ(form->NotificationTimeText(), "5");
-  EXPECT_TRUE(form->RememberPosition());
+  EXPECT_EQ(settings.notification_seconds, "5");
+  EXPECT_TRUE(settings.remember_position);
   EXPECT_TRUE(desktop.messages.empty());
 }
 
@@ -225,8 +226,8 @@ TEST_F(OptionsFormTest, CancelAndTheCloseBoxPutTheControlsBackOkKeepsThem) {
     if (way == 2) f.OptionsOKB->click();
     EXPECT_FALSE(f.yesUpdate->isChecked());
     EXPECT_EQ(f.noUpdate->isChecked(), way == 2);
-    EXPECT_EQ(f.NotificationTimeText(), way == 2 ? "17" : "5");
-    EXPECT_EQ(f.RememberPosition(), way != 2);
+    EXPECT_EQ(settings.notification_seconds, way == 2 ? "17" : "5");
+    EXPECT_EQ(settings.remember_position, way != 2);
     EXPECT_EQ(desktop.startup_entry, way == 2);  // the entry follows the box
     EXPECT_EQ(f.Tabs->currentWidget(), f.Updating);       // the page stays
     EXPECT_EQ(ReadFileBytes(IniPath()) == ini, way < 2);  // only OK writes

@@ -1,7 +1,6 @@
 // Tests of the settings rules: the main window's remembered position, the
-// Options dialog's load and its click effects, OK's write order and failure,
-// and bringing a lost window back onto a screen.
-#include "settings/options.h"
+// load and its click effects, OK's write order and failure.
+#include "settings/settings.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +17,7 @@ using testing::ReadFileBytes;
 using testing::TempDir;
 using testing::WriteFileBytes;
 
-TEST(OptionsTest, MainWindowPlacement) {
+TEST(SettingsTest, MainWindowPlacement) {
   struct Case {
     const char* file;  // nullptr: no settings file
     bool remembered;
@@ -41,7 +40,7 @@ TEST(OptionsTest, MainWindowPlacement) {
   }
 }
 
-TEST(OptionsTest, LoadSetsControlsWithTheirClicks) {
+TEST(SettingsTest, LoadSetsTheSettingsWithTheirClicks) {
   struct Case {
     const char* file;  // nullptr: no settings file
     bool re_pos, on_startup, yes, no;
@@ -66,38 +65,39 @@ TEST(OptionsTest, LoadSetsControlsWithTheirClicks) {
   for (const Case& c : cases) {
     TempDir dir;
     if (c.file) WriteFileBytes(SettingsFilePath(dir.path()), c.file);
-    const OptionsLoad load = LoadOptions(IniFile(SettingsFilePath(dir.path())));
-    EXPECT_EQ(load.controls.oRePosMS, c.re_pos) << c.file;
-    EXPECT_EQ(load.controls.oOnStartup, c.on_startup) << c.file;
-    EXPECT_EQ(load.controls.yesUpdate, c.yes) << c.file;
-    EXPECT_EQ(load.controls.noUpdate, c.no) << c.file;
-    EXPECT_EQ(load.controls.Edit1, c.edit1) << c.file;
-    EXPECT_EQ(load.oOnStartupClicked, c.startup_clicked) << c.file;
-    EXPECT_EQ(load.noUpdateClicked, c.no_clicked) << c.file;
+    const SettingsLoad load =
+        LoadSettings(IniFile(SettingsFilePath(dir.path())));
+    EXPECT_EQ(load.settings.remember_position, c.re_pos) << c.file;
+    EXPECT_EQ(load.settings.run_on_startup, c.on_startup) << c.file;
+    EXPECT_EQ(load.settings.update_yes, c.yes) << c.file;
+    EXPECT_EQ(load.settings.update_no, c.no) << c.file;
+    EXPECT_EQ(load.settings.notification_seconds, c.edit1) << c.file;
+    EXPECT_EQ(load.startup_entry_again, c.startup_clicked) << c.file;
+    EXPECT_EQ(load.updating_switched_off, c.no_clicked) << c.file;
   }
 }
 
-TEST(OptionsTest, OkWritesSevenKeysInOrder) {
+TEST(SettingsTest, OkWritesSevenKeysInOrder) {
   TempDir dir;
   IniFile ini(SettingsFilePath(dir.path()));
-  OptionsControls controls;
-  controls.Edit1 = " $10";
-  SaveOptions(ini, controls, -4, 300);
+  Settings settings;
+  settings.notification_seconds = " $10";
+  SaveSettings(ini, settings, -4, 300);
   EXPECT_EQ(ReadFileBytes(ini.path()),
             "[general]\r\nremember_pos=1\r\nleft=-4\r\ntop=300\r\n"
             "run_on_startup=0\r\n[updating]\r\nYesUpdate=1\r\nNoUpdate=0\r\n"
             "act_time=16\r\n");
 }
 
-TEST(OptionsTest, OkWithANonNumberWritesTheSixOthers) {
+TEST(SettingsTest, OkWithANonNumberWritesTheSixOthers) {
   TempDir dir;
   IniFile ini(SettingsFilePath(dir.path()));
   WriteFileBytes(ini.path(), "[updating]\nact_time=7\n");
-  OptionsControls controls;
-  controls.oOnStartup = true;
-  controls.Edit1 = "abc";
+  Settings settings;
+  settings.run_on_startup = true;
+  settings.notification_seconds = "abc";
   try {
-    SaveOptions(ini, controls, 1, 2);
+    SaveSettings(ini, settings, 1, 2);
     ADD_FAILURE() << "no failure";
   } catch (const Error& e) {
     EXPECT_STREQ(e.what(), "'abc' is not a valid integer value");
