@@ -306,8 +306,7 @@ void FetchAndReadWhilePainting(HttpClient& client, std::string_view url,
       DownloadService::Start(1, 1, [download]() -> DownloadService::Task {
         return [download](std::size_t, const HttpCancel& cancel) {
           try {
-            download->read(
-                HttpGetText(download->client, download->url, &cancel));
+            download->read(HttpGet(download->client, download->url, &cancel));
           } catch (const std::exception& e) {
             download->error = e.what();
           }

@@ -9,11 +9,9 @@ std::string ToLowerAscii(std::string_view text) {
   return out;
 }
 
-std::string_view TrimBlanks(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-    text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-    text.remove_suffix(1);
+std::string_view TrimSpacesAndTabs(std::string_view text) {
+  while (!text.empty() && IsSpaceOrTab(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsSpaceOrTab(text.back())) text.remove_suffix(1);
   return text;
 }
 

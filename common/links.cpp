@@ -25,7 +25,7 @@ bool IsWebLink(std::string_view link) {
 }
 
 HelpLanguage HelpLanguageFor(std::string_view language_name) {
-  const std::string_view name = TrimBlanks(language_name);
+  const std::string_view name = TrimSpacesAndTabs(language_name);
   return EqualsIgnoreCase(name, "Polski") || EqualsIgnoreCase(name, "Polish")
              ? HelpLanguage::kPolish
              : HelpLanguage::kEnglish;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "common/ascii.h"
 #include "common/error.h"
 
 namespace rivolet {
@@ -34,17 +35,13 @@ void Delete(std::string& text, std::int64_t start, std::int64_t count) {
              static_cast<std::size_t>(std::min(count, available)));
 }
 
-namespace {
-
-bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= 32; }
-
-}  // namespace
+namespace {}  // namespace
 
 std::string Trim(std::string_view text) {
   std::size_t first = 0;
   std::size_t last = text.size();
-  while (first < last && IsBlankOrControl(text[first])) ++first;
-  while (last > first && IsBlankOrControl(text[last - 1])) --last;
+  while (first < last && IsCodeUpToSpace(text[first])) ++first;
+  while (last > first && IsCodeUpToSpace(text[last - 1])) --last;
   return std::string(text.substr(first, last - first));
 }
 

@@ -19,6 +19,7 @@
 #include "common/error.h"
 #include "common/file_io.h"
 #include "common/text.h"
+#include "common/xml_text.h"
 #include "feeds/feed_rules.h"
 
 namespace rivolet {
@@ -27,8 +28,6 @@ namespace {
 // Expat names an element or attribute of a namespace "<namespace>|<name>";
 // names cannot hold the separator, so the last one splits them.
 constexpr char kNamespaceSeparator = '|';
-
-bool IsBlank(std::string_view text) { return Trim(text).empty(); }
 
 // An attribute value as the feed list keeps it.
 std::string Stored(std::string_view utf8) {
@@ -212,7 +211,7 @@ class OpmlReader {
     for (const char* text : {a, b}) {
       if (text == nullptr) continue;
       std::string stored = Stored(text);
-      if (!IsBlank(stored)) return stored;
+      if (!Trim(stored).empty()) return stored;
     }
     return std::nullopt;
   }
@@ -221,7 +220,7 @@ class OpmlReader {
   // name (when it has one) is the category of the feeds inside it.
   void Outline(const OutlineAttributes& found, Frame& frame) {
     std::string url = found.xml_url ? Stored(found.xml_url) : std::string();
-    if (IsBlank(url)) {
+    if (Trim(url).empty()) {
       if (std::optional<std::string> name =
               FirstGiven(found.text, found.title)) {
         frame.name = std::move(*name);
@@ -247,37 +246,9 @@ class OpmlReader {
   bool refused_ = false;
 };
 
-// `text` (Windows-1250) as the UTF-8 of an attribute value. XML 1.0 cannot
-// carry the other control characters at all; they become '?'.
+// `text` (Windows-1250) as the UTF-8 of an attribute value.
 void AppendAttribute(std::string& out, std::string_view text) {
-  for (char c : text) {
-    const char32_t cp = Cp1250ToUnicode(static_cast<unsigned char>(c));
-    switch (cp) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      default:
-        if (cp == '\t' || cp == '\n' || cp == '\r') {
-          // Kept from the normalising of attribute values.
-          out += "&#" + std::to_string(static_cast<std::uint32_t>(cp)) + ";";
-        } else if (cp < 0x20) {
-          out += '?';
-        } else if (cp < 0x80) {
-          out += c;
-        } else {
-          out += Cp1250ToUtf8(std::string_view(&c, 1));
-        }
-    }
-  }
+  AppendXmlEscaped(out, Cp1250ToUtf8(text), XmlPlace::kAttribute);
 }
 
 std::string_view FieldText(const FeedEntry& e, std::size_t k) {

@@ -260,9 +260,14 @@ std::string HttpClient::Get(std::string_view url, const HttpCancel* cancel) {
   return Fetch(url, cancel).body;
 }
 
-HttpResult HttpGetText(HttpClient& client, std::string_view url,
-                       const HttpCancel* cancel) {
+HttpResult HttpGet(HttpClient& client, std::string_view url,
+                   const HttpCancel* cancel) {
   return client.Fetch(url, cancel);
+}
+
+std::string HttpGetText(HttpClient& client, std::string_view url,
+                        const HttpCancel* cancel) {
+  return client.Fetch(url, cancel).body;
 }
 
 }  // namespace rivolet

@@ -117,9 +117,14 @@ class HttpClient {
   std::unique_ptr<TlsContext> tls_;           // made at the first https request
 };
 
-// The program's one way to download: the body of `url` as text, and where it
-// was read from. `cancel`, when given, may be cancelled from another thread.
-HttpResult HttpGetText(HttpClient& client, std::string_view url,
-                       const HttpCancel* cancel = nullptr);
+// The program's one way to download: the body of `url`, its bytes as
+// received, and where it was read from. `cancel`, when given, may be
+// cancelled from another thread.
+HttpResult HttpGet(HttpClient& client, std::string_view url,
+                   const HttpCancel* cancel = nullptr);
+
+// The body alone: the feed text the readers take, bytes as received.
+std::string HttpGetText(HttpClient& client, std::string_view url,
+                        const HttpCancel* cancel = nullptr);
 
 }  // namespace rivolet

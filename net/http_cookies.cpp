@@ -163,8 +163,8 @@ void CookieJar::StoreOne(std::string_view host, std::string_view set_cookie,
   std::string_view pair = parts.front();
   std::size_t eq = pair.find('=');
   if (eq == std::string_view::npos) return;
-  std::string_view name = TrimBlanks(pair.substr(0, eq));
-  std::string_view value = TrimBlanks(pair.substr(eq + 1));
+  std::string_view name = TrimSpacesAndTabs(pair.substr(0, eq));
+  std::string_view value = TrimSpacesAndTabs(pair.substr(eq + 1));
   if (name.empty() || name.size() + value.size() > kMaxCookieBytes ||
       HasControl(name) || HasControl(value)) {
     return;
@@ -176,10 +176,10 @@ void CookieJar::StoreOne(std::string_view host, std::string_view set_cookie,
   for (std::size_t k = 1; k < parts.size(); ++k) {
     std::string_view attribute = parts[k];
     std::size_t aeq = attribute.find('=');
-    std::string key = ToLowerAscii(TrimBlanks(attribute.substr(0, aeq)));
+    std::string key = ToLowerAscii(TrimSpacesAndTabs(attribute.substr(0, aeq)));
     std::string_view arg = aeq == std::string_view::npos
                                ? std::string_view()
-                               : TrimBlanks(attribute.substr(aeq + 1));
+                               : TrimSpacesAndTabs(attribute.substr(aeq + 1));
     if (key == "secure") {
       cookie.secure = true;
     } else if (key == "expires") {

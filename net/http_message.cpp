@@ -24,18 +24,9 @@ int HexValue(char c) {
   return -1;
 }
 
-// Bytes that would break the request line or smuggle in a header.
-bool IsControlOrSpace(char c) {
-  auto u = static_cast<unsigned char>(c);
-  return u <= 0x20 || u == 0x7f;
-}
-
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-bool IsAsciiLetter(char c) {
-  const char lower = LowerAscii(c);
-  return lower >= 'a' && lower <= 'z';
-}
+// Bytes that would break the request line or smuggle in a header: every
+// code up to the space, and DEL.
+bool IsCodeUpToSpaceOrDel(char c) { return IsCodeUpToSpace(c) || c == 0x7f; }
 
 bool IsSchemeChar(char c) {
   return IsAsciiLetter(c) || IsAsciiDigit(c) || c == '+' || c == '-' ||
@@ -134,7 +125,7 @@ HttpUrl ParseHttpUrl(std::string_view url) {
     throw Error("No host name in the address " + shown);
   }
   for (char c : host) {
-    if (IsControlOrSpace(c) || c == '\\') {
+    if (IsCodeUpToSpaceOrDel(c) || c == '\\') {
       throw Error("Bad host name in the address " + shown);
     }
   }
@@ -152,7 +143,7 @@ HttpUrl ParseHttpUrl(std::string_view url) {
     target = target.substr(0, hash);
   }
   for (char c : target) {
-    if (IsControlOrSpace(c)) {
+    if (IsCodeUpToSpaceOrDel(c)) {
       throw Error("Invalid character in the address " + shown);
     }
   }
@@ -335,7 +326,7 @@ void HttpResponseParser::ParseStatusLine(std::string_view line) {
   while (i < s.size() && s[i] == ' ') ++i;
   s.remove_prefix(i);
   if (s.size() < 3 || !IsAsciiDigit(s[0]) || !IsAsciiDigit(s[1]) ||
-      !IsAsciiDigit(s[2]) || (s.size() > 3 && !IsBlank(s[3]))) {
+      !IsAsciiDigit(s[2]) || (s.size() > 3 && !IsSpaceOrTab(s[3]))) {
     Malformed("bad status code");
   }
   status_ = (s[0] - '0') * 100 + (s[1] - '0') * 10 + (s[2] - '0');
@@ -345,10 +336,10 @@ void HttpResponseParser::ParseStatusLine(std::string_view line) {
 }
 
 void HttpResponseParser::ParseHeaderLine(std::string_view line) {
-  if (IsBlank(line.front())) {
+  if (IsSpaceOrTab(line.front())) {
     // An obsolete folded line continues the previous header's value.
     if (headers_.empty()) Malformed("bad header");
-    std::string_view more = TrimBlanks(line);
+    std::string_view more = TrimSpacesAndTabs(line);
     if (!more.empty()) {
       std::string& value = headers_.back().value;
       if (!value.empty()) value += ' ';
@@ -364,8 +355,8 @@ void HttpResponseParser::ParseHeaderLine(std::string_view line) {
     if (!IsTokenChar(c)) Malformed("bad header");
   }
   if (headers_.size() >= kMaxHeaders) Malformed("too many headers");
-  headers_.push_back(
-      {std::string(name), std::string(TrimBlanks(line.substr(colon + 1)))});
+  headers_.push_back({std::string(name),
+                      std::string(TrimSpacesAndTabs(line.substr(colon + 1)))});
 }
 
 void HttpResponseParser::EndOfHead() {
@@ -393,9 +384,9 @@ void HttpResponseParser::EndOfHead() {
       has_transfer_encoding = true;
       std::string_view codings = header.value;
       std::size_t comma = codings.rfind(',');
-      std::string_view last = TrimBlanks(comma == std::string_view::npos
-                                             ? codings
-                                             : codings.substr(comma + 1));
+      std::string_view last = TrimSpacesAndTabs(
+          comma == std::string_view::npos ? codings
+                                          : codings.substr(comma + 1));
       if (!last.empty() || comma == std::string_view::npos) {
         chunked = EqualsIgnoreCase(last, "chunked");
       }
@@ -405,7 +396,7 @@ void HttpResponseParser::EndOfHead() {
       std::string_view list = header.value;
       while (true) {
         std::size_t comma = list.find(',');
-        std::string_view item = TrimBlanks(list.substr(0, comma));
+        std::string_view item = TrimSpacesAndTabs(list.substr(0, comma));
         std::uint64_t value = 0;
         if (!ParseDecimal(item, value)) Malformed("bad Content-Length");
         if (has_length && value != length) Malformed("bad Content-Length");
@@ -448,7 +439,7 @@ void HttpResponseParser::ParseChunkSize(std::string_view line) {
     ++i;
   }
   if (i == 0) Malformed("bad chunk size");
-  while (i < line.size() && IsBlank(line[i])) ++i;
+  while (i < line.size() && IsSpaceOrTab(line[i])) ++i;
   // Chunk extensions carry nothing we use.
   if (i < line.size() && line[i] != ';') Malformed("bad chunk size");
   if (size > max_body_ - body_size_) {

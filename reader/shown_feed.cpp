@@ -24,10 +24,6 @@ constexpr std::size_t kNone = std::string_view::npos;
 constexpr std::size_t kDescriptionSourceLimit = 2 * 1024 * 1024;
 constexpr char kWindowTitlePrefix[] = "Rivolet - ";
 
-bool IsXmlSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\r';
-}
-
 // The next "<" at or after `from` that is markup: CDATA sections and
 // comments are stepped over whole.
 std::size_t NextMarkup(std::string_view text, std::size_t from) {

@@ -10,7 +10,9 @@
 #include <cstdlib>
 #include <vector>
 
+#include "common/ascii.h"
 #include "common/links.h"
+#include "common/xml_text.h"
 #include "reader/shown_text.h"
 
 namespace rivolet {
@@ -99,8 +101,6 @@ GumboOutput* ParseWithin(ParseArena& arena, const char* data,
   if (setjmp(arena.escape) != 0) return nullptr;
   return gumbo_parse_with_options(&options, data, size);
 }
-
-bool IsAsciiLetter(char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; }
 
 // Where a prefix of at most `limit` bytes should end: before a tag near the
 // limit, else on a character boundary.
@@ -243,34 +243,6 @@ TagInfo Classify(const GumboElement& element) {
   }
 }
 
-void AppendEscaped(std::string& out, std::string_view text, bool attribute) {
-  for (char c : text) {
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        if (attribute) {
-          out += "&quot;";
-          break;
-        }
-        [[fallthrough]];
-      default:
-        out += c;
-    }
-  }
-}
-
-bool IsSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
-
 // The plain form: separators between pieces of text are remembered and
 // written only when more text follows, the strongest one winning.
 class PlainWriter {
@@ -287,7 +259,7 @@ class PlainWriter {
   // Text outside pre: blanks and line breaks fold into one blank.
   void Text(std::string_view text) {
     for (char c : text) {
-      if (IsSpace(c)) {
+      if (IsHtmlSpace(c)) {
         Separate(kSpace);
       } else {
         Flush();
@@ -398,20 +370,20 @@ class RichWriter {
     if (preformatted) {
       if (text.empty()) return;
       BeforeText();
-      AppendEscaped(out_, text, false);
+      AppendXmlEscaped(out_, text, XmlPlace::kText);
       return;
     }
     std::size_t i = 0;
     while (i < text.size()) {
-      if (IsSpace(text[i])) {
+      if (IsHtmlSpace(text[i])) {
         Space();
-        while (i < text.size() && IsSpace(text[i])) ++i;
+        while (i < text.size() && IsHtmlSpace(text[i])) ++i;
         continue;
       }
       std::size_t end = i;
-      while (end < text.size() && !IsSpace(text[end])) ++end;
+      while (end < text.size() && !IsHtmlSpace(text[end])) ++end;
       BeforeText();
-      AppendEscaped(out_, text.substr(i, end - i), false);
+      AppendXmlEscaped(out_, text.substr(i, end - i), XmlPlace::kText);
       i = end;
     }
   }
@@ -562,7 +534,7 @@ class Reduction {
           if (address.size() <= kLinkLimit && IsWebLink(address) &&
               IsValidUtf8(address)) {
             std::string open = "<a href=\"";
-            AppendEscaped(open, address, true);
+            AppendXmlEscaped(open, address, XmlPlace::kAttribute);
             open += "\">";
             rich = rich_.Open(std::move(open), "a", false);
           }
@@ -638,8 +610,8 @@ class Reduction {
 
   static std::string_view TrimmedSpaces(const char* value) {
     std::string_view text(value);
-    while (!text.empty() && IsSpace(text.front())) text.remove_prefix(1);
-    while (!text.empty() && IsSpace(text.back())) text.remove_suffix(1);
+    while (!text.empty() && IsHtmlSpace(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsHtmlSpace(text.back())) text.remove_suffix(1);
     return text;
   }
 
@@ -728,8 +700,8 @@ ShownMarkup FormatPlainText(std::string_view text) {
     }
   }
   std::string_view body = lines;
-  while (!body.empty() && IsSpace(body.front())) body.remove_prefix(1);
-  while (!body.empty() && IsSpace(body.back())) body.remove_suffix(1);
+  while (!body.empty() && IsHtmlSpace(body.front())) body.remove_prefix(1);
+  while (!body.empty() && IsHtmlSpace(body.back())) body.remove_suffix(1);
   const bool cut = body.size() > kShownTextLimit;
   if (cut) body = Utf8Prefix(body, kShownTextLimit);
 
@@ -740,7 +712,7 @@ ShownMarkup FormatPlainText(std::string_view text) {
     if (c == '\n') {
       result.rich += "<br>";
     } else {
-      AppendEscaped(result.rich, std::string_view(&c, 1), false);
+      AppendXmlEscaped(result.rich, std::string_view(&c, 1), XmlPlace::kText);
     }
   }
   if (cut) {
@@ -761,7 +733,8 @@ std::string XhtmlAsHtml(std::string_view content) {
     html.append(content.substr(i, cdata - i));
     if (cdata == std::string_view::npos) break;
     const std::size_t end = content.find("]]>", cdata + 9);
-    AppendEscaped(html, content.substr(cdata + 9, end - cdata - 9), false);
+    AppendXmlEscaped(html, content.substr(cdata + 9, end - cdata - 9),
+                     XmlPlace::kText);
     i = end == std::string_view::npos ? content.size() : end + 3;
   }
   return html;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "common/ascii.h"
 #include "reader/stored_cleanup_tables.h"
 
 namespace rivolet {
@@ -11,8 +12,6 @@ namespace {
 
 constexpr std::size_t kNone = std::string_view::npos;
 constexpr std::size_t kLongestTrackedPiece = 1024 * 1024;
-
-bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
 
 // The steps of one table over text and origins alike: each step replaces
 // every occurrence left to right without rescanning, and the bytes it
@@ -67,7 +66,7 @@ RawPositions::RawPositions(std::string_view raw, std::string_view cleaned,
     EntitySteps(form_).ApplyInPlace(first_line_);
     lead_blanks_ = 0;
     while (lead_blanks_ < first_line_.size() &&
-           IsBlank(first_line_[lead_blanks_])) {
+           IsCodeUpToSpace(first_line_[lead_blanks_])) {
       ++lead_blanks_;
     }
     if (lead_blanks_ < first_line_.size() || end == raw_.size()) break;

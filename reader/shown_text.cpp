@@ -162,8 +162,6 @@ void AppendXmlDecoded(std::string_view text, std::string& out) {
   }
 }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
-
 // The value of the `encoding` pseudo-attribute of an XML declaration near
 // the start of the document; empty when there is none.
 std::string DeclaredEncoding(std::string_view document) {
@@ -176,10 +174,10 @@ std::string DeclaredEncoding(std::string_view document) {
   std::size_t at = declaration.find("encoding");
   while (at != std::string_view::npos) {
     std::size_t k = at + 8;
-    while (k < declaration.size() && IsBlank(declaration[k])) ++k;
+    while (k < declaration.size() && IsXmlSpace(declaration[k])) ++k;
     if (k < declaration.size() && declaration[k] == '=') {
       ++k;
-      while (k < declaration.size() && IsBlank(declaration[k])) ++k;
+      while (k < declaration.size() && IsXmlSpace(declaration[k])) ++k;
       if (k < declaration.size() &&
           (declaration[k] == '"' || declaration[k] == '\'')) {
         const std::size_t close = declaration.find(declaration[k], k + 1);
@@ -476,7 +474,7 @@ std::string CollapseWhitespace(std::string_view text) {
   out.reserve(text.size());
   bool blank = false;
   for (char c : text) {
-    if (IsBlank(c) || c == '\f' || c == '\v') {
+    if (IsHtmlSpace(c) || c == '\v') {
       blank = !out.empty();
     } else {
       if (blank) out += ' ';

@@ -26,22 +26,22 @@ struct ParsedLine {
 
 ParsedLine ParseLine(std::string_view content) {
   ParsedLine parsed;
-  const std::string_view text = TrimBlanks(content);
+  const std::string_view text = TrimSpacesAndTabs(content);
   if (text.empty() || text[0] == ';') return parsed;
   if (text[0] == '[') {
     const std::size_t close = text.find(']');
     if (close != std::string_view::npos) {
       parsed.kind = LineKind::kSection;
-      parsed.name = TrimBlanks(text.substr(1, close - 1));
+      parsed.name = TrimSpacesAndTabs(text.substr(1, close - 1));
     }
     return parsed;
   }
   const std::size_t equals = text.find('=');
   if (equals == std::string_view::npos) return parsed;
-  parsed.name = TrimBlanks(text.substr(0, equals));
+  parsed.name = TrimSpacesAndTabs(text.substr(0, equals));
   if (parsed.name.empty()) return parsed;
   parsed.kind = LineKind::kKey;
-  parsed.value = TrimBlanks(text.substr(equals + 1));
+  parsed.value = TrimSpacesAndTabs(text.substr(equals + 1));
   return parsed;
 }
 
@@ -96,7 +96,7 @@ bool HasLineBreak(std::string_view text) {
 }
 
 bool HasOuterBlanks(std::string_view text) {
-  return !text.empty() && TrimBlanks(text).size() != text.size();
+  return !text.empty() && TrimSpacesAndTabs(text).size() != text.size();
 }
 
 void CheckStorable(std::string_view section, std::string_view key,

@@ -31,7 +31,7 @@ std::string LoadDocument(const std::string& source) {
   if (rivolet::StartsWithIgnoreCase(source, "http://") ||
       rivolet::StartsWithIgnoreCase(source, "https://")) {
     rivolet::HttpClient client;
-    return rivolet::HttpGetText(client, source).body;
+    return rivolet::HttpGetText(client, source);
   }
   return rivolet::ReadWholeFile(source, kMaxDocumentSize);
 }

@@ -48,8 +48,7 @@ TickDownloads::TickDownloads(std::vector<std::string> urls,
         return [reads, client](std::size_t index, const HttpCancel& cancel) {
           FeedDownload download;
           try {
-            download.text =
-                HttpGetText(*client, reads->urls[index], &cancel).body;
+            download.text = HttpGetText(*client, reads->urls[index], &cancel);
             download.ok = true;
           } catch (const std::exception& e) {
             download.text = e.what();
