@@ -22,6 +22,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QWindow>
 #include <algorithm>
 #include <cmath>
 #include <system_error>
@@ -196,15 +197,6 @@ void TMainForm::FormCreate() {
         {placement.left, placement.top, size.width(), size.height()}, screens);
     MoveFrameTo(this, {at.left, at.top});
   }
-  // A failed registration is reported, and the start goes on: skipping the
-  // rest would start with an empty list and save it over the stored one.
-  // An installed program relies on the package's desktop entry and file
-  // type, and writes none of its own.
-  if (parts_.folders.Portable()) {
-    Guarded([this] {
-      CurrentDesktop().RegisterFileType(parts_.executable, ProgramIconPng());
-    });
-  }
   // A save cut short by a kill leaves its temporary file behind.
   for (const std::filesystem::path& file :
        {parts_.feed_store.file(), parts_.settings_file.path(),
@@ -235,10 +227,47 @@ void TMainForm::FormShow() {
   host_.SaveFeedList();
 }
 
+void TMainForm::RegisterFileType() {
+  // An installed program relies on the package's desktop entry and file
+  // type, and writes none of its own.
+  if (!parts_.folders.Portable() || registration_) return;
+  auto error = std::make_shared<std::string>();
+  registration_ =
+      DownloadService::Start(1, 1, [executable = parts_.executable, error] {
+        return [executable, error](std::size_t, const HttpCancel&) {
+          try {
+            CurrentDesktop().RegisterFileType(executable, ProgramIconPng());
+          } catch (const std::exception& e) {
+            *error = e.what();
+          }
+        };
+      });
+  connect(registration_.get(), &DownloadJob::finished, this, [error] {
+    if (!error->empty()) GeneralErrorBox(*error);
+  });
+}
+
+bool TMainForm::RegistrationDone() const {
+  return registration_ && registration_->Done();
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+  // The first time the window is on the screen (and painted, as the expose
+  // is handled) the registration may begin.
+  if (watched == windowHandle() && event->type() == QEvent::Expose &&
+      windowHandle()->isExposed()) {
+    windowHandle()->removeEventFilter(this);
+    QTimer::singleShot(0, this,
+                       [this] { Guarded([this] { RegisterFileType(); }); });
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
 void TMainForm::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   if (shown_once_) return;
   shown_once_ = true;
+  if (QWindow* window = windowHandle()) window->installEventFilter(this);
   Guarded([this] { FormShow(); });
   ShowEmptyListNote();
   if (!damaged_list_) return;

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -41,6 +42,7 @@ class QUrl;
 namespace rivolet {
 
 class ClickLabel;
+class DownloadJob;
 class TTrayIcon;
 
 // The dialogs the main window's menus, toolbar, links and tray menu open.
@@ -161,6 +163,13 @@ class TMainForm : public QMainWindow {
   // Creation, first showing and close.
   void FormCreate();
   void FormShow();
+  // A portable copy declares the feed-list file type to the desktop once
+  // its window is on the screen, on a worker: the files it writes and the
+  // desktop's indexes it rebuilds never hold up the first window. A failure
+  // is reported when the worker is done.
+  void RegisterFileType();
+  // The registration has run to its end (a portable copy only).
+  bool RegistrationDone() const;
   // The close sequence; false when it stopped and the window stays open.
   bool FormCloseQuery();
 
@@ -233,6 +242,7 @@ class TMainForm : public QMainWindow {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   // Minimising goes through the tray icon.
   void changeEvent(QEvent* event) override;
@@ -256,6 +266,7 @@ class TMainForm : public QMainWindow {
   MainFormHost& host_;
   std::map<std::string, std::string, std::less<>> texts_;
   bool shown_once_ = false;
+  std::unique_ptr<DownloadJob> registration_;
   // A stored list the creation could not read, told once after the first
   // showing.
   std::optional<StoredFileDamage> damaged_list_;

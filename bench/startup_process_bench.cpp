@@ -1,7 +1,10 @@
 // Rivolet's start against a bare Qt main window of the same size, both as
 // real processes on one virtual screen, in alternating rounds: the time from
 // starting the process to its window being on screen, and the peak memory
-// (resident set) once it is there. Reports the medians and the ratios.
+// (resident set) once it is there. Reports the medians and the ratios: on a
+// bare screen for a later start, and under a window manager (openbox) for a
+// first start with a fresh profile (a new folder and new desktop folders,
+// so the file type is registered) and for a later one.
 #include <benchmark/benchmark.h>
 #include <signal.h>
 #include <xcb/xcb.h>
@@ -48,7 +51,8 @@ class MapWatcher {
   }
   ~MapWatcher() { xcb_disconnect(connection_); }
 
-  // Waits until a window named `title` is on screen; false on time-out.
+  // Waits until a window named `title` is on screen, a top-level one or one
+  // a window manager has framed; false on time-out.
   bool WaitForMapped(const std::string& title, Clock::time_point give_up) {
     while (Clock::now() < give_up) {
       if (Shown(title)) return true;
@@ -58,14 +62,17 @@ class MapWatcher {
   }
 
  private:
-  bool Shown(const std::string& title) {
+  bool Shown(const std::string& title, xcb_window_t parent = 0, int depth = 2) {
     xcb_query_tree_reply_t* tree = xcb_query_tree_reply(
-        connection_, xcb_query_tree(connection_, root_), nullptr);
+        connection_, xcb_query_tree(connection_, parent ? parent : root_),
+        nullptr);
     if (tree == nullptr) return false;
     const xcb_window_t* children = xcb_query_tree_children(tree);
     bool found = false;
     for (int i = 0; i < xcb_query_tree_children_length(tree) && !found; ++i) {
-      found = Viewable(children[i]) && Name(children[i]) == title;
+      if (!Viewable(children[i])) continue;
+      found = Name(children[i]) == title ||
+              (depth > 1 && Shown(title, children[i], depth - 1));
     }
     free(tree);
     return found;
@@ -100,11 +107,14 @@ class MapWatcher {
 };
 
 Start StartOnce(const VirtualScreen& screen, MapWatcher& watcher,
-                const std::string& program, const std::string& title) {
+                const std::string& program, const std::string& title,
+                const std::filesystem::path& desktop_folders) {
   Start start;
   const auto began = Clock::now();
-  ChildProcess child({program}, {screen.DisplayEnv(), "QT_QPA_PLATFORM=xcb",
-                                 "XDG_DATA_HOME=/tmp/rivolet-bench-xdg"});
+  ChildProcess child(
+      {program}, {screen.DisplayEnv(), "QT_QPA_PLATFORM=xcb",
+                  "XDG_DATA_HOME=" + (desktop_folders / "data").string(),
+                  "XDG_CONFIG_HOME=" + (desktop_folders / "config").string()});
   if (!watcher.WaitForMapped(title, began + std::chrono::seconds(30))) {
     return start;
   }
@@ -122,6 +132,33 @@ double Median(std::vector<double> values) {
   return values.empty() ? 0 : values[values.size() / 2];
 }
 
+struct Series {
+  std::vector<double> seconds, peak_mib;
+  void Add(const Start& start) {
+    seconds.push_back(start.seconds);
+    peak_mib.push_back(start.peak_mib);
+  }
+};
+
+void Report(benchmark::State& state, const char* name, const Series& ours,
+            const Series& bare) {
+  const std::string n = name;
+  state.counters[n + "_ms"] = Median(ours.seconds) * 1000;
+  state.counters[n + "_ratio"] = Median(ours.seconds) / Median(bare.seconds);
+  state.counters[n + "_MiB"] = Median(ours.peak_mib);
+  state.counters[n + "_memory_ratio"] =
+      Median(ours.peak_mib) / Median(bare.peak_mib);
+}
+
+void Verbose(int round, const char* name, const Start& start) {
+  if (std::getenv("RIVOLET_BENCH_VERBOSE")) {
+    std::fprintf(stderr, "round %d: %s %.3f s %.1f MiB\n", round, name,
+                 start.seconds, start.peak_mib);
+  }
+}
+
+// A later start on a bare screen: the same folder and desktop folders every
+// round.
 void StartAgainstBareWindow(benchmark::State& state) {
   const std::filesystem::path bin = RIVOLET_BIN_DIR;
   TempDir folder;
@@ -134,31 +171,71 @@ void StartAgainstBareWindow(benchmark::State& state) {
   MapWatcher watcher(screen.display());
   const int rounds = static_cast<int>(state.range(0));
   for (auto _ : state) {
-    std::vector<double> ours_time, bare_time, ours_peak, bare_peak;
+    Series ours, bare;
     for (int round = 0; round < rounds; ++round) {
-      const Start bare =
-          StartOnce(screen, watcher, (bin / "bare_window").string(), "Bare");
-      const Start ours =
-          StartOnce(screen, watcher, (folder / "rivolet").string(), "Rivolet");
-      if (std::getenv("RIVOLET_BENCH_VERBOSE")) {
-        std::fprintf(
-            stderr, "round %d: bare %.3f s %.1f MiB, ours %.3f s %.1f MiB\n",
-            round, bare.seconds, bare.peak_mib, ours.seconds, ours.peak_mib);
-      }
-      bare_time.push_back(bare.seconds);
-      bare_peak.push_back(bare.peak_mib);
-      ours_time.push_back(ours.seconds);
-      ours_peak.push_back(ours.peak_mib);
+      const Start b = StartOnce(screen, watcher, (bin / "bare_window").string(),
+                                "Bare", folder / "bare-desktop");
+      const Start o = StartOnce(screen, watcher, (folder / "rivolet").string(),
+                                "Rivolet", folder / "desktop");
+      Verbose(round, "bare", b);
+      Verbose(round, "later", o);
+      bare.Add(b);
+      ours.Add(o);
     }
-    state.counters["rivolet_ms"] = Median(ours_time) * 1000;
-    state.counters["bare_ms"] = Median(bare_time) * 1000;
-    state.counters["time_ratio"] = Median(ours_time) / Median(bare_time);
-    state.counters["rivolet_MiB"] = Median(ours_peak);
-    state.counters["bare_MiB"] = Median(bare_peak);
-    state.counters["memory_ratio"] = Median(ours_peak) / Median(bare_peak);
+    state.counters["bare_ms"] = Median(bare.seconds) * 1000;
+    state.counters["bare_MiB"] = Median(bare.peak_mib);
+    Report(state, "later", ours, bare);
   }
 }
 BENCHMARK(StartAgainstBareWindow)
+    ->Arg(7)
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond);
+
+// Under a window manager: each round a first start in a new folder with new
+// desktop folders, then a later start of the same copy.
+void StartUnderWindowManager(benchmark::State& state) {
+  const std::filesystem::path bin = RIVOLET_BIN_DIR;
+  TempDir work;
+  VirtualScreen screen;
+  if (screen.display().empty()) {
+    state.SkipWithError("Xvfb could not be started");
+    return;
+  }
+  const auto window_manager = StartWindowManager(screen, work / "wm");
+  if (!window_manager) {
+    state.SkipWithError("openbox could not be started");
+    return;
+  }
+  MapWatcher watcher(screen.display());
+  const int rounds = static_cast<int>(state.range(0));
+  for (auto _ : state) {
+    Series first, later, bare;
+    for (int round = 0; round < rounds; ++round) {
+      const std::filesystem::path folder =
+          work / ("round" + std::to_string(round));
+      std::filesystem::create_directories(folder);
+      std::filesystem::copy_file(bin / "rivolet", folder / "rivolet");
+      const Start b = StartOnce(screen, watcher, (bin / "bare_window").string(),
+                                "Bare", work / "bare-desktop");
+      const Start f = StartOnce(screen, watcher, (folder / "rivolet").string(),
+                                "Rivolet", folder / "desktop");
+      const Start l = StartOnce(screen, watcher, (folder / "rivolet").string(),
+                                "Rivolet", folder / "desktop");
+      Verbose(round, "bare", b);
+      Verbose(round, "first", f);
+      Verbose(round, "later", l);
+      bare.Add(b);
+      first.Add(f);
+      later.Add(l);
+    }
+    state.counters["bare_ms"] = Median(bare.seconds) * 1000;
+    state.counters["bare_MiB"] = Median(bare.peak_mib);
+    Report(state, "first", first, bare);
+    Report(state, "later", later, bare);
+  }
+}
+BENCHMARK(StartUnderWindowManager)
     ->Arg(7)
     ->Iterations(1)
     ->Unit(benchmark::kSecond);

@@ -3,8 +3,7 @@
 
 namespace rivolet {
 
-void AppendXmlEscaped(std::string& out, std::string_view utf8,
-                      XmlPlace place) {
+void AppendXmlEscaped(std::string& out, std::string_view utf8, XmlPlace place) {
   const bool attribute = place == XmlPlace::kAttribute;
   for (char c : utf8) {
     switch (c) {

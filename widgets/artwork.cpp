@@ -228,10 +228,18 @@ QPixmap ProgramIcon() {
 }
 
 std::string ProgramIconPng() {
+  // Drawn into an image, which unlike a pixmap may be made on any thread.
+  QImage image(48, 48, QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::transparent);
+  {
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    DrawFeedSymbol(p, QRectF(1, 1, 46, 46), kOrange);
+  }
   QByteArray bytes;
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
-  ProgramIcon().save(&buffer, "PNG");
+  image.save(&buffer, "PNG");
   return bytes.toStdString();
 }
 

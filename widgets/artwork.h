@@ -22,8 +22,10 @@ QPixmap ReadMoreImage();          // 32 x 32
 QPixmap InformationImage();       // 32 x 32
 QPixmap SidePicture(int height);  // 120 pixels wide, the dialogs' left edge
 QPixmap ProgramIcon();            // 48 x 48
-std::string ProgramIconPng();     // the same as a PNG file's bytes
-QPixmap AboutPicture();           // 600 x 400, the About box's picture
-QPixmap MakerLogo();              // 200 x 26, transparent
+// The same as a PNG file's bytes; unlike the pictures above, it may be made
+// on any thread.
+std::string ProgramIconPng();
+QPixmap AboutPicture();  // 600 x 400, the About box's picture
+QPixmap MakerLogo();     // 200 x 26, transparent
 
 }  // namespace rivolet

@@ -48,6 +48,8 @@ TEST(MainFormLife, FirstStartInEmptyFolderSavesAnEmptyListAndIsCentred) {
   EXPECT_EQ(h.Main().pos(),
             QPoint((1024 - size.width()) / 2, (768 - size.height()) / 2));
   EXPECT_EQ(h.Main().centralWidget()->size(), QSize(312, 430));
+  // Once the window is on the screen.
+  ASSERT_TRUE(QTest::qWaitFor([&] { return h.Main().RegistrationDone(); }));
   ASSERT_EQ(h.desktop.registrations.size(), 1u);
   EXPECT_EQ(h.desktop.registrations[0], h.dir.path() / "rivolet");
 
@@ -227,6 +229,7 @@ TEST(MainFormLife, FailedRegistrationIsReportedAndTheListStillLoads) {
                  WriteFeedFile(ThreeFeeds(), FeedListControl()));
   h.desktop.registration_error = "Failed to set data for ''";
   h.Start();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !h.ErrorTexts().empty(); }));
   // The closing quote is below the full stop: no full stop is added.
   EXPECT_EQ(h.ErrorTexts(),
             std::vector<std::string>{"Failed to set data for ''"});

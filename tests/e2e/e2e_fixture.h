@@ -51,35 +51,9 @@ class ProgramTest : public ::testing::Test {
   // title bars as on a desktop. False when it is not installed or does not
   // come up.
   bool StartWindowManager() {
-    std::string path;
-    const char* search = std::getenv("PATH");
-    std::string dirs = search ? search : "/usr/bin:/bin";
-    for (std::size_t at = 0; path.empty() && at <= dirs.size();) {
-      std::size_t end = dirs.find(':', at);
-      if (end == std::string::npos) end = dirs.size();
-      const std::filesystem::path candidate =
-          std::filesystem::path(dirs.substr(at, end - at)) / "openbox";
-      std::error_code ec;
-      if (std::filesystem::is_regular_file(candidate, ec)) path = candidate;
-      at = end + 1;
-    }
-    if (path.empty()) return false;
-    window_manager = std::make_unique<ChildProcess>(
-        std::vector<std::string>{path},
-        std::vector<std::string>{
-            screen.DisplayEnv(),
-            "XDG_CONFIG_HOME=" + (folder / "wm-config").string()},
-        (folder / "wm.log").string());
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (std::chrono::steady_clock::now() < deadline) {
-      bool ok = false;
-      const std::string check = RunCommand(
-          {"xprop", "-root", "_NET_SUPPORTING_WM_CHECK"}, Env(), &ok);
-      if (ok && check.find("window id") != std::string::npos) return true;
-      std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    return false;
+    window_manager = testing::StartWindowManager(screen, folder / "wm-config",
+                                                 (folder / "wm.log").string());
+    return window_manager != nullptr;
   }
 
   // The id of the first window whose name matches `pattern`, waiting for it.

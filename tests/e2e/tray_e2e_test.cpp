@@ -22,8 +22,8 @@ class TrayTest : public ProgramTest {
   void SetUp() override {
     ProgramTest::SetUp();
     if (IsSkipped()) return;
-    const std::string openbox = PathOf("openbox");
-    const std::string trayer = PathOf("trayer");
+    const std::string openbox = FindProgram("openbox");
+    const std::string trayer = FindProgram("trayer");
     if (openbox.empty() || trayer.empty()) {
       GTEST_SKIP() << "trayer and openbox are needed";
     }
@@ -40,15 +40,6 @@ class TrayTest : public ProgramTest {
       RunCommand({"xdotool", "search", "--name", "^panel$"}, Env(), &ok);
       return ok;
     })) << "trayer did not start";
-  }
-
-  // The full path of an installed program, or empty.
-  static std::string PathOf(const std::string& program) {
-    bool found = false;
-    std::string path =
-        RunCommand({"sh", "-c", "command -v " + program}, {}, &found);
-    while (!path.empty() && path.back() == '\n') path.pop_back();
-    return found ? path : "";
   }
 
   // The icon's window, embedded in the tray: the program's small window in

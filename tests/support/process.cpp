@@ -182,4 +182,44 @@ VirtualScreen::~VirtualScreen() {
   }
 }
 
+std::string FindProgram(const std::string& name) {
+  const char* search = std::getenv("PATH");
+  const std::string dirs = search ? search : "/usr/bin:/bin";
+  for (std::size_t at = 0; at <= dirs.size();) {
+    std::size_t end = dirs.find(':', at);
+    if (end == std::string::npos) end = dirs.size();
+    const std::filesystem::path candidate =
+        std::filesystem::path(dirs.substr(at, end - at)) / name;
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(candidate, ec)) return candidate;
+    at = end + 1;
+  }
+  return {};
+}
+
+std::unique_ptr<ChildProcess> StartWindowManager(
+    const VirtualScreen& screen, const std::filesystem::path& config_folder,
+    const std::string& log_file) {
+  const std::string path = FindProgram("openbox");
+  if (path.empty()) return nullptr;
+  auto window_manager = std::make_unique<ChildProcess>(
+      std::vector<std::string>{path},
+      std::vector<std::string>{screen.DisplayEnv(),
+                               "XDG_CONFIG_HOME=" + config_folder.string()},
+      log_file);
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (std::chrono::steady_clock::now() < deadline) {
+    bool ok = false;
+    const std::string check =
+        RunCommand({"xprop", "-root", "_NET_SUPPORTING_WM_CHECK"},
+                   {screen.DisplayEnv()}, &ok);
+    if (ok && check.find("window id") != std::string::npos) {
+      return window_manager;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  return nullptr;
+}
+
 }  // namespace rivolet::testing

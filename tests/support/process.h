@@ -6,6 +6,8 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -39,6 +41,19 @@ class ChildProcess {
 std::string RunCommand(
     const std::vector<std::string>& argv, const std::vector<std::string>& env,
     bool* ok, std::chrono::milliseconds limit = std::chrono::seconds(20));
+
+// The full path of a program found on PATH, or empty.
+std::string FindProgram(const std::string& name);
+
+class VirtualScreen;
+
+// Starts openbox on `screen`, with its settings in `config_folder` and its
+// output in `log_file`, so that windows get frames and title bars as on a
+// desktop; returns once it manages the screen. Nothing when it is not
+// installed or does not come up.
+std::unique_ptr<ChildProcess> StartWindowManager(
+    const VirtualScreen& screen, const std::filesystem::path& config_folder,
+    const std::string& log_file = {});
 
 // A private X server for one test.
 class VirtualScreen {
