@@ -58,10 +58,37 @@ void RivoletApp::CreateWindows() {
       MainFormParts{session, http, feed_list, feed_list_control, feed_store,
                     language, settings_file, folders_, executable_, arguments_},
       *this);
-  aktualizacja_form_ = std::make_unique<TAktualizacjaForm>(*this);
-  options_form_ =
-      std::make_unique<TOptionsForm>(settings, settings_file, executable_,
-                                     main_form_.get(), DialogLanguageSource());
+  LoadStartSettings();
+}
+
+void RivoletApp::LoadStartSettings() {
+  const SettingsLoad load = LoadSettings(settings_file);
+  settings = load.settings;
+  // "Run Rivolet on startup" turned on by the load writes the entry again,
+  // for the executable as it is now. The entry is the desktop's business:
+  // a failure changes nothing.
+  if (load.startup_entry_again) {
+    try {
+      CurrentDesktop().SetStartupEntry(true, executable_);
+    } catch (...) {
+    }
+  }
+}
+
+TAktualizacjaForm& RivoletApp::AktualizacjaForm() {
+  if (!aktualizacja_form_) {
+    aktualizacja_form_ = std::make_unique<TAktualizacjaForm>(*this);
+  }
+  return *aktualizacja_form_;
+}
+
+TOptionsForm& RivoletApp::OptionsForm() {
+  if (!options_form_) {
+    options_form_ = std::make_unique<TOptionsForm>(
+        settings, settings_file, executable_, main_form_.get(),
+        DialogLanguageSource());
+  }
+  return *options_form_;
 }
 
 LanguageSource RivoletApp::DialogLanguageSource() {
@@ -137,7 +164,7 @@ void RivoletApp::ShowModal(QDialog& dialog) {
 void RivoletApp::ShowNewForm() { ShowModal(NewForm()); }
 
 void RivoletApp::ShowManagementForm() { ShowModal(ManagementForm()); }
-void RivoletApp::ShowOptionsForm() { ShowModal(*options_form_); }
+void RivoletApp::ShowOptionsForm() { ShowModal(OptionsForm()); }
 
 void RivoletApp::ShowInformationForm() {
   InformationForm().feed_url = session.current_feed_url();

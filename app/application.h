@@ -50,20 +50,19 @@ class RivoletApp : public NotificationHost, public MainFormHost {
   RivoletApp(const RivoletApp&) = delete;
   RivoletApp& operator=(const RivoletApp&) = delete;
 
-  // Creates the windows in their fixed order; the main window's creation
-  // steps run inside.
+  // Makes the main window (its creation steps run inside), then loads the
+  // settings as the Options dialog's creation did.
   void CreateWindows();
 
-  // The windows. The main window, the notification window and the Options
-  // dialog (which holds the settings in memory) are made at start; the
-  // other dialogs, which the first paint does not need, when first used.
+  // The windows. The main window is made at start; the notification window
+  // and the dialogs, which the first paint does not need, when first used.
   TMainForm& MainForm() { return *main_form_; }
   TNewForm& NewForm();
   TManagementForm& ManagementForm();
-  TOptionsForm& OptionsForm() { return *options_form_; }
+  TOptionsForm& OptionsForm();
   TAboutForm& AboutForm();
   TCatalogueForm& CatalogueForm();
-  TAktualizacjaForm& AktualizacjaForm() { return *aktualizacja_form_; }
+  TAktualizacjaForm& AktualizacjaForm();
   TInformationForm& InformationForm();
   // The period question of an OPML import.
   TImportPeriodForm& ImportPeriodForm();
@@ -119,14 +118,15 @@ class RivoletApp : public NotificationHost, public MainFormHost {
   ReadingSession session;
   HttpClient http;        // the main window's client
   IniFile settings_file;  // rivolet.ini
-  // The settings in force, which the Options dialog loads at start and
-  // edits.
+  // The settings in force: loaded at start, edited by the Options dialog.
   Settings settings;
   // The languages found, the chosen one and the file the dialogs apply.
   LanguageState language;
 
  private:
   LanguageSource DialogLanguageSource();
+  // The settings from rivolet.ini, with what loading them does beside.
+  void LoadStartSettings();
   // Puts a finished tick's rows into the notification window and its last
   // read into the state of reading.
   void ApplyTickOutcome(const TickOutcome& outcome);

@@ -188,7 +188,7 @@ void StartAgainstBareWindow(benchmark::State& state) {
   }
 }
 BENCHMARK(StartAgainstBareWindow)
-    ->Arg(7)
+    ->Arg(9)
     ->Iterations(1)
     ->Unit(benchmark::kSecond);
 
@@ -236,7 +236,7 @@ void StartUnderWindowManager(benchmark::State& state) {
   }
 }
 BENCHMARK(StartUnderWindowManager)
-    ->Arg(7)
+    ->Arg(9)
     ->Iterations(1)
     ->Unit(benchmark::kSecond);
 

@@ -70,8 +70,8 @@ void TOptionsForm::FollowControls() {
 }
 
 void TOptionsForm::FormCreate() {
-  const SettingsLoad load = LoadSettings(file_);
-  const Settings& loaded = load.settings;
+  // A copy: the controls write into the settings as they are set.
+  const Settings loaded = settings_;
   oRePosMS->setChecked(loaded.remember_position);
   oOnStartup->setChecked(loaded.run_on_startup);
   yesUpdate->setChecked(loaded.update_yes);
@@ -84,12 +84,9 @@ void TOptionsForm::FormCreate() {
     yesUpdate->setAutoExclusive(true);
   }
   Edit1->setText(ToQt(loaded.notification_seconds));
-  // The controls follow from here on; whatever the object held before the
-  // load is replaced whole.
   settings_ = loaded;
-  // Loading a state that differs from the starting one counts as a click.
-  if (load.startup_entry_again) oOnStartupClick();
-  if (load.updating_switched_off) noUpdateClick();
+  // "No" disables what follows the update switch, as its click does.
+  if (loaded.update_no) noUpdateClick();
 }
 
 void TOptionsForm::TakeOpeningState() {

@@ -1,7 +1,7 @@
-// The Options dialog: it loads the program's settings from rivolet.ini once
-// when it is made, its controls edit the settings object as they change
-// (Cancel and the close box put both back as the opening showed them), and
-// OK writes them back to the file.
+// The Options dialog: made when first opened, it shows the program's
+// settings, its controls edit the settings object as they change (Cancel
+// and the close box put both back as the opening showed them), and OK
+// writes them to rivolet.ini.
 #pragma once
 
 #include <QString>
@@ -32,8 +32,8 @@ class TOptionsForm : public ModalDialog {
   // The frame, as the layout builds it.
   static constexpr DialogFrame kFrame = {"OptionsForm", "Options", 481, 366};
 
-  // `settings` are the program's, which the dialog loads from `file`
-  // (rivolet.ini) and edits; `executable` goes into the start-up entry; OK
+  // `settings` are the program's, which the dialog edits and OK writes to
+  // `file` (rivolet.ini); `executable` goes into the start-up entry; OK
   // stores the position of `main_window`.
   TOptionsForm(Settings& settings, IniFile file,
                std::filesystem::path executable, QWidget* main_window,

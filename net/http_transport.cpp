@@ -9,10 +9,6 @@
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
-#include <openssl/err.h>
-#include <openssl/ssl.h>
-#include <openssl/x509_vfy.h>
-#include <openssl/x509v3.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -22,6 +18,8 @@
 #include <climits>
 #include <cstring>
 #include <memory>
+
+#include "net/tls_library.h"
 
 namespace rivolet {
 namespace {
@@ -35,9 +33,9 @@ std::string SystemText(int error) {
 }
 
 std::string OpenSslText() {
-  unsigned long code = ERR_peek_last_error();
+  unsigned long code = Tls().ERR_peek_last_error();
   if (code == 0) return "unknown error";
-  const char* reason = ERR_reason_error_string(code);
+  const char* reason = Tls().ERR_reason_error_string(code);
   return reason ? reason : "unknown error";
 }
 
@@ -58,26 +56,27 @@ constexpr std::size_t kTlsChunk = 64 * 1024;
 // --- TlsContext --------------------------------------------------------------
 
 TlsContext::TlsContext(const std::string& extra_ca_file) {
-  ctx_ = SSL_CTX_new(TLS_client_method());
+  ctx_ = Tls().SSL_CTX_new(Tls().TLS_client_method());
   if (ctx_ == nullptr) {
     throw Error("Secure connections are not available (" + OpenSslText() + ")");
   }
-  SSL_CTX_set_min_proto_version(ctx_, TLS1_2_VERSION);
-  SSL_CTX_set_verify(ctx_, SSL_VERIFY_PEER, nullptr);
+  Tls().SSL_CTX_ctrl(ctx_, SSL_CTRL_SET_MIN_PROTO_VERSION, TLS1_2_VERSION,
+                     nullptr);
+  Tls().SSL_CTX_set_verify(ctx_, SSL_VERIFY_PEER, nullptr);
   // Without a system store every certificate fails to verify, which is the
   // safe outcome; nothing to report here.
-  SSL_CTX_set_default_verify_paths(ctx_);
+  Tls().SSL_CTX_set_default_verify_paths(ctx_);
   if (!extra_ca_file.empty() &&
-      SSL_CTX_load_verify_locations(ctx_, extra_ca_file.c_str(), nullptr) !=
-          1) {
-    ERR_clear_error();
-    SSL_CTX_free(ctx_);
+      Tls().SSL_CTX_load_verify_locations(ctx_, extra_ca_file.c_str(),
+                                          nullptr) != 1) {
+    Tls().ERR_clear_error();
+    Tls().SSL_CTX_free(ctx_);
     throw Error("Cannot read the certificate authority file " + extra_ca_file);
   }
-  ERR_clear_error();
+  Tls().ERR_clear_error();
 }
 
-TlsContext::~TlsContext() { SSL_CTX_free(ctx_); }
+TlsContext::~TlsContext() { Tls().SSL_CTX_free(ctx_); }
 
 // --- HttpConnection ----------------------------------------------------------
 
@@ -89,7 +88,7 @@ HttpConnection::HttpConnection(const HttpUrl& url, const HttpTimeouts& timeouts,
     try {
       Handshake(tls);
     } catch (...) {
-      if (ssl_) SSL_free(ssl_);
+      if (ssl_) Tls().SSL_free(ssl_);
       ssl_ = nullptr;
       close(fd_);
       fd_ = -1;
@@ -99,7 +98,7 @@ HttpConnection::HttpConnection(const HttpUrl& url, const HttpTimeouts& timeouts,
 }
 
 HttpConnection::~HttpConnection() {
-  if (ssl_) SSL_free(ssl_);
+  if (ssl_) Tls().SSL_free(ssl_);
   if (fd_ >= 0) close(fd_);
 }
 
@@ -243,9 +242,9 @@ void HttpConnection::SendAll(std::string_view bytes) {
   }
   while (!bytes.empty()) {
     int piece = static_cast<int>(std::min<std::size_t>(bytes.size(), INT_MAX));
-    ERR_clear_error();
+    Tls().ERR_clear_error();
     // Writing into a memory buffer always succeeds at once.
-    int n = SSL_write(ssl_, bytes.data(), piece);
+    int n = Tls().SSL_write(ssl_, bytes.data(), piece);
     if (n <= 0) FailTls(n);
     bytes.remove_prefix(static_cast<std::size_t>(n));
     FlushTls();
@@ -256,10 +255,10 @@ std::size_t HttpConnection::Receive(char* buffer, std::size_t capacity) {
   if (ssl_ == nullptr) return ReceivePlain(buffer, capacity);
   int cap = static_cast<int>(std::min<std::size_t>(capacity, INT_MAX));
   while (true) {
-    ERR_clear_error();
-    int n = SSL_read(ssl_, buffer, cap);
+    Tls().ERR_clear_error();
+    int n = Tls().SSL_read(ssl_, buffer, cap);
     if (n > 0) return static_cast<std::size_t>(n);
-    int error = SSL_get_error(ssl_, n);
+    int error = Tls().SSL_get_error(ssl_, n);
     FlushTls();  // the protocol may answer something while reading
     if (error == SSL_ERROR_ZERO_RETURN) return 0;
     if (error != SSL_ERROR_WANT_READ) FailTls(n);
@@ -271,8 +270,8 @@ std::size_t HttpConnection::Receive(char* buffer, std::size_t capacity) {
 
 void HttpConnection::FlushTls() {
   char chunk[kTlsChunk];
-  while (BIO_ctrl_pending(tls_out_) > 0) {
-    int n = BIO_read(tls_out_, chunk, sizeof chunk);
+  while (Tls().BIO_ctrl_pending(tls_out_) > 0) {
+    int n = Tls().BIO_read(tls_out_, chunk, sizeof chunk);
     if (n <= 0) break;
     SendPlain(chunk, static_cast<std::size_t>(n));
   }
@@ -282,43 +281,48 @@ bool HttpConnection::PullTls() {
   char chunk[kTlsChunk];
   std::size_t n = ReceivePlain(chunk, sizeof chunk);
   if (n == 0) return false;
-  if (BIO_write(tls_in_, chunk, static_cast<int>(n)) != static_cast<int>(n)) {
+  if (Tls().BIO_write(tls_in_, chunk, static_cast<int>(n)) !=
+      static_cast<int>(n)) {
     throw Error("Secure connection to " + where_ + " failed (out of memory)");
   }
   return true;
 }
 
 void HttpConnection::Handshake(TlsContext* tls) {
-  ssl_ = SSL_new(tls->get());
-  tls_in_ = BIO_new(BIO_s_mem());
-  tls_out_ = BIO_new(BIO_s_mem());
+  ssl_ = Tls().SSL_new(tls->get());
+  tls_in_ = Tls().BIO_new(Tls().BIO_s_mem());
+  tls_out_ = Tls().BIO_new(Tls().BIO_s_mem());
   if (ssl_ == nullptr || tls_in_ == nullptr || tls_out_ == nullptr) {
-    BIO_free(tls_in_);
-    BIO_free(tls_out_);
+    Tls().BIO_free(tls_in_);
+    Tls().BIO_free(tls_out_);
     throw Error("Secure connection to " + where_ + " failed (" + OpenSslText() +
                 ")");
   }
   // An empty input buffer means "wait for more", not end of stream.
-  BIO_set_mem_eof_return(tls_in_, -1);
-  SSL_set_bio(ssl_, tls_in_, tls_out_);
-  SSL_set_connect_state(ssl_);
+  Tls().BIO_ctrl(tls_in_, BIO_C_SET_BUF_MEM_EOF_RETURN, -1, nullptr);
+  Tls().SSL_set_bio(ssl_, tls_in_, tls_out_);
+  Tls().SSL_set_connect_state(ssl_);
 
   const std::string host = url_.BareHost();
   bool ok;
   if (IsIpLiteral(host)) {
-    ok = X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(ssl_), host.c_str()) == 1;
+    ok = Tls().X509_VERIFY_PARAM_set1_ip_asc(Tls().SSL_get0_param(ssl_),
+                                             host.c_str()) == 1;
   } else {
-    ok = SSL_set_tlsext_host_name(ssl_, host.c_str()) == 1 &&
-         SSL_set1_host(ssl_, host.c_str()) == 1;
+    ok = Tls().SSL_ctrl(ssl_, SSL_CTRL_SET_TLSEXT_HOSTNAME,
+                        TLSEXT_NAMETYPE_host_name,
+                        const_cast<char*>(host.c_str())) == 1 &&
+         Tls().SSL_set1_host(ssl_, host.c_str()) == 1;
   }
   if (!ok) {
     throw Error("Secure connection to " + where_ + " failed (bad host name)");
   }
 
   while (true) {
-    ERR_clear_error();
-    int result = SSL_connect(ssl_);
-    int error = result == 1 ? SSL_ERROR_NONE : SSL_get_error(ssl_, result);
+    Tls().ERR_clear_error();
+    int result = Tls().SSL_connect(ssl_);
+    int error =
+        result == 1 ? SSL_ERROR_NONE : Tls().SSL_get_error(ssl_, result);
     if (error == SSL_ERROR_NONE || error == SSL_ERROR_WANT_READ) {
       FlushTls();
     } else {
@@ -338,7 +342,7 @@ void HttpConnection::Handshake(TlsContext* tls) {
 }
 
 void HttpConnection::FailTls(int /*result*/) {
-  long verify = SSL_get_verify_result(ssl_);
+  long verify = Tls().SSL_get_verify_result(ssl_);
   if (verify == X509_V_ERR_HOSTNAME_MISMATCH ||
       verify == X509_V_ERR_IP_ADDRESS_MISMATCH) {
     throw Error("The certificate of " + url_.host +
@@ -346,7 +350,7 @@ void HttpConnection::FailTls(int /*result*/) {
   }
   if (verify != X509_V_OK) {
     throw Error("The certificate of " + url_.host + " is not trusted (" +
-                X509_verify_cert_error_string(verify) + ")");
+                Tls().X509_verify_cert_error_string(verify) + ")");
   }
   throw Error("Secure connection to " + where_ + " failed (" + OpenSslText() +
               ")");
