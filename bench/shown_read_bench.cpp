@@ -146,6 +146,18 @@ void BM_OpenHostile10MB(benchmark::State& state) {
 }
 BENCHMARK(BM_OpenHostile10MB)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
 
+// Opening the item alone: only what the view shows of it is formatted.
+void BM_FormatItemOf10MB(benchmark::State& state) {
+  const rivolet::ShownFeed read =
+      rivolet::ReadShownFeed(HostileFeed(static_cast<int>(state.range(0))));
+  if (read.items.size() != 1) state.SkipWithError("the item is missing");
+  for (auto _ : state) {
+    rivolet::ShownMarkup shown = rivolet::FormatShownItem(read.items.front());
+    benchmark::DoNotOptimize(shown);
+  }
+}
+BENCHMARK(BM_FormatItemOf10MB)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
 BENCHMARK_MAIN();

@@ -24,11 +24,11 @@ std::optional<TlsLibrary> Load(std::string& reason) {
   }
   TlsLibrary library;
   bool complete = true;
-#define RIVOLET_TLS_FUNCTION(name)                                    \
+#define RIVOLET_TLS_FUNCTION(name)                                          \
   library.name = reinterpret_cast<decltype(&::name)>(dlsym(handle, #name)); \
-  if (library.name == nullptr && complete) {                          \
-    complete = false;                                                 \
-    reason = RIVOLET_LIBSSL_SONAME " lacks " #name;                   \
+  if (library.name == nullptr && complete) {                                \
+    complete = false;                                                       \
+    reason = RIVOLET_LIBSSL_SONAME " lacks " #name;                         \
   }
 #include "net/tls_functions.inc"
 #undef RIVOLET_TLS_FUNCTION

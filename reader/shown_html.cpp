@@ -685,7 +685,30 @@ ShownMarkup FormatHtml(std::string_view html) {
   return {kEllipsis, kEllipsis};
 }
 
-ShownMarkup FormatPlainText(std::string_view text) {
+namespace {
+
+// Bytes at the end of what is made of a part of a source that may differ
+// from what the whole makes there: a reference, a marker or a character cut
+// in two.
+constexpr std::size_t kTailSlack = 64;
+
+// `make` of the shortest prefix of `source`, twice `needed` long and
+// doubling, whose result runs past `needed` by the slack; `make` of the
+// whole when none does. Either way the result's first `needed` bytes are
+// those of make(source), at a cost that follows what is shown rather than
+// the size of the source.
+template <typename Make>
+std::string EnoughOf(std::string_view source, std::size_t needed, Make&& make) {
+  for (std::size_t size = 2 * needed; size < source.size(); size *= 2) {
+    std::string made = make(source.substr(0, size));
+    if (made.size() >= needed + kTailSlack) return made;
+  }
+  return make(source);
+}
+
+// The text the plain form shows, whole: references decoded, line breaks
+// made one kind, blanks at both ends dropped.
+std::string PlainBody(std::string_view text) {
   const std::string valid =
       IsValidUtf8(text) ? std::string(text) : Utf8WithReplacements(text);
   const std::string decoded = DecodeCharacterReferences(valid);
@@ -702,6 +725,10 @@ ShownMarkup FormatPlainText(std::string_view text) {
   std::string_view body = lines;
   while (!body.empty() && IsHtmlSpace(body.front())) body.remove_prefix(1);
   while (!body.empty() && IsHtmlSpace(body.back())) body.remove_suffix(1);
+  return std::string(body);
+}
+
+ShownMarkup PlainMarkup(std::string_view body) {
   const bool cut = body.size() > kShownTextLimit;
   if (cut) body = Utf8Prefix(body, kShownTextLimit);
 
@@ -722,6 +749,8 @@ ShownMarkup FormatPlainText(std::string_view text) {
   return result;
 }
 
+}  // namespace
+
 // Inline XHTML is XML: its CDATA sections are text, which an HTML parser
 // would take for comments.
 std::string XhtmlAsHtml(std::string_view content) {
@@ -740,17 +769,30 @@ std::string XhtmlAsHtml(std::string_view content) {
   return html;
 }
 
+ShownMarkup FormatPlainText(std::string_view text) {
+  return PlainMarkup(EnoughOf(text, kShownTextLimit + 1, PlainBody));
+}
+
 ShownMarkup FormatShownContent(std::string_view content, MarkupKind kind) {
+  // Only as much of the content is read as the parser takes or the view
+  // shows; a huge description costs what its first part costs.
+  const std::size_t parsed = kParseLimit + 1;
+  const auto plain = [content] {
+    return PlainMarkup(EnoughOf(
+        content, kShownTextLimit + 1,
+        [](std::string_view part) { return PlainBody(XmlText(part)); }));
+  };
   switch (kind) {
     case MarkupKind::kXhtml:
-      return FormatHtml(XhtmlAsHtml(content));
+      return FormatHtml(EnoughOf(content, parsed, XhtmlAsHtml));
     case MarkupKind::kText:
-      return FormatPlainText(XmlText(content));
+      return plain();
     case MarkupKind::kHtml:
       break;
   }
-  const std::string html = XmlText(content);
-  return HasMarkup(html) ? FormatHtml(html) : FormatPlainText(html);
+  // Whether it is markup is told by the part the parser would take.
+  const std::string html = EnoughOf(content, parsed, XmlText);
+  return HasMarkup(html) ? FormatHtml(html) : plain();
 }
 
 std::string ShownTitle(std::string_view content, MarkupKind kind) {

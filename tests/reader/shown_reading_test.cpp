@@ -142,6 +142,21 @@ TEST(ShownReadingTest, DescriptionsBecomeTheSafeSubset) {
   EXPECT_LE(capped.rich.size(), kShownTextLimit + 16);
   EXPECT_TRUE(capped.rich.ends_with("...</p>")) << capped.rich.substr(65000);
   EXPECT_TRUE(capped.plain.ends_with("w...")) << capped.plain.substr(40000);
+
+  // A huge content is read only as far as it shows, and shows the same:
+  // what a comment, leading blanks or references take up costs no text.
+  const std::string ampersands(50000, '&');
+  std::string references;
+  for (int i = 0; i < 50000; ++i) references += "&amp;";
+  const std::string tail(100000, 'x');
+  const std::string shown =
+      ampersands + tail.substr(0, kShownTextLimit - ampersands.size()) + "...";
+  for (const std::string& content :
+       {"<!--" + std::string(3000000, '-') + "-->" + references + tail,
+        std::string(1000000, ' ') + "<![CDATA[" + ampersands + "]]>" + tail}) {
+    EXPECT_TRUE(FormatShownContent(content, MarkupKind::kText).plain == shown);
+    EXPECT_TRUE(FormatShownContent(content, MarkupKind::kHtml).plain == shown);
+  }
 }
 
 TEST(ShownReadingTest, ItemsAndEntriesAreFoundWithTheirAttributes) {
