@@ -96,8 +96,12 @@ int XMLCALL OnUnknownEncoding(void*, const XML_Char* name, XML_Encoding* info) {
 
 class OpmlReader {
  public:
-  std::optional<std::vector<OpmlFeed>> Read(std::string_view document) {
-    if (document.size() > kMaxOpmlFileSize) return std::nullopt;
+  std::optional<std::vector<OpmlFeed>> Read(std::string_view document,
+                                            OpmlRefusal* why) {
+    if (document.size() > kMaxOpmlFileSize) {
+      if (why != nullptr) *why = OpmlRefusal::kNotOpml;
+      return std::nullopt;
+    }
     std::unique_ptr<XML_ParserStruct, decltype(&XML_ParserFree)> parser(
         XML_ParserCreateNS(nullptr, kNamespaceSeparator), &XML_ParserFree);
     if (!parser) return std::nullopt;
@@ -110,6 +114,7 @@ class OpmlReader {
     const XML_Status status = XML_Parse(
         parser_, document.data(), static_cast<int>(document.size()), XML_TRUE);
     if (status != XML_STATUS_OK || refused_ || !seen_root_) {
+      if (why != nullptr) *why = refusal_;
       return std::nullopt;
     }
     return std::move(feeds_);
@@ -173,7 +178,10 @@ class OpmlReader {
       frame.kind = Kind::kBody;
     } else if ((parent.kind == Kind::kBody || parent.kind == Kind::kOutline) &&
                IsNamed(name, "outline")) {
-      if (++outlines_ > kMaxOpmlOutlines) return Refuse();
+      if (++outlines_ > kMaxOpmlOutlines) {
+        refusal_ = OpmlRefusal::kTooManyOutlines;
+        return Refuse();
+      }
       frame.kind = Kind::kOutline;
       Outline(ReadAttributes(attributes), frame);
     }
@@ -244,6 +252,7 @@ class OpmlReader {
   std::string prefix_;  // the root's namespace and the separator, or nothing
   bool seen_root_ = false;
   bool refused_ = false;
+  OpmlRefusal refusal_ = OpmlRefusal::kNotOpml;
 };
 
 // `text` (Windows-1250) as the UTF-8 of an attribute value.
@@ -258,8 +267,9 @@ std::string_view FieldText(const FeedEntry& e, std::size_t k) {
 
 }  // namespace
 
-std::optional<std::vector<OpmlFeed>> ParseOpml(std::string_view document) {
-  return OpmlReader().Read(document);
+std::optional<std::vector<OpmlFeed>> ParseOpml(std::string_view document,
+                                               OpmlRefusal* why) {
+  return OpmlReader().Read(document, why);
 }
 
 OpmlImportCounts AddOpmlFeeds(const std::vector<OpmlFeed>& feeds,
@@ -284,9 +294,13 @@ OpmlImportCounts AddOpmlFeeds(const std::vector<OpmlFeed>& feeds,
 
 std::vector<OpmlFeed> ReadOpmlFile(const std::filesystem::path& file) {
   std::optional<std::vector<OpmlFeed>> feeds;
+  OpmlRefusal why = OpmlRefusal::kNotOpml;
   try {
-    feeds = ParseOpml(ReadWholeFile(file, kMaxOpmlFileSize));
+    feeds = ParseOpml(ReadWholeFile(file, kMaxOpmlFileSize), &why);
   } catch (const Error&) {
+  }
+  if (!feeds && why == OpmlRefusal::kTooManyOutlines) {
+    throw Error("This OPML file has too many outlines: " + file.string());
   }
   if (!feeds) throw Error("This is not an OPML file: " + file.string());
   return std::move(*feeds);

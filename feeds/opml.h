@@ -38,9 +38,15 @@ struct OpmlFeed {
   friend bool operator==(const OpmlFeed&, const OpmlFeed&) = default;
 };
 
+// Why a document was refused.
+enum class OpmlRefusal {
+  kNotOpml,          // not well-formed XML, no <opml> root, an entity
+                     // declaration, too big or too deep
+  kTooManyOutlines,  // more than kMaxOpmlOutlines
+};
+
 // The feeds of an OPML document in document order, or nothing when it is
-// not one (not well-formed XML, no <opml> root, an entity declaration, a cap
-// above exceeded).
+// refused, with the reason in `why` when given.
 //
 // Every <outline> under <body> with a non-blank xmlUrl is a feed. Its name is
 // its title, else its text, else the address (the first that is not blank).
@@ -51,7 +57,8 @@ struct OpmlFeed {
 // The document may be UTF-8 or UTF-16 (with or without a byte order mark),
 // or declare Windows-1250, ISO-8859-1 or another single-byte encoding that
 // iconv knows.
-std::optional<std::vector<OpmlFeed>> ParseOpml(std::string_view document);
+std::optional<std::vector<OpmlFeed>> ParseOpml(std::string_view document,
+                                               OpmlRefusal* why = nullptr);
 
 struct OpmlImportCounts {
   std::size_t added = 0;
@@ -69,8 +76,9 @@ OpmlImportCounts AddOpmlFeeds(const std::vector<OpmlFeed>& feeds,
                               std::string_view period, FeedList& list);
 
 // The feeds of the OPML file `file` (at most kMaxOpmlFileSize bytes). Fails
-// with "This is not an OPML file: <path>" when the file cannot be read or is
-// not OPML.
+// with "This OPML file has too many outlines: <path>" beyond the cap of
+// outlines, and with "This is not an OPML file: <path>" when the file
+// cannot be read or is not OPML.
 std::vector<OpmlFeed> ReadOpmlFile(const std::filesystem::path& file);
 
 // Reads the OPML file `file` and adds its feeds as AddOpmlFeeds does. Fails

@@ -135,6 +135,10 @@ TEST(OpmlTest, FilesThatCannotBeReadOrWrittenChangeNothing) {
     EXPECT_EQ(testing::ErrorText([&] { ImportOpmlFile(file, "60", list); }),
               "This is not an OPML file: " + file.string());
   }
+  const std::filesystem::path many = dir / "many.opml";
+  testing::WriteFileBytes(many, Body(kMaxOpmlOutlines + 1, false));
+  EXPECT_EQ(testing::ErrorText([&] { ImportOpmlFile(many, "60", list); }),
+            "This OPML file has too many outlines: " + many.string());
   EXPECT_EQ(list.Count(), 0u);
   EXPECT_THROW(ExportOpmlFile(list, dir / "no" / "such.opml"), Error);
 }
