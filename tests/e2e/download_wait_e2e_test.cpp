@@ -20,7 +20,7 @@ using std::chrono::milliseconds;
 using std::chrono::seconds;
 using Clock = std::chrono::steady_clock;
 
-class FirstRoadTest : public ProgramTest {
+class DownloadWaitTest : public ProgramTest {
  protected:
   void StartWithFeed(const std::string& target) {
     FeedList list;
@@ -68,7 +68,7 @@ class FirstRoadTest : public ProgramTest {
   std::string window;
 };
 
-TEST_F(FirstRoadTest, TheWindowPaintsDuringASilentDownloadThatASignalEnds) {
+TEST_F(DownloadWaitTest, TheWindowPaintsDuringASilentDownloadThatASignalEnds) {
   server.Serve("/silent.xml", Response::Silent());
   StartWithFeed("/silent.xml");
   ASSERT_FALSE(window.empty()) << Log();
@@ -96,7 +96,7 @@ TEST_F(FirstRoadTest, TheWindowPaintsDuringASilentDownloadThatASignalEnds) {
   EXPECT_EQ(saved.Count(), 1u);
 }
 
-TEST_F(FirstRoadTest, ASignalEndsTheProgramWithTheFeedInformationDialogOpen) {
+TEST_F(DownloadWaitTest, ASignalEndsTheProgramWithTheFeedInformationDialogOpen) {
   server.Serve("/feed.xml",
                Response::Ok("<rss><channel><title>Loopback News</title>"
                             "<item><title>First</title>"
@@ -137,7 +137,7 @@ TEST_F(FirstRoadTest, ASignalEndsTheProgramWithTheFeedInformationDialogOpen) {
   EXPECT_TRUE(std::filesystem::exists(folder / "feeds.che"));
 }
 
-TEST_F(FirstRoadTest, TheWindowManagersCloseEndsASilentDownloadAtOnce) {
+TEST_F(DownloadWaitTest, TheWindowManagersCloseEndsASilentDownloadAtOnce) {
   if (!StartWindowManager()) GTEST_SKIP() << "openbox could not be started";
   server.Serve("/silent.xml", Response::Silent());
   StartWithFeed("/silent.xml");
