@@ -187,14 +187,10 @@ void TMainForm::FormCreate() {
   const MainWindowPlacement placement =
       ReadMainWindowPlacement(parts_.settings_file);
   if (placement.remembered) {
-    std::vector<PixelScreen> screens;
-    for (const auto& [whole, work] : CurrentDesktop().Screens()) {
-      screens.push_back({{whole.left, whole.top, whole.width, whole.height},
-                         {work.left, work.top, work.width, work.height}});
-    }
     const QSize size = sizeHint();
     const PixelPoint at = KeepOnScreen(
-        {placement.left, placement.top, size.width(), size.height()}, screens);
+        {placement.left, placement.top, size.width(), size.height()},
+        CurrentDesktop().Screens());
     MoveFrameTo(this, {at.left, at.top});
   }
   // A save cut short by a kill leaves its temporary file behind.

@@ -9,25 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "common/screen_geometry.h"
+
 class QWidget;
 
 namespace rivolet {
 
 enum class MessageKind { kError, kInformation, kWarning, kQuestion, kPlain };
 enum class MessageAnswer { kOk, kYes, kNo };
-
-struct ScreenRect {
-  int left = 0;
-  int top = 0;
-  int width = 0;
-  int height = 0;
-};
-
-// One screen: the whole of it, and the part not taken by panels.
-struct ScreenArea {
-  ScreenRect geometry;
-  ScreenRect work_area;
-};
 
 class Desktop {
  public:
@@ -73,10 +62,10 @@ class Desktop {
   virtual bool HasStartupEntry() = 0;
 
   // The primary screen: its whole size and the part not taken by panels.
-  virtual ScreenRect ScreenSize() = 0;
-  virtual ScreenRect WorkArea() = 0;
+  virtual PixelRect ScreenSize() = 0;
+  virtual PixelRect WorkArea() = 0;
   // Every screen, the primary one first.
-  virtual std::vector<ScreenArea> Screens() = 0;
+  virtual std::vector<PixelScreen> Screens() = 0;
 };
 
 // The desktop in use. Until one is installed it is the real Qt desktop.

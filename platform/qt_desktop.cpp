@@ -62,7 +62,7 @@ void UpdateIndex(const char* tool, const std::filesystem::path& folder,
   if (update.waitForStarted(2000)) update.waitForFinished(20000);
 }
 
-ScreenRect ToScreenRect(const QRect& rect) {
+PixelRect ToScreenRect(const QRect& rect) {
   return {rect.left(), rect.top(), rect.width(), rect.height()};
 }
 
@@ -260,20 +260,19 @@ bool QtDesktop::HasStartupEntry() {
   return !file.empty() && std::filesystem::exists(file, ec);
 }
 
-ScreenRect QtDesktop::ScreenSize() {
+PixelRect QtDesktop::ScreenSize() {
   QScreen* screen = QGuiApplication::primaryScreen();
-  return screen ? ToScreenRect(screen->geometry())
-                : ScreenRect{0, 0, 1024, 768};
+  return screen ? ToScreenRect(screen->geometry()) : PixelRect{0, 0, 1024, 768};
 }
 
-ScreenRect QtDesktop::WorkArea() {
+PixelRect QtDesktop::WorkArea() {
   QScreen* screen = QGuiApplication::primaryScreen();
   return screen ? ToScreenRect(screen->availableGeometry())
-                : ScreenRect{0, 0, 1024, 768};
+                : PixelRect{0, 0, 1024, 768};
 }
 
-std::vector<ScreenArea> QtDesktop::Screens() {
-  std::vector<ScreenArea> screens;
+std::vector<PixelScreen> QtDesktop::Screens() {
+  std::vector<PixelScreen> screens;
   for (QScreen* screen : QGuiApplication::screens()) {
     screens.push_back({ToScreenRect(screen->geometry()),
                        ToScreenRect(screen->availableGeometry())});

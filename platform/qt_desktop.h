@@ -40,9 +40,9 @@ class QtDesktop : public Desktop {
   void SetStartupEntry(bool enabled,
                        const std::filesystem::path& executable) override;
   bool HasStartupEntry() override;
-  ScreenRect ScreenSize() override;
-  ScreenRect WorkArea() override;
-  std::vector<ScreenArea> Screens() override;
+  PixelRect ScreenSize() override;
+  PixelRect WorkArea() override;
+  std::vector<PixelScreen> Screens() override;
 
  private:
   std::filesystem::path DataHome() const;

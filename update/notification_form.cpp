@@ -75,8 +75,8 @@ void TAktualizacjaForm::FormCreate() {
   // window's client area ends one title bar above the bottom of the work
   // area; the window's bottom edge goes 10 pixels below that, so it sits just
   // above any panel. Its right edge stays 20 pixels in from the screen's.
-  const ScreenRect screen = CurrentDesktop().ScreenSize();
-  const ScreenRect work = CurrentDesktop().WorkArea();
+  const PixelRect screen = CurrentDesktop().ScreenSize();
+  const PixelRect work = CurrentDesktop().WorkArea();
   const int title_bar = style()->pixelMetric(QStyle::PM_TitleBarHeight);
   const int full_screen_client_height = work.top + work.height - title_bar;
   MoveFrameTo(this, {screen.left + screen.width - kWidth - 20,

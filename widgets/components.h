@@ -123,7 +123,7 @@ inline QFrame* FillWithWhitePanel(QWidget* page, const char* name) {
 
 // Places a window of the given outer size in the middle of the primary screen.
 inline void CentreOnScreen(QWidget* window, QSize size) {
-  const ScreenRect screen = CurrentDesktop().ScreenSize();
+  const PixelRect screen = CurrentDesktop().ScreenSize();
   window->move(screen.left + (screen.width - size.width()) / 2,
                screen.top + (screen.height - size.height()) / 2);
 }

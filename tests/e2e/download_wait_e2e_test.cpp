@@ -96,7 +96,8 @@ TEST_F(DownloadWaitTest, TheWindowPaintsDuringASilentDownloadThatASignalEnds) {
   EXPECT_EQ(saved.Count(), 1u);
 }
 
-TEST_F(DownloadWaitTest, ASignalEndsTheProgramWithTheFeedInformationDialogOpen) {
+TEST_F(DownloadWaitTest,
+       ASignalEndsTheProgramWithTheFeedInformationDialogOpen) {
   server.Serve("/feed.xml",
                Response::Ok("<rss><channel><title>Loopback News</title>"
                             "<item><title>First</title>"

@@ -40,9 +40,9 @@ class RecordingDesktop : public Desktop {
   void SetStartupEntry(bool enabled,
                        const std::filesystem::path& executable) override;
   bool HasStartupEntry() override { return startup_entry; }
-  ScreenRect ScreenSize() override { return screen; }
-  ScreenRect WorkArea() override { return work_area; }
-  std::vector<ScreenArea> Screens() override { return screens; }
+  PixelRect ScreenSize() override { return screen; }
+  PixelRect WorkArea() override { return work_area; }
+  std::vector<PixelScreen> Screens() override { return screens; }
 
   // The answer the next question box gives; kNo when the queue is empty.
   void SetNextAnswer(MessageAnswer answer) { answers.push_back(answer); }
@@ -66,9 +66,9 @@ class RecordingDesktop : public Desktop {
   bool startup_fails = false;
   // When set, RegisterFileType fails with this text.
   std::string registration_error;
-  ScreenRect screen{0, 0, 1024, 768};
-  ScreenRect work_area{0, 0, 1024, 738};
-  std::vector<ScreenArea> screens{{screen, work_area}};
+  PixelRect screen{0, 0, 1024, 768};
+  PixelRect work_area{0, 0, 1024, 738};
+  std::vector<PixelScreen> screens{{screen, work_area}};
 };
 
 }  // namespace rivolet
