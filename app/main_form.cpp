@@ -429,7 +429,8 @@ void TMainForm::OpenFeed(const std::string& url, bool open_first_item) {
   ShowFeedReading(url,
                   FetchWhilePainting(http, url,
                                      [](HttpResult fetched) {
-                                       return ReadShownFeed(fetched.body);
+                                       return ReadShownFeed(fetched.body,
+                                                            fetched.final_url);
                                      }),
                   open_first_item);
 }

@@ -106,7 +106,8 @@ void TInformationForm::FormShow() {
     ShownChannel channel;
   };
   const Read read = FetchWhilePainting(http, feed_url, [](HttpResult fetched) {
-    return Read{std::move(fetched.final_url), ReadShownChannel(fetched.body)};
+    ShownChannel channel = ReadShownChannel(fetched.body, fetched.final_url);
+    return Read{std::move(fetched.final_url), std::move(channel)};
   });
   const ShownChannel& info = read.channel;
   URLEdit->setText(ToQt(feed_url));
