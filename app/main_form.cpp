@@ -444,7 +444,7 @@ void TMainForm::ShowFeedReading(const std::string& url, ShownFeed reading,
 }
 
 void TMainForm::ShowFeedRead() {
-  setWindowTitle(ShownToQt(session.WindowTitle()));
+  setWindowTitle(PlainWindowTitle(ShownToQt(session.WindowTitle())));
   const QString total = QString::number(session.total());
   lNewsNo->setText(total);
   lUnreadNo->setText(total);

@@ -138,7 +138,7 @@ void TInformationForm::ShowReadFrom(const std::string& final_url) {
   const QString address = ShownToQt(final_url);
   ReadFromAddress->setText(ReadFromAddress->fontMetrics().elidedText(
       address, Qt::ElideMiddle, width));
-  ReadFromAddress->setToolTip(address);
+  ReadFromAddress->setToolTip(PlainToolTip(address));
   ReadFromAddress->adjustSize();
   ReadFromAddress->move(left, kReadFromTop);
 }

@@ -22,11 +22,13 @@ class Desktop {
  public:
   virtual ~Desktop() = default;
 
-  // Shows a modal message box; texts are Windows-1250. A question box has Yes
-  // and No buttons, every other box an OK button.
+  // Shows a modal message box; texts are Windows-1250 and shown as plain
+  // text, whatever they hold. A question box has Yes and No buttons, every
+  // other box an OK button; `details` (when not empty) are behind the box's
+  // details button.
   virtual MessageAnswer ShowMessage(MessageKind kind, const std::string& text,
-                                    const std::string& caption,
-                                    QWidget* owner) = 0;
+                                    const std::string& caption, QWidget* owner,
+                                    const std::string& details = {}) = 0;
 
   // Hands a web address (http or https) to the desktop's browser. It is
   // never looked up on disk, whatever folders exist; anything else is

@@ -7,7 +7,9 @@
 #include <QMessageBox>
 #include <QObject>
 #include <QPushButton>
+#include <QTextDocument>
 #include <QUrl>
+#include <QWindow>
 #include <filesystem>
 #include <initializer_list>
 #include <utility>
@@ -51,6 +53,25 @@ TEST(ErrorBox, GuardShowsTheEscapedErrorAndGoesOn) {
   EXPECT_EQ(desktop.messages[0].kind, MessageKind::kError);
   EXPECT_EQ(desktop.messages[0].text, "Connection refused by example.com.");
   EXPECT_EQ(desktop.messages[0].caption, "Rivolet");
+}
+
+TEST(TextBridge, TextFromOutsideIsShownAsWrittenNeverAsMarkup) {
+  // A server's status line naming a picture (or an endless device).
+  const QString hostile = "HTTP/1.1 500 <img src=\"/dev/zero\"> [*] Oops";
+  QMessageBox box;
+  PrepareMessageBox(box, MessageKind::kError, FromQt(hostile), "Rivolet", "d");
+  EXPECT_EQ(box.textFormat(), Qt::PlainText);
+  EXPECT_EQ(box.text(), hostile);
+  EXPECT_EQ(box.detailedText(), "d");
+  // The tooltip holds nothing but its characters: no picture to load.
+  QTextDocument tip;
+  tip.setHtml(PlainToolTip(hostile));
+  EXPECT_EQ(tip.toPlainText(), hostile);
+  EXPECT_TRUE(Qt::mightBeRichText(PlainToolTip(hostile)));
+  QWidget window;
+  window.setWindowTitle(PlainWindowTitle(hostile));
+  window.show();
+  EXPECT_EQ(window.windowHandle()->title(), hostile);
 }
 
 TEST(TextBridge, Windows1250RoundTripsThroughQt) {

@@ -19,11 +19,12 @@ class RecordingDesktop : public Desktop {
     MessageKind kind;
     std::string text;
     std::string caption;
+    std::string details = {};
   };
 
   MessageAnswer ShowMessage(MessageKind kind, const std::string& text,
-                            const std::string& caption,
-                            QWidget* owner) override;
+                            const std::string& caption, QWidget* owner,
+                            const std::string& details) override;
   bool OpenUrl(const std::string& target) override;
   // Recorded in `opened` too, as the file's path.
   bool OpenLocalFile(const std::filesystem::path& file) override;
