@@ -1,157 +1,126 @@
-// Reference resolution (RFC 3986, 5.2).
+// URI references: their parts and their resolution (RFC 3986).
 #include "common/uri.h"
+
+#include <algorithm>
 
 #include "common/ascii.h"
 
 namespace rivolet {
 namespace {
 
-struct Parts {
-  std::optional<std::string_view> scheme, authority, query, fragment;
-  std::string_view path;
-};
+bool IsSchemeChar(char c) {
+  return IsAsciiLetter(c) || IsAsciiDigit(c) || c == '+' || c == '-' ||
+         c == '.';
+}
 
-// RFC 3986, appendix B: scheme ":", "//" authority, path, "?" query,
-// "#" fragment.
-Parts Split(std::string_view text) {
-  Parts parts;
-  const std::size_t colon = text.find_first_of(":/?#");
-  if (colon != std::string_view::npos && colon > 0 && text[colon] == ':' &&
-      IsAsciiLetter(text[0])) {
-    bool scheme_chars = true;
-    for (char c : text.substr(0, colon)) {
-      scheme_chars = scheme_chars && (IsAsciiLetter(c) || IsAsciiDigit(c) ||
-                                      c == '+' || c == '-' || c == '.');
-    }
-    if (scheme_chars) {
-      parts.scheme = text.substr(0, colon);
-      text.remove_prefix(colon + 1);
-    }
+}  // namespace
+
+UriParts SplitUri(std::string_view reference) {
+  UriParts parts;
+  std::string_view rest = reference;
+  const std::size_t colon = rest.find_first_of(":/?#");
+  if (colon != std::string_view::npos && rest[colon] == ':' &&
+      IsAsciiLetter(rest[0]) &&
+      std::all_of(rest.begin(), rest.begin() + colon, IsSchemeChar)) {
+    parts.scheme = rest.substr(0, colon);
+    rest.remove_prefix(colon + 1);
   }
-  const std::size_t hash = text.find('#');
-  if (hash != std::string_view::npos) {
-    parts.fragment = text.substr(hash + 1);
-    text = text.substr(0, hash);
+  if (const std::size_t hash = rest.find('#'); hash != std::string_view::npos) {
+    parts.fragment = rest.substr(hash + 1);
+    rest = rest.substr(0, hash);
   }
-  const std::size_t question = text.find('?');
-  if (question != std::string_view::npos) {
-    parts.query = text.substr(question + 1);
-    text = text.substr(0, question);
+  if (const std::size_t mark = rest.find('?'); mark != std::string_view::npos) {
+    parts.query = rest.substr(mark + 1);
+    rest = rest.substr(0, mark);
   }
-  if (text.starts_with("//")) {
-    const std::size_t slash = text.find('/', 2);
-    parts.authority =
-        text.substr(2, slash == std::string_view::npos ? std::string_view::npos
-                                                       : slash - 2);
-    text = slash == std::string_view::npos ? std::string_view()
-                                           : text.substr(slash);
+  if (rest.starts_with("//")) {
+    const std::size_t end = std::min(rest.find('/', 2), rest.size());
+    parts.authority = rest.substr(2, end - 2);
+    rest.remove_prefix(end);
   }
-  parts.path = text;
+  parts.path = rest;
   return parts;
 }
 
-// RFC 3986, 5.2.4, in one pass: each segment is pushed onto or popped off
-// the output.
-std::string RemoveDotSegments(std::string_view path) {
-  std::string out;
-  std::size_t i = 0;
-  while (i < path.size()) {
-    const std::string_view rest = path.substr(i);
-    if (rest.starts_with("../")) {
-      i += 3;
-    } else if (rest.starts_with("./")) {
-      i += 2;
-    } else if (rest.starts_with("/./")) {
-      i += 2;
-    } else if (rest == "/.") {
-      out += '/';
-      break;
-    } else if (rest.starts_with("/../") || rest == "/..") {
-      const std::size_t last = out.rfind('/');
-      out.resize(last == std::string::npos ? 0 : last);
-      if (rest == "/..") {
-        out += '/';
-        break;
-      }
-      i += 3;
-    } else if (rest == "." || rest == "..") {
-      break;
-    } else {
-      const std::size_t next = path.find('/', i + (path[i] == '/' ? 1 : 0));
-      const std::size_t end =
-          next == std::string_view::npos ? path.size() : next;
-      out.append(path.substr(i, end - i));
-      i = end;
-    }
-  }
-  return out;
-}
+namespace {
 
-std::string Join(const Parts& parts, const std::string& path) {
+// Drops "." and ".." segments the way RFC 3986 (5.2.4) does: ".." takes away
+// the segment before it, and never climbs above the root.
+std::string RemoveDotSegments(std::string_view in) {
   std::string out;
-  if (parts.scheme) {
-    out.append(*parts.scheme);
-    out += ':';
-  }
-  if (parts.authority) {
-    out += "//";
-    out.append(*parts.authority);
-  }
-  out += path;
-  if (parts.query) {
-    out += '?';
-    out.append(*parts.query);
-  }
-  if (parts.fragment) {
-    out += '#';
-    out.append(*parts.fragment);
+  auto drop_last_segment = [&out] {
+    const std::size_t slash = out.rfind('/');
+    out.erase(slash == std::string::npos ? 0 : slash);
+  };
+  while (!in.empty()) {
+    if (in.starts_with("../")) {
+      in.remove_prefix(3);
+    } else if (in.starts_with("./") || in.starts_with("/./")) {
+      in.remove_prefix(2);
+    } else if (in == "/.") {
+      in = "/";
+    } else if (in.starts_with("/../")) {
+      in.remove_prefix(3);
+      drop_last_segment();
+    } else if (in == "/..") {
+      in = "/";
+      drop_last_segment();
+    } else if (in == "." || in == "..") {
+      in = {};
+    } else {
+      const std::size_t end = in.find('/', 1);
+      out += in.substr(0, end);
+      in.remove_prefix(std::min(end, in.size()));
+    }
   }
   return out;
 }
 
 }  // namespace
 
+std::string ResolveUriReference(std::string_view base,
+                                std::string_view reference) {
+  const UriParts b = SplitUri(base);
+  const UriParts r = SplitUri(reference);
+  std::optional<std::string_view> authority = b.authority;
+  std::optional<std::string_view> query = r.query;
+  std::string path;
+  if (r.scheme || r.authority) {
+    authority = r.authority;
+    path = RemoveDotSegments(r.path);
+  } else if (r.path.empty()) {
+    path = b.path;
+    if (!query) query = b.query;
+  } else {
+    // A relative path replaces the last segment of the base's path.
+    std::string merged;
+    if (r.path.front() != '/') {
+      const std::size_t slash = b.path.rfind('/');
+      if (slash != std::string_view::npos) {
+        merged = b.path.substr(0, slash + 1);
+      } else if (b.authority) {
+        merged = "/";
+      }
+    }
+    path = RemoveDotSegments(merged += r.path);
+  }
+
+  std::string result;
+  if (const auto scheme = r.scheme ? r.scheme : b.scheme) {
+    (result += *scheme) += ':';
+  }
+  if (authority) (result += "//") += *authority;
+  result += path;
+  if (query) (result += '?') += *query;
+  if (r.fragment) (result += '#') += *r.fragment;
+  return result;
+}
+
 std::optional<std::string> ResolveReference(std::string_view base,
                                             std::string_view reference) {
-  const Parts r = Split(reference);
-  if (r.scheme) return Join(r, RemoveDotSegments(r.path));
-  const Parts b = Split(base);
-  if (!b.scheme) return std::nullopt;
-  Parts t;
-  t.scheme = b.scheme;
-  t.fragment = r.fragment;
-  std::string path;
-  if (r.authority) {
-    t.authority = r.authority;
-    path = RemoveDotSegments(r.path);
-    t.query = r.query;
-  } else {
-    t.authority = b.authority;
-    if (r.path.empty()) {
-      path = std::string(b.path);
-      t.query = r.query ? r.query : b.query;
-    } else {
-      if (r.path.starts_with('/')) {
-        path = RemoveDotSegments(r.path);
-      } else {
-        // Merge (5.2.3): the base's path up to its last "/", or "/" for a
-        // base with an authority and no path.
-        std::string merged;
-        if (b.authority && b.path.empty()) {
-          merged = "/";
-        } else {
-          const std::size_t slash = b.path.rfind('/');
-          if (slash != std::string_view::npos) {
-            merged = std::string(b.path.substr(0, slash + 1));
-          }
-        }
-        merged.append(r.path);
-        path = RemoveDotSegments(merged);
-      }
-      t.query = r.query;
-    }
-  }
-  return Join(t, path);
+  std::string resolved = ResolveUriReference(base, reference);
+  if (!SplitUri(resolved).scheme) return std::nullopt;
+  return resolved;
 }
 
 }  // namespace rivolet

@@ -45,12 +45,14 @@ TEST(ResolveReference, TheStandardsExamples) {
       {"g?y/./x", "http://a/b/c/g?y/./x"},
       {"g#s/../x", "http://a/b/c/g#s/../x"},
       {"http:g", "http:g"},
+      {"a b:c", "http://a/b/c/a b:c"},  // no well-formed scheme
   };
   for (const auto& [reference, target] : cases) {
     EXPECT_EQ(ResolveReference(base, reference), target) << reference;
   }
   // A base with a host and no path; no base at all.
   EXPECT_EQ(ResolveReference("http://h", "x"), "http://h/x");
+  EXPECT_EQ(ResolveReference("http://h?q", "g"), "http://h/g");
   EXPECT_EQ(ResolveReference("", "/x"), std::nullopt);
   EXPECT_EQ(ResolveReference("/relative/base", "x"), std::nullopt);
   EXPECT_EQ(ResolveReference("", "https://h/a/../b"), "https://h/b");
