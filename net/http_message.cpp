@@ -153,6 +153,23 @@ HttpUrl ParseHttpUrl(std::string_view url) {
   return result;
 }
 
+std::string PercentEncodeTarget(std::string_view target) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(target.size());
+  for (const char c : target) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte > 0x20 && byte < 0x7F) {
+      out += c;
+    } else {
+      out += '%';
+      out += kHex[byte >> 4];
+      out += kHex[byte & 0xF];
+    }
+  }
+  return out;
+}
+
 std::string BuildHttpRequest(const HttpUrl& url, std::string_view cookie) {
   std::string request;
   request.reserve(160 + url.target.size() + url.host.size() + cookie.size());

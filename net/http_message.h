@@ -42,6 +42,10 @@ inline constexpr char kNotAbsoluteAddressText[] =
 // https:// URL with a host and a valid port, so nothing is sent for it.
 HttpUrl ParseHttpUrl(std::string_view url);
 
+// A request target with every byte outside printable ASCII written as
+// "%XX", as a request line needs (a server's Location may hold raw bytes).
+std::string PercentEncodeTarget(std::string_view target);
+
 // The GET request for `url`; "Cookie" is added only for a non-empty value.
 std::string BuildHttpRequest(const HttpUrl& url, std::string_view cookie);
 
