@@ -83,7 +83,12 @@ TEST(MainFormLife, TheStartRemovesOnlyTheTemporaryFilesOfItsOwnSaves) {
                                          "language.dat.q0q0q0.tmp"};
   const std::vector<std::string> others = {"feeds.che.a1B2c.tmp",
                                            "other.txt.a1B2c3.tmp"};
-  for (const auto& name : ours) WriteFileBytes(h.dir / name, "x");
+  for (const auto& name : ours) {
+    WriteFileBytes(h.dir / name, "x");
+    std::filesystem::permissions(h.dir / name,
+                                 std::filesystem::perms::owner_read |
+                                     std::filesystem::perms::owner_write);
+  }
   for (const auto& name : others) WriteFileBytes(h.dir / name, "x");
   h.Start();
   for (const auto& name : ours)
