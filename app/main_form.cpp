@@ -277,19 +277,25 @@ void TMainForm::showEvent(QShowEvent* event) {
             : backup.string();
     CurrentDesktop().ShowMessage(
         MessageKind::kWarning,
-        Text("FeedListDamaged", {damaged_list_->reason, name}), kProgramCaption,
-        this);
+        damaged_list_->kept
+            ? Text("FeedListDamaged", {damaged_list_->reason, name})
+            : Text("FeedListNotKept", {damaged_list_->reason}),
+        kProgramCaption, this);
   });
 }
 
 bool TMainForm::FormCloseQuery() {
-  // The feed list is saved first. When it cannot be (a full disk), the
-  // window stays open after the message, so that the user can make room and
-  // close again instead of losing the session's changes; the old file stays.
-  if (!Guarded([this] {
-        parts_.feed_store.Save(parts_.feed_list, parts_.feed_list_control);
-      })) {
-    return false;
+  // The feed list is saved first, when the file does not hold it yet. When
+  // it cannot be (a full disk), the window stays open after the message, so
+  // that the user can make room and close again instead of losing the
+  // session's changes; the old file stays. A feeds.che that no save can
+  // ever replace (a folder, a pipe, a device) is told once and the close
+  // goes on: waiting would trap the program.
+  FeedStore& store = parts_.feed_store;
+  if (store.NeedsSave(parts_.feed_list, parts_.feed_list_control)) {
+    const bool saved = Guarded(
+        [&] { store.Save(parts_.feed_list, parts_.feed_list_control); });
+    if (!saved && !store.CanNeverBeWritten()) return false;
   }
   std::error_code ec;
   std::filesystem::remove(parts_.folders.user / "temp.xml", ec);

@@ -57,6 +57,8 @@ const std::vector<WindowText>& MainFormTexts() {
       {"OpmlImported", "Imported %s feeds; %s were already in the list."},
       {"FeedListDamaged",
        "feeds.che could not be read (%s); it was kept as %s."},
+      {"FeedListNotKept",
+       "feeds.che could not be read (%s); nothing could be kept of it."},
       {"NoFeedsYet", "No feeds yet: use Add feed or Catalogue"},
   };
   return texts;

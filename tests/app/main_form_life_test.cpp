@@ -175,6 +175,23 @@ TEST(MainFormLife, AFailedSaveKeepsTheOldFileAndTheWindowOpen) {
   EXPECT_NE(ReadFileBytes(h.dir / "feeds.che"), stored);
 }
 
+TEST(MainFormLife, AFeedsCheNoSaveCanReplaceIsToldAndTheCloseGoesOn) {
+  AppHarness h;
+  std::filesystem::create_directory(h.dir / "feeds.che");
+  h.Start();
+  QCoreApplication::processEvents();  // the message of the start
+  ASSERT_EQ(h.desktop.messages.size(), 1u);
+  EXPECT_EQ(h.desktop.messages[0].text,
+            "feeds.che could not be read (Cannot open file " +
+                (h.dir / "feeds.che").string() +
+                "); nothing could be kept of it.");
+  EXPECT_TRUE(h.Close());
+  EXPECT_EQ(h.ErrorTexts(),
+            std::vector<std::string>{"Cannot create file " +
+                                     (h.dir / "feeds.che").string() + "."});
+  EXPECT_TRUE(std::filesystem::is_directory(h.dir / "feeds.che"));
+}
+
 TEST(MainFormLife, EachChangeIsWrittenAtOnceAndAFailedWriteIsToldAndRetried) {
   AppHarness h;
   h.Start();
