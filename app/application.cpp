@@ -246,12 +246,18 @@ void RivoletApp::RestoreProgram() {
 int RunProgram(ProgramFolders folders, std::filesystem::path executable,
                std::vector<std::string> arguments) {
   MakeUserFolder(folders);
-  RivoletApp app(std::move(folders), std::move(executable),
-                 std::move(arguments));
-  app.CreateWindows();
-  CloseOnTerminationSignals(&app.MainForm());
-  app.MainForm().show();
-  return QApplication::exec();
+  const ProgramFolders made = folders;
+  int result = 0;
+  {
+    RivoletApp app(std::move(folders), std::move(executable),
+                   std::move(arguments));
+    app.CreateWindows();
+    CloseOnTerminationSignals(&app.MainForm());
+    app.MainForm().show();
+    result = QApplication::exec();
+  }
+  RemoveStandInFolder(made);
+  return result;
 }
 
 }  // namespace rivolet

@@ -266,6 +266,13 @@ void TMainForm::showEvent(QShowEvent* event) {
   if (QWindow* window = windowHandle()) window->installEventFilter(this);
   Guarded([this] { FormShow(); });
   ShowEmptyListNote();
+  if (parts_.folders.keeps_nothing) {
+    // Told once the window is on the screen.
+    QTimer::singleShot(0, this, [this] {
+      CurrentDesktop().ShowMessage(MessageKind::kWarning, Text("NoUserFolder"),
+                                   kProgramCaption, this);
+    });
+  }
   if (!damaged_list_) return;
   // Told once the window is on the screen.
   QTimer::singleShot(0, this, [this] {

@@ -59,6 +59,10 @@ const std::vector<WindowText>& MainFormTexts() {
        "feeds.che could not be read (%s); it was kept as %s."},
       {"FeedListNotKept",
        "feeds.che could not be read (%s); nothing could be kept of it."},
+      {"NoUserFolder",
+       "Rivolet keeps your files in $XDG_DATA_HOME/rivolet or "
+       "~/.local/share/rivolet, but neither that nor a home folder is set: "
+       "nothing of this run will be kept."},
       {"NoFeedsYet", "No feeds yet: use Add feed or Catalogue"},
   };
   return texts;
