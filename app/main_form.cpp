@@ -56,7 +56,7 @@ constexpr char kOpmlFileFilter[] = "OPML files (*.opml *.xml)";
 // Qt reads "&" in captions as a keyboard marker; feed names and categories
 // show it literally.
 QString LiteralCaption(std::string_view text) {
-  return ToQt(text).replace('&', "&&");
+  return ToQt(ControlsAsBlanks(text)).replace('&', "&&");
 }
 
 // The same for a feed's text as shown (UTF-8).
