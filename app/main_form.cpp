@@ -33,6 +33,7 @@
 #include "common/links.h"
 #include "common/screen_geometry.h"
 #include "common/text.h"
+#include "dialogs/new_feed.h"
 #include "feeds/feed_rules.h"
 #include "feeds/opml.h"
 #include "platform/desktop.h"
@@ -603,19 +604,24 @@ void TMainForm::ImportOpml1Click() {
   const std::vector<OpmlFeed> feeds = ReadOpmlFile(*file);
   // Our own export brings every feed's period: nothing to ask then.
   std::string period = kDefaultOpmlPeriod;
-  if (std::any_of(feeds.begin(), feeds.end(),
-                  [](const OpmlFeed& feed) { return !feed.period; })) {
+  if (!std::all_of(feeds.begin(), feeds.end(), HasOwnPeriod)) {
     const std::optional<std::string> asked = host_.AskImportPeriod();
     if (!asked) return;
     period = *asked;
   }
-  const OpmlImportCounts counts = AddOpmlFeeds(feeds, period, parts_.feed_list);
+  const OpmlImportCounts counts =
+      AddOpmlFeeds(feeds, period, parts_.feed_list, IsFeedAddress);
   if (counts.added > 0) host_.SaveFeedList();
-  CurrentDesktop().ShowMessage(
-      MessageKind::kInformation,
-      Text("OpmlImported", {std::to_string(counts.added),
-                            std::to_string(counts.already_there)}),
-      kProgramCaption, this);
+  std::string text = Text("OpmlImported", {std::to_string(counts.added),
+                                           std::to_string(counts.already_there),
+                                           std::to_string(counts.refused)});
+  if (IsEnglish(parts_.language)) text = EnglishSingulars(std::move(text));
+  std::string refused;
+  for (const std::string& address : counts.refused_addresses) {
+    refused += address + "\n";
+  }
+  CurrentDesktop().ShowMessage(MessageKind::kInformation, text, kProgramCaption,
+                               this, refused);
 }
 
 void TMainForm::ExportOpml1Click() {
