@@ -78,6 +78,8 @@ void RememberedReading::Mark(const std::string& url, const ShownFeed& reading,
 std::optional<int> RememberedReading::UnreadCount(
     const std::string& url) const {
   if (!keeper_ || !switches_.remember) return std::nullopt;
+  // Asked before the store was opened (the window was not yet shown).
+  if (!keeper_->opened()) keeper_->OpenSoon();
   return keeper_->UnreadCount(url);
 }
 

@@ -40,6 +40,7 @@ std::int64_t ReadingKeeper::Now() const {
 }
 
 void ReadingKeeper::OpenSoon() {
+  if (opened_) return;
   {
     std::lock_guard lock(queue_mutex_);
     open_wanted_ = true;
@@ -138,6 +139,7 @@ void ReadingKeeper::OpenOrReplace(bool replace, const std::string& reason) {
         std::lock_guard lock(counts_mutex_);
         counts_ = std::move(counts);
       }
+      opened_ = true;
       if (replace) Tell(trouble);
       return;
     } catch (const StoreDamaged& damage) {
@@ -156,6 +158,7 @@ void ReadingKeeper::OpenOrReplace(bool replace, const std::string& reason) {
     std::lock_guard lock(counts_mutex_);
     counts_.clear();
   }
+  opened_ = true;
   trouble.kind = StoreTrouble::Kind::kUnavailable;
   trouble.kept_as.clear();
   Tell(trouble);

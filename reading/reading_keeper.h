@@ -5,6 +5,7 @@
 // the first worker that needs it); marks are committed there in batches.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -56,6 +57,7 @@ class ReadingKeeper {
   // Opens the store on the keeper's thread and reads the unread counts,
   // unless that is done already. Returns at once.
   void OpenSoon();
+  bool opened() const { return opened_; }
 
   // The feed at `url` shows `identities`: recorded (see
   // ReadingStore::RecordShowing) with whatever marks are queued, and the
@@ -107,6 +109,7 @@ class ReadingKeeper {
   std::size_t item_count_ = 0;
   std::int64_t last_prune_ = 0;
   bool trouble_told_ = false;
+  std::atomic<bool> opened_ = false;  // a store is there, its counts read
 
   std::mutex queue_mutex_;  // guards the queue and what follows
   std::condition_variable queue_changed_;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "reading/reading_store.h"
 #include "tests/support/loopback_server.h"
 #include "tests/support/process.h"
 #include "tests/support/temp_dir.h"
@@ -85,6 +86,27 @@ TEST_F(FeedcatTest, PrintsWhatEachReaderReadsFromAFile) {
     EXPECT_EQ(run.exit_code, 0);
     EXPECT_EQ(run.output, c.expected);
   }
+}
+
+TEST_F(FeedcatTest, SaysWhatTheStoreHasReadUnderTheFeedAsWritten) {
+  const std::string shown =
+      "{\"window_title\":\"Rivolet - Q\\\"B\\\\ \xC4\x85\",\"count\":1,"
+      "\"items\":[\n{\"row\":\"a b \\u007F\",\"tab\":\"a b \\u007F\","
+      "\"title\":\"a b \\u007F\",\"date\":\"01.03.2005\",\"link\":\"L\","
+      "\"text\":\"d\",\"rich\":\"d\",\"read\":";
+  const std::string store = (dir_ / "store").string();
+  std::filesystem::create_directory(store);
+  EXPECT_EQ(Feedcat({"--shown", file_, "--store", store}).output,
+            shown + "false}\n]}\n");
+  ReadingStore::Open(dir_ / "store" / "reading.db")
+      ->SetRead(file_, {"L"}, true, 1);
+  EXPECT_EQ(Feedcat({"--shown", file_, "--store", store}).output,
+            shown + "true}\n]}\n");
+  testing::WriteFileBytes(dir_ / "store" / "reading.db", "damaged");
+  const ToolRun damaged = Feedcat({"--shown", file_, "--store", store});
+  EXPECT_EQ(damaged.exit_code, 1);
+  EXPECT_EQ(testing::ReadFileBytes(dir_ / "store" / "reading.db"), "damaged");
+  EXPECT_EQ(Feedcat({file_, "--store", store}).exit_code, 2);
 }
 
 TEST_F(FeedcatTest, ReadsALoopbackUrl) {
