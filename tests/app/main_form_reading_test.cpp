@@ -55,7 +55,11 @@ class RememberedReadingTest : public ::testing::Test {
   }
   std::string MenuEntry() {
     h.Main().BuildFeedMenu();
-    return h.Main().FeedMenu->actions()[0]->menu()->actions()[0]->text()
+    return h.Main()
+        .FeedMenu->actions()[0]
+        ->menu()
+        ->actions()[0]
+        ->text()
         .toStdString();
   }
 

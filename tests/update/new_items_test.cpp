@@ -46,16 +46,14 @@ TEST(NewItemRowsTest, NewestFirstAcrossFeedsAtMostAWindowful) {
   ShownFeed b;
   b.channel_title = "B";
   b.items.push_back(Dated("b", "03.03.2005"));
-  const TickOutcome outcome =
-      ApplyReads({{0, "http://a/", "A"}, {1, "http://b/", "B"}},
-                 {ReadNewItems(a, {true, true, true}),
-                  ReadNewItems(b, {true})});
-  EXPECT_EQ(outcome.rows,
-            (std::vector<NotificationRow>{
-                {"A", "04.03.2005", "04.03.2005", "http://a/"},
-                {"B", "b", "03.03.2005", "http://b/"},
-                {"A", "02.03.2005", "02.03.2005", "http://a/"},
-                {"A", "undated", "undated", "http://a/"}}));
+  const TickOutcome outcome = ApplyReads(
+      {{0, "http://a/", "A"}, {1, "http://b/", "B"}},
+      {ReadNewItems(a, {true, true, true}), ReadNewItems(b, {true})});
+  EXPECT_EQ(outcome.rows, (std::vector<NotificationRow>{
+                              {"A", "04.03.2005", "04.03.2005", "http://a/"},
+                              {"B", "b", "03.03.2005", "http://b/"},
+                              {"A", "02.03.2005", "02.03.2005", "http://a/"},
+                              {"A", "undated", "undated", "http://a/"}}));
   EXPECT_TRUE(outcome.show_window);
 
   // Nothing new: no rows and no window; more than a windowful: the newest.
@@ -65,8 +63,8 @@ TEST(NewItemRowsTest, NewestFirstAcrossFeedsAtMostAWindowful) {
   ShownFeed many;
   for (int day = 1; day <= 28; ++day) {
     for (int hour = 0; hour < 5; ++hour) {
-      const std::string date = std::to_string(day) + ".02.2005 0" +
-                               std::to_string(hour) + ":00";
+      const std::string date =
+          std::to_string(day) + ".02.2005 0" + std::to_string(hour) + ":00";
       many.items.push_back(Dated(date, date));
     }
   }
