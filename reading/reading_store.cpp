@@ -236,7 +236,7 @@ std::unique_ptr<ReadingStore> ReadingStore::Open(
   // The first statements read the file's header: a file that is no
   // database fails here.
   store->Execute(
-      "PRAGMA cell_size_check=ON; PRAGMA cache_size=-1024; "
+      "PRAGMA cell_size_check=ON; PRAGMA cache_size=-512; "
       "PRAGMA mmap_size=0; PRAGMA journal_mode=WAL; "
       "PRAGMA synchronous=NORMAL");
   store->CheckSchema(true);
