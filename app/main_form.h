@@ -159,12 +159,13 @@ class TMainForm : public QMainWindow {
   QTimer* timer;
   // Remembered reading (shown while its switch is on): the File menu's and
   // the item list's "Mark all read", the list's "Mark unread", N and Space
-  // for the next unread item, and the window's status note below the pages.
+  // for the next unread item, and the window's status note below the pages
+  // (made when first needed).
   QAction* MarkAllRead1;
   QAction* MarkUnread1;
   QAction* NextUnread1;
-  QLabel* StatusNote;
-  QTimer* StatusNoteTimer;
+  QLabel* StatusNote = nullptr;
+  QTimer* StatusNoteTimer = nullptr;
 
   // The state of reading and the window's client, kept by the application.
   ReadingSession& session;

@@ -28,36 +28,13 @@ void TMainForm::CreateReadingCommands() {
   MarkAllRead1 = new QAction("Mark all read", this);
   MarkAllRead1->setObjectName("MarkAllRead1");
   MarkAllRead1->setShortcut(QKeySequence("Ctrl+R"));
-  // In the File menu just above the line before Exit, and in the list's
-  // popup menu.
-  QAction* before_exit = nullptr;
-  for (QAction* item : File1->actions()) {
-    if (item == Exit1) break;
-    if (item->isSeparator()) before_exit = item;
-  }
-  File1->insertAction(before_exit, MarkAllRead1);
   MarkUnread1 = new QAction("Mark unread", this);
   MarkUnread1->setObjectName("MarkUnread1");
-  MainChannelsListPopup->addAction(MarkUnread1);
-  MainChannelsListPopup->addAction(MarkAllRead1);
-
   // N and Space anywhere in the window, on either page.
   NextUnread1 = new QAction(this);
   NextUnread1->setObjectName("NextUnread1");
   NextUnread1->setShortcuts(
       {QKeySequence(Qt::Key_N), QKeySequence(Qt::Key_Space)});
-  addAction(NextUnread1);
-
-  // The status area: the bottom row of the window, right of the help link.
-  StatusNote = PlaceLabel(centralWidget(), "StatusNote", 110, 414);
-  StatusNote->setFont(WindowFont(11));
-  StatusNote->setFixedWidth(centralWidget()->width() - 114);
-  StatusNote->setAlignment(Qt::AlignRight | Qt::AlignTop);
-  StatusNoteTimer = new QTimer(this);
-  StatusNoteTimer->setObjectName("StatusNoteTimer");
-  StatusNoteTimer->setSingleShot(true);
-  StatusNoteTimer->setInterval(kStatusNoteMs);
-  connect(StatusNoteTimer, &QTimer::timeout, StatusNote, &QLabel::clear);
 
   ConnectGuarded(MarkAllRead1, &QAction::triggered, this,
                  &TMainForm::MarkAllRead1Click);
@@ -70,15 +47,32 @@ void TMainForm::CreateReadingCommands() {
 
 void TMainForm::ApplyReadingSwitches() {
   const bool on = parts_.remembered.remember();
-  // A hidden command has no shortcut either.
   for (QAction* command : {MarkAllRead1, MarkUnread1, NextUnread1}) {
     command->setVisible(on);
     command->setEnabled(on);
   }
-  if (!on) {
-    StatusNoteTimer->stop();
-    StatusNote->clear();
+  // The commands are in the menus and the window only while the switch is
+  // on: off, the menus are as they always were and N and Space are free.
+  const bool placed = File1->actions().contains(MarkAllRead1);
+  if (on && !placed) {
+    // In the File menu just above the line before Exit, and in the list's
+    // popup menu.
+    QAction* before_exit = nullptr;
+    for (QAction* item : File1->actions()) {
+      if (item == Exit1) break;
+      if (item->isSeparator()) before_exit = item;
+    }
+    File1->insertAction(before_exit, MarkAllRead1);
+    MainChannelsListPopup->addAction(MarkUnread1);
+    MainChannelsListPopup->addAction(MarkAllRead1);
+    addAction(NextUnread1);
+  } else if (!on && placed) {
+    File1->removeAction(MarkAllRead1);
+    MainChannelsListPopup->removeAction(MarkUnread1);
+    MainChannelsListPopup->removeAction(MarkAllRead1);
+    removeAction(NextUnread1);
   }
+  if (!on && StatusNote) StatusNote->clear();
   ShowUnreadTotal();
 }
 
@@ -98,7 +92,20 @@ void TMainForm::ShowUnreadTotal() {
 }
 
 void TMainForm::ShowStatusNote(const std::string& text) {
+  if (!StatusNote) {
+    // The status area: the bottom row of the window, right of the help link.
+    StatusNote = PlaceLabel(centralWidget(), "StatusNote", 110, 414);
+    StatusNote->setFont(WindowFont(11));
+    StatusNote->setFixedWidth(centralWidget()->width() - 114);
+    StatusNote->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    StatusNoteTimer = new QTimer(this);
+    StatusNoteTimer->setObjectName("StatusNoteTimer");
+    StatusNoteTimer->setSingleShot(true);
+    StatusNoteTimer->setInterval(kStatusNoteMs);
+    connect(StatusNoteTimer, &QTimer::timeout, StatusNote, &QLabel::clear);
+  }
   StatusNote->setText(ToQt(text));
+  StatusNote->show();
   StatusNoteTimer->start();
 }
 
@@ -152,7 +159,7 @@ void TMainForm::NextUnread1Click() {
   QTreeWidgetItem* row = main_channels->topLevelItem(next);
   main_channels->setCurrentItem(row);
   main_channels->scrollToItem(row);
-  StatusNote->clear();
+  if (StatusNote) StatusNote->clear();
   main_channelsDblClick();
 }
 

@@ -17,6 +17,9 @@ constexpr std::size_t kMaxQueued = 10000;
 constexpr auto kRetryDelay = std::chrono::seconds(1);
 // The items not seen for long are looked for once a day of running.
 constexpr std::int64_t kPruneEvery = 24 * 60 * 60;
+// A feed address longer than this is not remembered: too long a value is
+// what a damaged store gives, so the store must never be asked to hold one.
+constexpr std::size_t kMaxUrlSize = 64 * 1024;
 
 }  // namespace
 
@@ -218,6 +221,7 @@ bool ReadingKeeper::CommitQueued() {
 std::vector<StoredItemState> ReadingKeeper::RecordShowing(
     const std::string& url, const std::vector<std::string>& identities) {
   std::vector<StoredItemState> states(identities.size());
+  if (url.size() > kMaxUrlSize) return states;
   std::lock_guard lock(store_mutex_);
   try {
     // Marks still queued belong before this reading.
@@ -245,6 +249,7 @@ std::vector<StoredItemState> ReadingKeeper::RecordShowing(
 
 void ReadingKeeper::SetRead(const std::string& url,
                             std::vector<std::string> identities, bool read) {
+  if (url.size() > kMaxUrlSize) return;
   {
     std::lock_guard lock(queue_mutex_);
     queued_.push_back({url, std::move(identities), read});

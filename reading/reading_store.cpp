@@ -217,7 +217,8 @@ const SchemaRows& ExpectedSchema() {
 std::unique_ptr<ReadingStore> ReadingStore::Open(
     const std::filesystem::path& file, StoreLimits limits) {
   CheckFile(file, limits.max_file_size, true);
-  const bool existed = std::filesystem::exists(file);
+  std::error_code ec;
+  const bool existed = std::filesystem::exists(file, ec);
   std::unique_ptr<ReadingStore> store;
   try {
     store.reset(
@@ -233,6 +234,8 @@ std::unique_ptr<ReadingStore> ReadingStore::Open(
     throw;
   }
   Harden(store->db_);
+  // Another copy of the program writing at this moment is waited for.
+  sqlite3_busy_timeout(store->db_, 1000);
   // The first statements read the file's header: a file that is no
   // database fails here.
   store->Execute(

@@ -120,7 +120,8 @@ TEST_F(RememberedReadingTest, SwitchedOffNothingShowsAndNoStoreIsMade) {
   QTest::keyClick(&f, Qt::Key_N);  // no command behind it
   f.NextUnread1Click();
   EXPECT_EQ(f.session.current_item_index(), 0);
-  EXPECT_EQ(f.StatusNote->text(), "");
+  EXPECT_EQ(f.StatusNote, nullptr);
+  EXPECT_FALSE(f.File1->actions().contains(f.MarkAllRead1));
   EXPECT_EQ(MenuEntry(), "Four");
   EXPECT_EQ(f.tray->Hint, "");
   EXPECT_EQ(f.lUnreadNo->text(), "3");
