@@ -49,7 +49,7 @@ TickReader RememberedReading::ReaderForTick() const {
   return [keeper = keeper_, only_new = switches_.only_new](
              const std::string& url, FeedDownload download) {
     if (!download.ok) return ReadDownload(std::move(download));
-    const ShownFeed reading = ReadShownFeed(download.text);
+    const ShownFeed reading = ReadShownFeed(download.text, url);
     const std::vector<StoredItemState> states =
         keeper->RecordShowing(url, ItemIdentities(reading));
     if (!only_new) return ReadDownload(std::move(download));
