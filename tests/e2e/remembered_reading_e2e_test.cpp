@@ -4,9 +4,6 @@
 // tick without them shows no window.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <sstream>
-
 #include "feeds/feed_list.h"
 #include "feeds/feed_stream.h"
 #include "tests/e2e/e2e_fixture.h"
@@ -60,29 +57,23 @@ class RememberedReadingE2eTest : public ProgramTest {
   bool ShowsUnread(const std::string& window, int row) {
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     bool ok = false;
-    const std::string pixel = RunCommand(
-        {"import", "-window", window, "-crop",
-         "1x1+17+" + std::to_string(96 + 18 * row), "-depth", "8", "txt:-"},
-        Env(), &ok);
-    int red = 0, green = 0, blue = 0;
-    const std::size_t at = pixel.find("(");
-    if (at != std::string::npos)
-      std::sscanf(pixel.c_str() + at, "(%d,%d,%d", &red, &green, &blue);
-    return red > 180 && blue < 120;
+    return RunCommand({"convert", "x:" + window, "-crop",
+                       "1x1+17+" + std::to_string(96 + 18 * row), "-format",
+                       "%[fx:r>0.7&&b<0.47]", "info:"},
+                      Env(), &ok) == "1";
   }
 
-  // The feed's items as feedcat reads their marks from the folder's store.
+  // The feed's items as feedcat reads their marks from the folder's store:
+  // R for read, U for unread.
   std::string StoredMarks() {
     bool ok = false;
-    std::istringstream json(RunCommand({std::string(RIVOLET_BIN_DIR) + "/feedcat",
-                                        "--shown", url, "--store",
-                                        folder.string()},
-                                       Env(), &ok));
+    const std::string json =
+        RunCommand({std::string(RIVOLET_BIN_DIR) + "/feedcat", "--shown", url,
+                    "--store", folder.string()},
+                   Env(), &ok);
     std::string marks;
-    for (std::string line; std::getline(json, line);) {
-      if (line.find("\"read\":true") != std::string::npos) marks += 'R';
-      if (line.find("\"read\":false") != std::string::npos) marks += 'U';
-    }
+    for (std::size_t at = 0; (at = json.find("\"read\":", at)) != json.npos;)
+      marks += json[at += 7] == 't' ? 'R' : 'U';
     return marks;
   }
 
@@ -131,8 +122,6 @@ TEST_F(RememberedReadingE2eTest, ADamagedStoreIsSetAsideWithOneMessage) {
   ASSERT_FALSE(box.empty()) << Log();
   EXPECT_NE(BoxText(box).find("reading.db.damaged"), std::string::npos);
   EXPECT_EQ(ReadFileBytes(folder / "reading.db.damaged"), "no database");
-  Xdotool({"key", "Return"});
-  EXPECT_TRUE(Soon([&] { return Boxes().empty(); }));
   EXPECT_EQ(Terminate(std::chrono::seconds(20)), std::optional<int>(0));
 }
 

@@ -88,10 +88,8 @@ class UpdateTicksTest : public ProgramTest {
     int rows = 0;
     bool in_row = false;
     for (std::string line; std::getline(lines, line);) {
-      if (line.empty() || line[0] == '#') continue;
-      const bool dark = line.find("(0)") == std::string::npos &&
-                        line.find("gray(0)") == std::string::npos;
-      if (dark && !in_row) ++rows;
+      const bool dark = line[0] != '#' && line.find("(0)") == std::string::npos;
+      rows += dark && !in_row;
       in_row = dark;
     }
     return rows;

@@ -23,7 +23,6 @@ using testing::ReadFileBytes;
 using testing::TempDir;
 using testing::WriteFileBytes;
 
-using Ids = std::vector<std::string>;
 constexpr std::int64_t kDay = 24 * 60 * 60;
 
 TEST(ItemIdentityTest, IdThenLinkThenTitleAndDate) {
@@ -51,14 +50,6 @@ TEST(ItemIdentityTest, IdThenLinkThenTitleAndDate) {
   EXPECT_NE(ItemIdentity(bare), ItemIdentity(other_date));
   EXPECT_NE(ItemIdentity(bare), ItemIdentity(joined));
   EXPECT_EQ(ItemIdentity(huge).size(), 17u);
-  // What the shown reading gives: the guid, the Atom id, trimmed.
-  const ShownFeed rss = ReadShownFeed(
-      "<rss><channel><item><guid isPermaLink=\"false\"> g1 </guid>"
-      "<link>l1</link></item><item><link>l2</link></item></channel></rss>");
-  EXPECT_EQ(ItemIdentities(rss), (Ids{"g1", "l2"}));
-  const ShownFeed atom =
-      ReadShownFeed("<feed><entry><id>urn:e1</id></entry></feed>");
-  EXPECT_EQ(ItemIdentities(atom), (Ids{"urn:e1"}));
 }
 
 TEST(ReadingStoreTest, ShowingsRecordTheItemsAndMarksLast) {

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QCheckBox>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -129,32 +128,6 @@ TEST_F(UpdateTest, TicksFetchTheDueFeedsInListOrder) {
   // The feeds without a period were never asked for (unserved, they would
   // have been reported).
   EXPECT_EQ(server.RequestCount(), 3u);
-  EXPECT_TRUE(h.ErrorTexts().empty());
-}
-
-TEST_F(UpdateTest, OnlyNewItemsAreListedAndATickWithoutThemShowsNothing) {
-  const auto item = [](int day) {
-    return "<item><title>N" + std::to_string(day) + "</title><pubDate>" +
-           std::to_string(day) + " Mar 2005</pubDate></item>";
-  };
-  const auto serve = [&](const std::string& items) {
-    server.Serve("/n", Response::Ok("<rss><channel><title>N</title>" + items +
-                                    "</channel></rss>"));
-  };
-  serve(item(2) + item(3));
-  AddFeed("N", "1", "/n");
-  app->OptionsForm().oOnlyNew->click();
-  app->OptionsForm().OptionsOKBClick();
-  Tick();
-  EXPECT_EQ(Rows(),
-            (std::vector<std::string>{"N|N3|3.03.2005", "N|N2|2.03.2005"}));
-  serve(item(4) + item(2) + item(3));
-  Tick();
-  EXPECT_EQ(Rows(), std::vector<std::string>{"N|N4|4.03.2005"});
-  Note().hide();
-  Tick();
-  EXPECT_TRUE(Rows().empty());
-  EXPECT_FALSE(Note().isVisible());
   EXPECT_TRUE(h.ErrorTexts().empty());
 }
 
