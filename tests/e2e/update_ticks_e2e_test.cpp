@@ -48,16 +48,18 @@ class UpdateTicksTest : public ProgramTest {
     if (!StartWindowManager()) GTEST_SKIP() << "openbox is needed";
   }
 
-  // Starts the program, its clock thirty times fast, with updating on and
-  // one feed of period 1 at `url`; `more` is added to the updating settings.
-  void StartUpdating(const std::string& url, const std::string& more = "") {
+  // Starts the program, its clock thirty times fast (or `speed`), with
+  // updating on and one feed of period 1 at `url`; `more` is added to the
+  // updating settings.
+  void StartUpdating(const std::string& url, const std::string& more = "",
+                     const std::string& speed = "x30") {
     FeedList list;
     list.Append("Feed", "Local", "1", url);
     WriteFileBytes(folder / "feeds.che",
                    WriteFeedFile(list, FeedListControl()));
     WriteFileBytes(folder / "rivolet.ini",
                    "[updating]\r\nYesUpdate=1\r\nNoUpdate=0\r\n" + more);
-    StartProgram({}, {"LD_PRELOAD=" + faketime_, "FAKETIME=+0 x30"});
+    StartProgram({}, {"LD_PRELOAD=" + faketime_, "FAKETIME=+0 " + speed});
   }
 
   // The notification window on show: its id, or empty.
@@ -74,7 +76,7 @@ class UpdateTicksTest : public ProgramTest {
   // pixels in a picture of it.
   int NotificationRows(const std::string& main_window) {
     std::string window;
-    for (int i = 0; i < 60 && window.empty(); ++i) {
+    for (int i = 0; i < 250 && window.empty(); ++i) {
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
       window = NotificationWindow(main_window);
     }
@@ -164,18 +166,19 @@ TEST_F(UpdateTicksTest, OnlyNewItemsAreListedAndATickWithoutThemShowsNothing) {
   };
   LoopbackServer server;
   server.Serve("/news.xml", Response::Ok(feed(2)));
-  // Up for a minute and a half of the program's time: gone before the next
-  // minute's tick.
-  StartUpdating(server.Url("/news.xml"), "act_time=45\r\nonly_new=1\r\n");
+  // A minute in six seconds; the window is up for half of it, gone before
+  // the next minute's tick.
+  StartUpdating(server.Url("/news.xml"), "act_time=30\r\nonly_new=1\r\n",
+                "x10");
   const std::string main_window = FindWindow("^Rivolet$");
   ASSERT_FALSE(main_window.empty()) << Log();
   ASSERT_TRUE(server.WaitForRequests(1, std::chrono::seconds(30)));
-  server.Serve("/news.xml", Response::Ok(feed(3)));
   EXPECT_EQ(NotificationRows(main_window), 2) << Log();
+  server.Serve("/news.xml", Response::Ok(feed(3)));
   ASSERT_TRUE(server.WaitForRequests(2, std::chrono::seconds(30)));
   EXPECT_EQ(NotificationRows(main_window), 1) << Log();
   ASSERT_TRUE(server.WaitForRequests(3, std::chrono::seconds(30)));
-  std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
   EXPECT_EQ(NotificationWindow(main_window), "");
   EXPECT_EQ(Terminate(std::chrono::seconds(20)), std::optional<int>(0));
 }
