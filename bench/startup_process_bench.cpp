@@ -269,7 +269,8 @@ void StartWithAReadingStore(benchmark::State& state) {
   for (auto _ : state) {
     Series series_off, series_empty, series_full;
     for (int round = 0; round < rounds; ++round) {
-      for (const char* name : {"reading.db", "reading.db-wal", "reading.db-shm"})
+      for (const char* name :
+           {"reading.db", "reading.db-wal", "reading.db-shm"})
         std::filesystem::remove(empty / name);
       const Start o = StartOnce(screen, watcher, (off / "rivolet").string(),
                                 "Rivolet", off / "desktop");

@@ -108,8 +108,7 @@ RivoletApp& StartWithFeeds(testing::AppHarness& harness,
                            const testing::LoopbackServer& server) {
   RivoletApp& app = harness.Start();
   for (int n = 0; n < feed_count; ++n) {
-    app.feed_list.Append("Feed " + std::to_string(n), "c", "1",
-                         Url(server, n));
+    app.feed_list.Append("Feed " + std::to_string(n), "c", "1", Url(server, n));
   }
   return app;
 }
@@ -154,8 +153,7 @@ void UpdateTickOnlyNew(benchmark::State& state) {
     state.counters["first_longest_heartbeat_wait_ms"] = first.longest_wait_ms;
     state.counters["second_ms"] = second.ms;
     state.counters["second_share"] = second.ms / sequential_ms;
-    state.counters["second_longest_heartbeat_wait_ms"] =
-        second.longest_wait_ms;
+    state.counters["second_longest_heartbeat_wait_ms"] = second.longest_wait_ms;
   }
 }
 BENCHMARK(UpdateTickOnlyNew)->Iterations(1)->Unit(benchmark::kSecond);
