@@ -24,6 +24,16 @@ RivoletApp::RivoletApp(ProgramFolders folders, std::filesystem::path executable,
                        std::vector<std::string> arguments,
                        HttpClientSettings http_settings)
     : feed_store(folders.user / "feeds.che"),
+      remembered(folders.user / kReadingStoreFileName,
+                 [this](const StoreTrouble& trouble) {
+                   // Told on the window's thread, once it is there.
+                   if (TMainForm* form = trouble_form_.load()) {
+                     QMetaObject::invokeMethod(
+                         form,
+                         [form, trouble] { form->TellStoreTrouble(trouble); },
+                         Qt::QueuedConnection);
+                   }
+                 }),
       http(http_settings),
       settings_file(SettingsFilePath(folders.user)),
       folders_(std::move(folders)),
@@ -32,7 +42,10 @@ RivoletApp::RivoletApp(ProgramFolders folders, std::filesystem::path executable,
       http_settings_(std::move(http_settings)) {}
 
 RivoletApp::~RivoletApp() {
+  trouble_form_ = nullptr;
   updater_.reset();
+  // The last marks reach the disk before the program ends.
+  if (ReadingKeeper* keeper = remembered.keeper()) keeper->Flush();
   // Dialogs first, the main window last, the reverse of the windows' order.
   import_period_form_.reset();
   information_form_.reset();
@@ -54,16 +67,25 @@ void RivoletApp::CreateWindows() {
                    [this](const TickOutcome& outcome) {
                      Guarded([&] { ApplyTickOutcome(outcome); });
                    });
+  updater_->set_tick_reader([this] { return remembered.ReaderForTick(); });
   main_form_ = std::make_unique<TMainForm>(
       MainFormParts{session, http, feed_list, feed_list_control, feed_store,
-                    language, settings_file, folders_, executable_, arguments_},
+                    language, settings_file, folders_, executable_, arguments_,
+                    remembered},
       *this);
+  trouble_form_ = main_form_.get();
   LoadStartSettings();
+}
+
+void RivoletApp::ApplyReadingSwitches() {
+  remembered.SetSwitches({settings.remember_reading, settings.only_new});
+  if (main_form_) main_form_->ApplyReadingSwitches();
 }
 
 void RivoletApp::LoadStartSettings() {
   const SettingsLoad load = LoadSettings(settings_file);
   settings = load.settings;
+  ApplyReadingSwitches();
   // "Run Rivolet on startup" turned on by the load writes the entry again,
   // for the executable as it is now. The entry is the desktop's business:
   // a failure changes nothing.
@@ -87,6 +109,8 @@ TOptionsForm& RivoletApp::OptionsForm() {
     options_form_ = std::make_unique<TOptionsForm>(
         settings, settings_file, executable_, main_form_.get(),
         DialogLanguageSource());
+    QObject::connect(options_form_.get(), &TOptionsForm::settingsSaved,
+                     options_form_.get(), [this] { ApplyReadingSwitches(); });
   }
   return *options_form_;
 }
@@ -164,7 +188,10 @@ void RivoletApp::ShowModal(QDialog& dialog) {
 void RivoletApp::ShowNewForm() { ShowModal(NewForm()); }
 
 void RivoletApp::ShowManagementForm() { ShowModal(ManagementForm()); }
-void RivoletApp::ShowOptionsForm() { ShowModal(OptionsForm()); }
+void RivoletApp::ShowOptionsForm() {
+  ShowModal(OptionsForm());
+  ApplyReadingSwitches();
+}
 
 void RivoletApp::ShowInformationForm() {
   InformationForm().feed_url = session.current_feed_url();
@@ -232,6 +259,7 @@ void RivoletApp::ApplyTickOutcome(const TickOutcome& outcome) {
     notification.SwitchTimer1On();
     notification.show();
   }
+  main_form_->ShowUnreadTotal();
   // Ticks go on while the box is up; their failures wait for it to close.
   if (outcome.first_error) tick_errors_.Show(*outcome.first_error);
 }

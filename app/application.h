@@ -3,6 +3,7 @@
 // reading and the main window's HTTP client.
 #pragma once
 
+#include <atomic>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -13,6 +14,7 @@
 
 #include "app/main_form.h"
 #include "app/reading_session.h"
+#include "app/remembered_reading.h"
 #include "common/program_folders.h"
 #include "feeds/feed_list.h"
 #include "feeds/feed_store.h"
@@ -116,6 +118,8 @@ class RivoletApp : public NotificationHost, public MainFormHost {
   FeedListControl feed_list_control;
   FeedStore feed_store;
   ReadingSession session;
+  // Marks that last and notifications of new items, by their switches.
+  RememberedReading remembered;
   HttpClient http;        // the main window's client
   IniFile settings_file;  // rivolet.ini
   // The settings in force: loaded at start, edited by the Options dialog.
@@ -130,6 +134,8 @@ class RivoletApp : public NotificationHost, public MainFormHost {
   // Puts a finished tick's rows into the notification window and its last
   // read into the state of reading.
   void ApplyTickOutcome(const TickOutcome& outcome);
+  // The remembered-reading switches of the settings take effect.
+  void ApplyReadingSwitches();
 
   ProgramFolders folders_;
   std::filesystem::path executable_;
@@ -146,6 +152,8 @@ class RivoletApp : public NotificationHost, public MainFormHost {
   std::unique_ptr<TImportPeriodForm> import_period_form_;
   std::unique_ptr<FeedUpdater> updater_;
   OneErrorBox tick_errors_;  // a failing feed reports once, not every minute
+  // Where the store's trouble is told; none once the windows go.
+  std::atomic<TMainForm*> trouble_form_{nullptr};
 };
 
 }  // namespace rivolet

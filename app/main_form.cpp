@@ -254,8 +254,10 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
   if (watched == windowHandle() && event->type() == QEvent::Expose &&
       windowHandle()->isExposed()) {
     windowHandle()->removeEventFilter(this);
-    QTimer::singleShot(0, this,
-                       [this] { Guarded([this] { RegisterFileType(); }); });
+    QTimer::singleShot(0, this, [this] {
+      Guarded([this] { RegisterFileType(); });
+      parts_.remembered.OpenSoon();
+    });
   }
   return QMainWindow::eventFilter(watched, event);
 }
@@ -417,8 +419,9 @@ void TMainForm::BuildFeedMenu() {
   for (const MenuHeading& heading : GroupByCategory(parts_.feed_list)) {
     QMenu* sub = FeedMenu->addMenu(LiteralCaption(heading.caption));
     for (std::size_t index : heading.entries) {
+      const FeedEntry& entry = parts_.feed_list.Entry(index);
       QAction* action =
-          sub->addAction(LiteralCaption(parts_.feed_list.Entry(index).name));
+          sub->addAction(FeedMenuCaption(entry.name, entry.Url()));
       action->setData(QVariant::fromValue<qulonglong>(index));
       ConnectGuarded(
           action, &QAction::triggered, this,
@@ -440,19 +443,21 @@ void TMainForm::FeedMenuItemClick(std::size_t feed_index) {
 }
 
 void TMainForm::OpenFeed(const std::string& url, bool open_first_item) {
-  ShowFeedReading(url,
-                  FetchWhilePainting(http, url,
-                                     [](HttpResult fetched) {
-                                       return ReadShownFeed(fetched.body,
-                                                            fetched.final_url);
-                                     }),
-                  open_first_item);
+  // The worker that reads the feed looks up its remembered marks too.
+  auto [reading, read] = FetchWhilePainting(
+      http, url, [url, mark = parts_.remembered.Marker()](HttpResult fetched) {
+        ShownFeed shown = ReadShownFeed(fetched.body, fetched.final_url);
+        std::vector<bool> marks = mark ? mark(url, shown) : std::vector<bool>();
+        return std::pair(std::move(shown), std::move(marks));
+      });
+  ShowFeedReading(url, std::move(reading), open_first_item, read);
 }
 
 void TMainForm::ShowFeedReading(const std::string& url, ShownFeed reading,
-                                bool open_first_item) {
+                                bool open_first_item,
+                                const std::vector<bool>& read) {
   session.set_current_feed_url(url);
-  session.TakeReading(std::move(reading));
+  session.TakeReading(std::move(reading), url, read);
   ShowFeedRead();
   if (open_first_item) ShowItem(0);
 }
@@ -461,7 +466,10 @@ void TMainForm::ShowFeedRead() {
   setWindowTitle(PlainWindowTitle(ShownToQt(session.WindowTitle())));
   const QString total = QString::number(session.total());
   lNewsNo->setText(total);
-  lUnreadNo->setText(total);
+  // Remembered marks count the rows; otherwise every item starts unread.
+  lUnreadNo->setText(parts_.remembered.remember()
+                         ? QString::number(session.UnreadCount())
+                         : total);
   lNewsNoLabel->show();
   lUnread->show();
   lUnreadNo->show();
@@ -472,11 +480,12 @@ void TMainForm::ShowFeedRead() {
   for (int k = 0; k < session.RowCount(); ++k) {
     auto* row = new QTreeWidgetItem;
     row->setText(1, ShownToQt(session.RowText(k)));
-    SetMark(row, ReadingSession::kUnread);
+    SetMark(row, session.Mark(k));
     rows.append(row);
   }
   main_channels->addTopLevelItems(rows);
   ShowEmptyListNote();
+  ShowUnreadTotal();
 }
 
 void TMainForm::ShowEmptyListNote() {
@@ -514,10 +523,12 @@ void TMainForm::main_channelsDblClick() {
   QTreeWidgetItem* row = selected.front();
   const int index = main_channels->indexOfTopLevelItem(row);
   ShowItem(index);
+  const bool was_unread = session.Mark(index) == ReadingSession::kUnread;
   session.MarkRead(index);
   SetMark(row, ReadingSession::kRead);
   lUnreadNo->setText(QString::number(session.UnreadCount()));
   LayOutCountLabels();
+  if (was_unread) RowMarksChanged({index}, true);
 }
 
 // ---- Item view and links ----

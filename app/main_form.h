@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/reading_session.h"
+#include "app/remembered_reading.h"
 #include "common/links.h"
 #include "common/program_folders.h"
 #include "feeds/feed_list.h"
@@ -88,6 +89,7 @@ struct MainFormParts {
   const ProgramFolders& folders;  // where the program's files are
   const std::filesystem::path& executable;
   const std::vector<std::string>& arguments;  // after the program's name
+  RememberedReading& remembered;              // marks that last, new items
 };
 
 class TMainForm : public QMainWindow {
@@ -155,6 +157,15 @@ class TMainForm : public QMainWindow {
   QAction* N6;
   QAction* Exit2;
   QTimer* timer;
+  // Remembered reading (shown while its switch is on): the File menu's and
+  // the item list's "Mark all read", the list's "Mark unread", N and Space
+  // for the next unread item, and the window's status note below the pages
+  // (made when first needed).
+  QAction* MarkAllRead1;
+  QAction* MarkUnread1;
+  QAction* NextUnread1;
+  QLabel* StatusNote = nullptr;
+  QTimer* StatusNoteTimer = nullptr;
 
   // The state of reading and the window's client, kept by the application.
   ReadingSession& session;
@@ -180,10 +191,12 @@ class TMainForm : public QMainWindow {
   // Downloads `url` and reads it on a worker, then shows the reading.
   void OpenFeed(const std::string& url, bool open_first_item = false);
   // Shows `reading`, the shown reading of the document downloaded from
-  // `url`: the feed becomes the one described and listed; with
-  // `open_first_item` its item 0 is shown too, without marking it read.
+  // `url`, its rows marked read as `read` says: the feed becomes the one
+  // described and listed; with `open_first_item` its item 0 is shown too,
+  // without marking it read.
   void ShowFeedReading(const std::string& url, ShownFeed reading,
-                       bool open_first_item = false);
+                       bool open_first_item = false,
+                       const std::vector<bool>& read = {});
   void ShowFeedRead();
   // Shows EmptyListNote while both the feed list and the item list are
   // empty; run whenever either may have changed.
@@ -194,6 +207,21 @@ class TMainForm : public QMainWindow {
   void Openinbrowser1Click() { OpenItemLink(); }
   int RowMark(int row) const;
   int UnreadCount() const;
+
+  // Remembered reading (main_form_reading.cpp).
+  void MarkAllRead1Click();
+  void MarkUnread1Click();
+  // Opens the next unread item of the list; at its end, says so.
+  void NextUnread1Click();
+  // The switches changed: the commands, the tray's tooltip and the counts
+  // follow them.
+  void ApplyReadingSwitches();
+  // The tray's tooltip: the unread items of every feed, while remembering.
+  void ShowUnreadTotal();
+  // A short note in the status area below the pages, gone after a while.
+  void ShowStatusNote(const std::string& text);
+  // The reading store had to be set aside or could not be had: one message.
+  void TellStoreTrouble(const StoreTrouble& trouble);
 
   // Item view and links.
   void ShowItem(int index);
@@ -255,6 +283,13 @@ class TMainForm : public QMainWindow {
   void CreateFeedsPage();
   void CreateViewPage();
   void CreateTray();
+  void CreateReadingCommands();
+  // The marks of `rows` changed to `read`: the rows' pictures, the unread
+  // count and, while remembering, the store.
+  void RowMarksChanged(const std::vector<int>& rows, bool read);
+  // A feed menu entry's caption: the feed's name, and its unread count
+  // while remembering.
+  QString FeedMenuCaption(const std::string& name, const std::string& url);
 
   void ConnectHandlers();
   void SetMark(QTreeWidgetItem* row, int mark);

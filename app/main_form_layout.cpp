@@ -80,6 +80,7 @@ void TMainForm::CreateComponents() {
 
   layout()->setSizeConstraint(QLayout::SetFixedSize);
   CreateTray();
+  CreateReadingCommands();
 }
 
 void TMainForm::CreateMenus() {

@@ -9,10 +9,15 @@
 
 namespace rivolet {
 
-void ReadingSession::TakeReading(ShownFeed reading) {
+void ReadingSession::TakeReading(ShownFeed reading, std::string url,
+                                 const std::vector<bool>& read) {
   reading_ = std::move(reading);
+  shown_feed_url_ = std::move(url);
   has_reading_ = true;
   marks_.assign(reading_.items.size(), kUnread);
+  for (std::size_t i = 0; i < marks_.size() && i < read.size(); ++i) {
+    if (read[i]) marks_[i] = kRead;
+  }
 }
 
 std::string_view ReadingSession::RowText(int row) const {
@@ -33,6 +38,27 @@ int ReadingSession::Mark(int row) const {
 void ReadingSession::MarkRead(int row) {
   if (row < 0 || row >= static_cast<int>(marks_.size())) return;
   marks_[static_cast<std::size_t>(row)] = kRead;
+}
+
+void ReadingSession::MarkUnread(int row) {
+  if (row < 0 || row >= static_cast<int>(marks_.size())) return;
+  marks_[static_cast<std::size_t>(row)] = kUnread;
+}
+
+std::vector<int> ReadingSession::MarkAllRead() {
+  std::vector<int> marked;
+  for (std::size_t i = 0; i < marks_.size(); ++i) {
+    if (marks_[i] == kUnread) marked.push_back(static_cast<int>(i));
+    marks_[i] = kRead;
+  }
+  return marked;
+}
+
+int ReadingSession::NextUnreadRow(int row) const {
+  for (int k = std::max(row + 1, 0); k < RowCount(); ++k) {
+    if (marks_[static_cast<std::size_t>(k)] == kUnread) return k;
+  }
+  return -1;
 }
 
 int ReadingSession::UnreadCount() const {

@@ -22,8 +22,13 @@ class ReadingSession {
   static constexpr int kRead = 1;
 
   // Takes the reading of a feed just opened (made by the worker that
-  // downloaded it): its items become the rows, every one unread.
-  void TakeReading(ShownFeed reading);
+  // downloaded it) from `url`: its items become the rows, every one unread
+  // but those `read` marks read.
+  void TakeReading(ShownFeed reading, std::string url = {},
+                   const std::vector<bool>& read = {});
+  // The URL of the feed whose reading is taken; the feed fetched last may
+  // be another.
+  const std::string& shown_feed_url() const { return shown_feed_url_; }
 
   // The reading of the last feed opened; empty before one was taken.
   const ShownFeed& reading() const { return reading_; }
@@ -39,7 +44,13 @@ class ReadingSession {
   // A row's mark; -1 for a row that does not exist.
   int Mark(int row) const;
   void MarkRead(int row);
+  void MarkUnread(int row);
+  // Every row read; returns the rows that were unread.
+  std::vector<int> MarkAllRead();
   int UnreadCount() const;
+  // The first unread row after `row` (-1 to look from the first); -1 when
+  // there is none down to the last row.
+  int NextUnreadRow(int row) const;
 
   // The item the view shows: an index into the rows (0 to 99).
   int current_item_index() const { return current_item_index_; }
@@ -55,6 +66,7 @@ class ReadingSession {
 
  private:
   ShownFeed reading_;
+  std::string shown_feed_url_;
   bool has_reading_ = false;
   std::vector<int> marks_;
   int current_item_index_ = 0;

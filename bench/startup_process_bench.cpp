@@ -4,7 +4,9 @@
 // (resident set) once it is there. Reports the medians and the ratios: on a
 // bare screen for a later start, and under a window manager (openbox) for a
 // first start with a fresh profile (a new folder and new desktop folders,
-// so the file type is registered) and for a later one.
+// so the file type is registered) and for a later one. With "Remember what
+// I have read" on, a start with a reading store of 200,000 items against
+// one without a store, and against the switch off.
 #include <benchmark/benchmark.h>
 #include <signal.h>
 #include <xcb/xcb.h>
@@ -19,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/reading_store_sample.h"
 #include "tests/support/process.h"
 #include "tests/support/temp_dir.h"
 
@@ -236,6 +239,64 @@ void StartUnderWindowManager(benchmark::State& state) {
   }
 }
 BENCHMARK(StartUnderWindowManager)
+    ->Arg(9)
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond);
+
+// Later starts on a bare screen of three copies in alternating rounds: the
+// switch off, the switch on without a store (made anew each round, so
+// removed before it), and the switch on with a store of 200,000 items.
+void StartWithAReadingStore(benchmark::State& state) {
+  const std::filesystem::path bin = RIVOLET_BIN_DIR;
+  TempDir work;
+  const std::filesystem::path off = work / "off", empty = work / "empty",
+                              full = work / "full";
+  for (const auto& folder : {off, empty, full}) {
+    std::filesystem::create_directories(folder);
+    std::filesystem::copy_file(bin / "rivolet", folder / "rivolet");
+  }
+  for (const auto& folder : {empty, full}) {
+    std::ofstream(folder / "rivolet.ini") << "[reading]\r\nremember=1\r\n";
+  }
+  MakeSampleReadingStore(full / "reading.db");
+  VirtualScreen screen;
+  if (screen.display().empty()) {
+    state.SkipWithError("Xvfb could not be started");
+    return;
+  }
+  MapWatcher watcher(screen.display());
+  const int rounds = static_cast<int>(state.range(0));
+  for (auto _ : state) {
+    Series series_off, series_empty, series_full;
+    for (int round = 0; round < rounds; ++round) {
+      for (const char* name :
+           {"reading.db", "reading.db-wal", "reading.db-shm"})
+        std::filesystem::remove(empty / name);
+      const Start o = StartOnce(screen, watcher, (off / "rivolet").string(),
+                                "Rivolet", off / "desktop");
+      const Start e = StartOnce(screen, watcher, (empty / "rivolet").string(),
+                                "Rivolet", empty / "desktop");
+      const Start f = StartOnce(screen, watcher, (full / "rivolet").string(),
+                                "Rivolet", full / "desktop");
+      Verbose(round, "off", o);
+      Verbose(round, "no store", e);
+      Verbose(round, "200k store", f);
+      series_off.Add(o);
+      series_empty.Add(e);
+      series_full.Add(f);
+    }
+    state.counters["off_ms"] = Median(series_off.seconds) * 1000;
+    state.counters["off_MiB"] = Median(series_off.peak_mib);
+    state.counters["no_store_ms"] = Median(series_empty.seconds) * 1000;
+    state.counters["no_store_MiB"] = Median(series_empty.peak_mib);
+    Report(state, "store", series_full, series_empty);
+    state.counters["store_vs_off_ratio"] =
+        Median(series_full.seconds) / Median(series_off.seconds);
+    state.counters["store_vs_off_memory_ratio"] =
+        Median(series_full.peak_mib) / Median(series_off.peak_mib);
+  }
+}
+BENCHMARK(StartWithAReadingStore)
     ->Arg(9)
     ->Iterations(1)
     ->Unit(benchmark::kSecond);

@@ -3,7 +3,9 @@
 // first item read), and fetched the program's way, through the main window's
 // timer handler with the downloads on worker threads. Reports both times,
 // their ratio, and the longest wait of a 10 ms heartbeat timer on the
-// window's thread during the program's tick.
+// window's thread during the program's tick; the same with only new items
+// notified, every item of every feed recorded in the reading store (the
+// first tick, where every item is new, and a second, where none is).
 //
 //   update_tick_ui_bench [--feeds=200]
 #include <benchmark/benchmark.h>
@@ -56,62 +58,105 @@ std::string Url(const testing::LoopbackServer& server, int n) {
   return server.Url("/f" + std::to_string(n));
 }
 
+// The program's tick through the window's handler: its time and the longest
+// wait of the heartbeat.
+struct TickTimes {
+  double ms = 0;
+  double longest_wait_ms = 0;
+};
+
+TickTimes RunTick(testing::AppHarness& harness) {
+  QElapsedTimer clock, beat_clock;
+  qint64 last_beat = 0, longest_wait = 0;
+  QTimer heartbeat;
+  QObject::connect(&heartbeat, &QTimer::timeout, [&] {
+    const qint64 now = beat_clock.elapsed();
+    longest_wait = std::max(longest_wait, now - last_beat);
+    last_beat = now;
+  });
+  heartbeat.start(10);
+  beat_clock.start();
+  clock.start();
+  harness.Main().timerTimer();
+  // The window's thread runs its event loop as the program's does (no
+  // sleeping between checks, as a test's wait would).
+  QEventLoop loop;
+  QTimer watch;
+  QObject::connect(&watch, &QTimer::timeout, [&] {
+    if (!harness.app->Updater().running()) loop.quit();
+  });
+  watch.start(1);
+  loop.exec();
+  heartbeat.stop();
+  return {static_cast<double>(clock.elapsed()),
+          static_cast<double>(longest_wait)};
+}
+
+double SequentialMs(const testing::LoopbackServer& server) {
+  // As described: one download after another, each read as it arrives.
+  QElapsedTimer clock;
+  clock.start();
+  HttpClient client;
+  for (int n = 0; n < feed_count; ++n) {
+    benchmark::DoNotOptimize(
+        ReadFirstItem(HttpGetText(client, Url(server, n))));
+  }
+  return static_cast<double>(clock.elapsed());
+}
+
+RivoletApp& StartWithFeeds(testing::AppHarness& harness,
+                           const testing::LoopbackServer& server) {
+  RivoletApp& app = harness.Start();
+  for (int n = 0; n < feed_count; ++n) {
+    app.feed_list.Append("Feed " + std::to_string(n), "c", "1", Url(server, n));
+  }
+  return app;
+}
+
 void UpdateTick(benchmark::State& state) {
   testing::LoopbackServer server;
   SlowServer(server);
   for (auto _ : state) {
-    // As described: one download after another, each read as it arrives.
-    QElapsedTimer clock;
-    clock.start();
-    HttpClient client;
-    for (int n = 0; n < feed_count; ++n) {
-      benchmark::DoNotOptimize(
-          ReadFirstItem(HttpGetText(client, Url(server, n))));
-    }
-    const double sequential_ms = static_cast<double>(clock.elapsed());
-
-    // Ours, through the window's handler.
+    const double sequential_ms = SequentialMs(server);
     testing::AppHarness harness;
-    RivoletApp& app = harness.Start();
-    for (int n = 0; n < feed_count; ++n) {
-      app.feed_list.Append("Feed " + std::to_string(n), "c", "1",
-                           Url(server, n));
-    }
-    QElapsedTimer beat_clock;
-    qint64 last_beat = 0, longest_wait = 0;
-    QTimer heartbeat;
-    QObject::connect(&heartbeat, &QTimer::timeout, [&] {
-      const qint64 now = beat_clock.elapsed();
-      longest_wait = std::max(longest_wait, now - last_beat);
-      last_beat = now;
-    });
-    heartbeat.start(10);
-    beat_clock.start();
-    clock.restart();
-    harness.Main().timerTimer();
-    // The window's thread runs its event loop as the program's does (no
-    // sleeping between checks, as a test's wait would).
-    QEventLoop loop;
-    QTimer watch;
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-      if (!harness.app->Updater().running()) loop.quit();
-    });
-    watch.start(1);
-    loop.exec();
-    const double ours_ms = static_cast<double>(clock.elapsed());
-    heartbeat.stop();
+    RivoletApp& app = StartWithFeeds(harness, server);
+    const TickTimes ours = RunTick(harness);
     if (app.AktualizacjaForm().akt->topLevelItemCount() != feed_count) {
       state.SkipWithError("the tick did not give a row per feed");
     }
-
     state.counters["sequential_ms"] = sequential_ms;
-    state.counters["ours_ms"] = ours_ms;
-    state.counters["ours_share"] = ours_ms / sequential_ms;
-    state.counters["longest_heartbeat_wait_ms"] =
-        static_cast<double>(longest_wait);
+    state.counters["ours_ms"] = ours.ms;
+    state.counters["ours_share"] = ours.ms / sequential_ms;
+    state.counters["longest_heartbeat_wait_ms"] = ours.longest_wait_ms;
   }
 }
 BENCHMARK(UpdateTick)->Iterations(1)->Unit(benchmark::kSecond);
+
+void UpdateTickOnlyNew(benchmark::State& state) {
+  testing::LoopbackServer server;
+  SlowServer(server);
+  for (auto _ : state) {
+    const double sequential_ms = SequentialMs(server);
+    testing::AppHarness harness;
+    RivoletApp& app = StartWithFeeds(harness, server);
+    app.remembered.SetSwitches({false, true});
+    const TickTimes first = RunTick(harness);
+    const int first_rows = app.AktualizacjaForm().akt->topLevelItemCount();
+    const TickTimes second = RunTick(harness);
+    if (first_rows != 100 ||
+        app.AktualizacjaForm().akt->topLevelItemCount() != 0) {
+      state.SkipWithError("the ticks did not list the new items only");
+    }
+    state.counters["sequential_ms"] = sequential_ms;
+    state.counters["first_ms"] = first.ms;
+    state.counters["first_share"] = first.ms / sequential_ms;
+    state.counters["first_longest_heartbeat_wait_ms"] = first.longest_wait_ms;
+    state.counters["second_ms"] = second.ms;
+    state.counters["second_share"] = second.ms / sequential_ms;
+    state.counters["second_longest_heartbeat_wait_ms"] = second.longest_wait_ms;
+  }
+}
+BENCHMARK(UpdateTickOnlyNew)->Iterations(1)->Unit(benchmark::kSecond);
 
 }  // namespace
 }  // namespace rivolet

@@ -64,6 +64,8 @@ void TOptionsForm::FollowControls() {
   follow(oOnStartup, settings_.run_on_startup);
   follow(yesUpdate, settings_.update_yes);
   follow(noUpdate, settings_.update_no);
+  follow(oRememberRead, settings_.remember_reading);
+  follow(oOnlyNew, settings_.only_new);
   connect(Edit1, &QLineEdit::textChanged, this, [this](const QString& text) {
     settings_.notification_seconds = FromQt(text);
   });
@@ -84,6 +86,8 @@ void TOptionsForm::FormCreate() {
     yesUpdate->setAutoExclusive(true);
   }
   Edit1->setText(ToQt(loaded.notification_seconds));
+  oRememberRead->setChecked(loaded.remember_reading);
+  oOnlyNew->setChecked(loaded.only_new);
   settings_ = loaded;
   // "No" disables what follows the update switch, as its click does.
   if (loaded.update_no) noUpdateClick();
@@ -92,7 +96,8 @@ void TOptionsForm::FormCreate() {
 void TOptionsForm::TakeOpeningState() {
   opening_.clear();
   for (QAbstractButton* choice : std::initializer_list<QAbstractButton*>{
-           oOnStartup, oRePosMS, yesUpdate, noUpdate, rsN, roBeep, roChoo}) {
+           oOnStartup, oRePosMS, yesUpdate, noUpdate, rsN, roBeep, roChoo,
+           oRememberRead, oOnlyNew}) {
     opening_.push_back(
         {choice, choice->isEnabled(), choice->isChecked(), QString()});
   }
@@ -132,6 +137,7 @@ void TOptionsForm::OptionsOKBClick() {
   const QPoint corner = FramePosition(main_window_);
   SaveSettings(file_, settings_, corner.x(), corner.y());
   opening_.clear();
+  emit settingsSaved();
   close();
 }
 

@@ -46,6 +46,7 @@ class TOptionsForm : public ModalDialog {
   QFrame* Panel3;
   QCheckBox* oOnStartup;
   QCheckBox* oRePosMS;
+  QCheckBox* oRememberRead;  // "Remember what I have read"
   QWidget* Updating;
   QFrame* Panel1;
   QLabel* oUpdate;
@@ -55,6 +56,7 @@ class TOptionsForm : public ModalDialog {
   QLabel* oWindowNot;
   QLineEdit* Edit1;
   QLabel* opM;
+  QCheckBox* oOnlyNew;  // "Notify only about new items"
   // The sound choice: never shown, never stored.
   QLabel* oSounds;
   QRadioButton* rsN;
@@ -81,6 +83,10 @@ class TOptionsForm : public ModalDialog {
   void roBeepClick();
   void roChooClick();
   void BtnChooseClick();
+
+ signals:
+  // OK wrote the settings.
+  void settingsSaved();
 
  protected:
   // What Cancel goes back to is taken after every opening, even one whose

@@ -75,6 +75,8 @@ void TOptionsForm::CreateGeneralPage() {
   oRePosMS = MakeChoice<QCheckBox>(
       Panel3, "oRePosMS", "Remember position of the main window", 8, 32, 329);
   oRePosMS->setChecked(true);
+  oRememberRead = MakeChoice<QCheckBox>(
+      Panel3, "oRememberRead", "Remember what I have read", 8, 56, 329);
 }
 
 void TOptionsForm::CreateUpdatingPage() {
@@ -114,6 +116,9 @@ void TOptionsForm::CreateUpdatingPage() {
            oSounds, rsN, roBeep, roChoo, Edit2, BtnChoose}) {
     sound->hide();
   }
+  // Below the space the sound choice keeps.
+  oOnlyNew = MakeChoice<QCheckBox>(Panel1, "oOnlyNew",
+                                   "Notify only about new items", 8, 216, 329);
 }
 
 void TOptionsForm::CreateOpenDialog() {

@@ -65,6 +65,14 @@ const std::vector<WindowText>& MainFormTexts() {
        "~/.local/share/rivolet, but neither that nor a home folder is set: "
        "nothing of this run will be kept."},
       {"NoFeedsYet", "No feeds yet: use Add feed or Catalogue"},
+      {"NoMoreUnread", "No more unread items"},
+      {"UnreadInTray", "Rivolet: %s unread"},
+      {"ReadingStoreDamaged",
+       "reading.db could not be read (%s); it was kept as %s and a new one "
+       "was started."},
+      {"ReadingStoreUnavailable",
+       "reading.db could not be opened (%s); what you read is remembered "
+       "only until Rivolet closes."},
   };
   return texts;
 }

@@ -15,6 +15,15 @@ constexpr char kUpdating[] = "updating";
 constexpr char kYesUpdate[] = "YesUpdate";
 constexpr char kNoUpdate[] = "NoUpdate";
 constexpr char kActTime[] = "act_time";
+constexpr char kOnlyNew[] = "only_new";
+constexpr char kReading[] = "reading";
+constexpr char kRemember[] = "remember";
+
+// A switch that is off by default is written once it has been on.
+void WriteSwitch(IniFile& file, std::string_view section, std::string_view key,
+                 bool on) {
+  if (on || file.ReadString(section, key)) file.WriteBool(section, key, on);
+}
 
 // Returns whether the change counts as a click.
 bool SetCheckBox(bool& box, bool checked) {
@@ -50,6 +59,8 @@ SettingsLoad LoadSettings(const IniFile& file) {
       s.update_no, s.update_yes, file.ReadBool(kUpdating, kNoUpdate, false));
   s.notification_seconds =
       std::to_string(file.ReadInteger(kUpdating, kActTime, 5));
+  s.remember_reading = file.ReadBool(kReading, kRemember, false);
+  s.only_new = file.ReadBool(kUpdating, kOnlyNew, false);
   return load;
 }
 
@@ -61,6 +72,8 @@ void SaveSettings(IniFile& file, const Settings& settings, int main_left,
   file.WriteBool(kUpdating, kNoUpdate, settings.update_no);
   file.WriteInteger(kUpdating, kActTime,
                     StrToInt(settings.notification_seconds));
+  WriteSwitch(file, kUpdating, kOnlyNew, settings.only_new);
+  WriteSwitch(file, kReading, kRemember, settings.remember_reading);
 }
 
 MainWindowPlacement ReadMainWindowPlacement(const IniFile& file) {

@@ -30,6 +30,10 @@ struct Settings {
   // not a whole number is refused at OK and when the notification window
   // comes up.
   std::string notification_seconds = "5";
+  // "reading" / "remember": read marks last, in reading.db.
+  bool remember_reading = false;
+  // "updating" / "only_new": the notification window lists new items only.
+  bool only_new = false;
 
   bool UpdatingOn() const { return update_yes; }
 
@@ -52,7 +56,7 @@ struct SettingsLoad {
 
 // Loads "remember_pos" (default true), "run_on_startup" (false), "YesUpdate"
 // (true), "NoUpdate" (false) and "act_time" (5, shown in decimal), in that
-// order.
+// order, then "remember" (false) and "only_new" (false).
 SettingsLoad LoadSettings(const IniFile& file);
 
 // The Options dialog's OK: writes "remember_pos", "left", "top",
@@ -60,7 +64,9 @@ SettingsLoad LoadSettings(const IniFile& file);
 // "act_time" in "updating", each at once. "act_time" is StrToInt of the
 // seconds text: when that is not a whole number the six values before it
 // stay written and it fails with "'<text>' is not a valid integer value". A
-// failing write stops there with "Unable to write to <path>".
+// failing write stops there with "Unable to write to <path>". Then
+// "only_new" and "remember", each only when it is on or already in the
+// file, so that a file that never had them keeps its lines as they were.
 void SaveSettings(IniFile& file, const Settings& settings, int main_left,
                   int main_top);
 

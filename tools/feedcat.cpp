@@ -2,17 +2,22 @@
 // reader on it and prints what the reader read as one JSON object.
 //
 //   feedcat [--first] [--utf8] FILE_OR_URL
-//   feedcat --shown FILE_OR_URL
+//   feedcat --shown FILE_OR_URL [--store FOLDER]
 //
 // Strings carry the reader's Windows-1250 bytes: printable ASCII as itself,
 // every other byte as \u00XX. With --utf8 they carry the Unicode text instead.
 // --shown prints what the windows show instead: for each row the list's
 // text, the tab caption, the item view's title, date and link, and the
-// description as plain and as rich text, all UTF-8.
+// description as plain and as rich text, all UTF-8. With --store each item
+// also says whether the reading store in FOLDER (reading.db, opened
+// read-only) has it read, under the feed FILE_OR_URL as written.
 #include <cstdio>
 #include <exception>
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/ascii.h"
 #include "common/codepage.h"
@@ -21,6 +26,8 @@
 #include "reader/shown_feed.h"
 #include "reader/shown_text.h"
 #include "reader/stored_feed.h"
+#include "reading/item_identity.h"
+#include "reading/reading_store.h"
 
 namespace {
 
@@ -112,7 +119,9 @@ std::string JsonUtf8(std::string_view text) {
   return out;
 }
 
-std::string ShownJson(const rivolet::ShownFeed& feed) {
+// `read` holds one mark per item, or none without a store.
+std::string ShownJson(const rivolet::ShownFeed& feed,
+                      const std::vector<bool>& read) {
   std::string out = "{\"window_title\":" + JsonUtf8(feed.window_title) +
                     ",\"count\":" + std::to_string(feed.total) + ",\"items\":[";
   for (std::size_t i = 0; i < feed.items.size(); ++i) {
@@ -125,16 +134,30 @@ std::string ShownJson(const rivolet::ShownFeed& feed) {
            ",\"date\":" + JsonUtf8(item.date) +
            ",\"link\":" + JsonUtf8(item.link) +
            ",\"text\":" + JsonUtf8(description.plain) +
-           ",\"rich\":" + JsonUtf8(description.rich) + "}";
+           ",\"rich\":" + JsonUtf8(description.rich);
+    if (i < read.size()) out += read[i] ? ",\"read\":true" : ",\"read\":false";
+    out += "}";
   }
   out += "\n]}\n";
   return out;
 }
 
+// The marks the store in `folder` keeps for the items of `feed`, read from
+// `url`; all unread when there is no store.
+std::vector<bool> ReadMarks(const std::filesystem::path& folder,
+                            const std::string& url,
+                            const rivolet::ShownFeed& feed) {
+  const auto store = rivolet::ReadingStore::OpenReadOnly(
+      folder / rivolet::kReadingStoreFileName);
+  const std::vector<std::string> identities = rivolet::ItemIdentities(feed);
+  if (!store) return std::vector<bool>(identities.size(), false);
+  return store->ReadMarks(url, identities);
+}
+
 int Usage() {
   std::fputs(
       "usage: feedcat [--first] [--utf8] FILE_OR_URL\n"
-      "       feedcat --shown FILE_OR_URL\n",
+      "       feedcat --shown FILE_OR_URL [--store FOLDER]\n",
       stderr);
   return 2;
 }
@@ -145,6 +168,7 @@ int main(int argc, char** argv) {
   bool first = false;
   bool as_unicode = false;
   bool shown = false;
+  std::optional<std::string> store_folder;
   std::string source;
   bool have_source = false;
   for (int i = 1; i < argc; ++i) {
@@ -155,6 +179,8 @@ int main(int argc, char** argv) {
       as_unicode = true;
     } else if (arg == "--shown") {
       shown = true;
+    } else if (arg == "--store" && i + 1 < argc && !store_folder) {
+      store_folder = argv[++i];
     } else if (arg.starts_with("--") || have_source) {
       return Usage();
     } else {
@@ -162,7 +188,10 @@ int main(int argc, char** argv) {
       have_source = true;
     }
   }
-  if (!have_source || (shown && (first || as_unicode))) return Usage();
+  if (!have_source || (shown && (first || as_unicode)) ||
+      (store_folder && !shown)) {
+    return Usage();
+  }
 
   std::string document;
   std::string address;
@@ -175,11 +204,26 @@ int main(int argc, char** argv) {
     return 1;
   }
 
+  if (shown) {
+    const rivolet::ShownFeed feed = rivolet::ReadShownFeed(document, address);
+    std::vector<bool> read;
+    if (store_folder) {
+      try {
+        read = ReadMarks(*store_folder, source, feed);
+      } catch (const std::exception& error) {
+        std::fprintf(stderr, "%s: %s\n", rivolet::kReadingStoreFileName,
+                     error.what());
+        return 1;
+      }
+    }
+    const std::string json = ShownJson(feed, read);
+    std::fwrite(json.data(), 1, json.size(), stdout);
+    return std::fflush(stdout) == 0 ? 0 : 1;
+  }
   const std::string json =
-      shown   ? ShownJson(rivolet::ReadShownFeed(document, address))
-      : first ? FirstItemJson(rivolet::ReadFirstItem(std::move(document)),
-                              as_unicode)
-              : FeedJson(rivolet::ReadFeed(std::move(document)), as_unicode);
+      first ? FirstItemJson(rivolet::ReadFirstItem(std::move(document)),
+                            as_unicode)
+            : FeedJson(rivolet::ReadFeed(std::move(document)), as_unicode);
   std::fwrite(json.data(), 1, json.size(), stdout);
   return std::fflush(stdout) == 0 ? 0 : 1;
 }

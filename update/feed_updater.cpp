@@ -63,7 +63,8 @@ void FeedUpdater::BeginTick() {
   std::vector<std::string> urls;
   for (const DueFeed& feed : plan.due) urls.push_back(feed.url);
   auto downloads = std::make_unique<TickDownloads>(
-      std::move(urls), http_.settings(), http_.cookies());
+      std::move(urls), http_.settings(), http_.cookies(),
+      TickDownloads::kMaxWorkers, make_reader_ ? make_reader_() : TickReader());
   const RunningTick* tick = &ticks_.emplace_back(
       RunningTick{++ticks_begun_, plan.due, std::move(downloads)});
   connect(&tick->downloads->job(), &DownloadJob::finished, this, [this, tick] {
@@ -80,13 +81,14 @@ void FeedUpdater::DownloadsEnded(const RunningTick* tick) {
   if (it == ticks_.end() || !it->downloads->Finished()) return;
   std::vector<FeedRead> reads = it->downloads->TakeReads();
   // A tick that ends after a later one leaves out the feeds the later one
-  // has already read: the newer row stays, and only once.
+  // has already read: the newer row stays, and only once. New items are
+  // new to one read only, so they all stay.
   std::vector<DueFeed> due;
   std::vector<FeedRead> newest;
   for (std::size_t i = 0; i < it->due.size() && i < reads.size(); ++i) {
     std::uint64_t& read_by = read_by_tick_[it->due[i].url];
-    if (read_by > it->number) continue;
-    read_by = it->number;
+    if (read_by > it->number && !reads[i].only_new) continue;
+    read_by = std::max(read_by, it->number);
     due.push_back(it->due[i]);
     newest.push_back(std::move(reads[i]));
   }

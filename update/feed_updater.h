@@ -42,6 +42,12 @@ class FeedUpdater : public QObject {
   // Gives up every running tick at once (the program is closing).
   void Stop();
 
+  // Asked at the start of each tick for the reader of its downloads; none
+  // (or an empty one) reads each with ReadDownload.
+  void set_tick_reader(std::function<TickReader()> make_reader) {
+    make_reader_ = std::move(make_reader);
+  }
+
   // Some tick's downloads still run.
   bool running() const { return !ticks_.empty(); }
   std::int32_t tick() const { return scheduler_.tick(); }
@@ -63,6 +69,7 @@ class FeedUpdater : public QObject {
   const FeedList& feeds_;
   HttpClient& http_;
   std::function<bool()> updating_on_;
+  std::function<TickReader()> make_reader_;
   UpdateScheduler scheduler_;
   std::list<RunningTick> ticks_;  // oldest first
   std::uint64_t ticks_begun_ = 0;

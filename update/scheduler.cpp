@@ -2,9 +2,11 @@
 #include "update/scheduler.h"
 
 #include <algorithm>
+#include <iterator>
 #include <utility>
 
 #include "common/text.h"
+#include "update/new_items.h"
 
 namespace rivolet {
 
@@ -55,6 +57,7 @@ FeedRead ReadDownload(FeedDownload download) {
 TickOutcome ApplyReads(const std::vector<DueFeed>& due,
                        std::vector<FeedRead> reads) {
   TickOutcome outcome;
+  std::vector<NewItemRow> new_items;
   const std::size_t n = std::min(due.size(), reads.size());
   for (std::size_t i = 0; i < n; ++i) {
     outcome.current_feed_url = due[i].url;
@@ -65,11 +68,22 @@ TickOutcome ApplyReads(const std::vector<DueFeed>& due,
       }
       continue;
     }
-    if (read.row.has_row) {
+    if (read.only_new) {
+      for (NewItemRow& item : read.new_items) {
+        item.row.url = due[i].url;
+        new_items.push_back(std::move(item));
+      }
+    } else if (read.row.has_row) {
       outcome.rows.push_back({std::move(read.row.caption),
                               std::move(read.row.title),
                               std::move(read.row.date), due[i].url});
     }
+  }
+  if (!new_items.empty()) {
+    std::vector<NotificationRow> rows = NewestFirst(std::move(new_items));
+    outcome.rows.insert(outcome.rows.end(),
+                        std::make_move_iterator(rows.begin()),
+                        std::make_move_iterator(rows.end()));
   }
   outcome.show_window = !outcome.rows.empty();
   return outcome;

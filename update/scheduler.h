@@ -70,15 +70,6 @@ struct FeedDownload {
   std::string text;  // body when ok, error message otherwise
 };
 
-// A due feed's download after the notification reader went over it; made on
-// the thread that downloaded it, so the window's thread only adds rows.
-struct FeedRead {
-  std::optional<std::string> error;  // the download failed with this message
-  ShownFirstItem row;                // what the row shows, when it did not
-};
-
-FeedRead ReadDownload(FeedDownload download);
-
 // One row of the notification list. The row keeps the URL it was read from,
 // so that a double-click opens that feed whatever its channel title says.
 struct NotificationRow {
@@ -92,8 +83,35 @@ struct NotificationRow {
                          const NotificationRow&) = default;
 };
 
+// An item a tick saw first, with its date in seconds when it has one that
+// reads as a date.
+struct NewItemRow {
+  NotificationRow row;
+  std::optional<std::int64_t> time;
+};
+
+// A due feed's download after the notification reader went over it; made on
+// the thread that downloaded it, so the window's thread only adds rows.
+struct FeedRead {
+  std::optional<std::string> error;  // the download failed with this message
+  ShownFirstItem row;                // what the row shows, when it did not
+  // Only new items are notified: `row` is left out, and `new_items` gives
+  // the rows of the items first seen in this download.
+  bool only_new = false;
+  std::vector<NewItemRow> new_items;
+};
+
+FeedRead ReadDownload(FeedDownload download);
+
+// Makes the read of a due feed's download on the worker that downloaded it,
+// in place of ReadDownload: `url` is the feed's.
+using TickReader =
+    std::function<FeedRead(const std::string& url, FeedDownload download)>;
+
 struct TickOutcome {
-  std::vector<NotificationRow> rows;  // in FeedList order
+  // In FeedList order; when only new items are notified, newest first and
+  // at most kMaxNewItemRows.
+  std::vector<NotificationRow> rows;
   // The URL of the last due feed, failed or not; empty when none was due.
   std::optional<std::string> current_feed_url;
   bool show_window = false;  // at least one row was added

@@ -12,10 +12,11 @@ namespace rivolet {
 // one left running after the tick is gone still has what it touches.
 struct TickDownloads::Reads {
   Reads(std::vector<std::string> u, HttpClientSettings s,
-        std::shared_ptr<SharedCookieJar> c)
+        std::shared_ptr<SharedCookieJar> c, TickReader r)
       : urls(std::move(u)),
         settings(std::move(s)),
         cookies(std::move(c)),
+        reader(std::move(r)),
         reads(urls.size()),
         downloading(urls.size(), true) {}
 
@@ -28,6 +29,7 @@ struct TickDownloads::Reads {
   const std::vector<std::string> urls;
   const HttpClientSettings settings;
   const std::shared_ptr<SharedCookieJar> cookies;
+  const TickReader reader;
 
   std::mutex mutex;  // guards what follows
   std::vector<FeedRead> reads;
@@ -37,9 +39,9 @@ struct TickDownloads::Reads {
 TickDownloads::TickDownloads(std::vector<std::string> urls,
                              HttpClientSettings settings,
                              std::shared_ptr<SharedCookieJar> cookies,
-                             std::size_t max_workers)
+                             std::size_t max_workers, TickReader reader)
     : reads_(std::make_shared<Reads>(std::move(urls), std::move(settings),
-                                     std::move(cookies))) {
+                                     std::move(cookies), std::move(reader))) {
   job_ = DownloadService::Start(
       reads_->urls.size(), max_workers,
       [reads = reads_]() -> DownloadService::Task {
@@ -53,7 +55,9 @@ TickDownloads::TickDownloads(std::vector<std::string> urls,
           } catch (const std::exception& e) {
             download.text = e.what();
           }
-          reads->Keep(index, ReadDownload(std::move(download)));
+          reads->Keep(index, reads->reader ? reads->reader(reads->urls[index],
+                                                           std::move(download))
+                                           : ReadDownload(std::move(download)));
         };
       },
       std::max(kStallCap, max_workers));

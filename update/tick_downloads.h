@@ -24,10 +24,11 @@ class TickDownloads {
   static constexpr std::size_t kStallCap = 64;
 
   // Starts downloading `urls` at once, with the time-outs and size cap of
-  // `settings`. Throws Error when no worker thread can be started.
+  // `settings`; each download is read by `reader` (ReadDownload when it is
+  // empty). Throws Error when no worker thread can be started.
   TickDownloads(std::vector<std::string> urls, HttpClientSettings settings,
                 std::shared_ptr<SharedCookieJar> cookies,
-                std::size_t max_workers = kMaxWorkers);
+                std::size_t max_workers = kMaxWorkers, TickReader reader = {});
   // Abandons whatever still runs.
   ~TickDownloads();
   TickDownloads(const TickDownloads&) = delete;

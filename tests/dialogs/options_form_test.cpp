@@ -225,6 +225,7 @@ TEST_F(OptionsFormTest, CancelAndTheCloseBoxPutTheControlsBackOkKeepsThem) {
     f.oRePosMS->click();
     f.oOnStartup->click();
     f.Edit1->setText("17");
+    f.oRememberRead->click();
     if (way == 0) f.OptionsCaB->click();
     if (way == 1) f.close();
     if (way == 2) f.OptionsOKB->click();
@@ -232,6 +233,7 @@ TEST_F(OptionsFormTest, CancelAndTheCloseBoxPutTheControlsBackOkKeepsThem) {
     EXPECT_EQ(f.noUpdate->isChecked(), way == 2);
     EXPECT_EQ(settings.notification_seconds, way == 2 ? "17" : "5");
     EXPECT_EQ(settings.remember_position, way != 2);
+    EXPECT_EQ(settings.remember_reading, way == 2);
     EXPECT_EQ(desktop.startup_entry, way == 2);  // the entry follows the box
     EXPECT_EQ(f.Tabs->currentWidget(), f.Updating);       // the page stays
     EXPECT_EQ(ReadFileBytes(IniPath()) == ini, way < 2);  // only OK writes
@@ -273,8 +275,9 @@ TEST_F(OptionsFormTest, TabGoesFromThePageToCancelThenOk) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     order.push_back(QApplication::focusWidget()->objectName());
   }
-  EXPECT_EQ(order, (std::vector<QString>{"oOnStartup", "oRePosMS", "OptionsCaB",
-                                         "OptionsOKB", "qt_tabwidget_tabbar"}));
+  EXPECT_EQ(order,
+            (std::vector<QString>{"oOnStartup", "oRePosMS", "oRememberRead",
+                                  "OptionsCaB", "OptionsOKB"}));
 }
 
 TEST_F(OptionsFormTest, TheStartupBoxFollowsTheEntryAndIgnoresItsFailures) {

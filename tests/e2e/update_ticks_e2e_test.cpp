@@ -48,16 +48,53 @@ class UpdateTicksTest : public ProgramTest {
     if (!StartWindowManager()) GTEST_SKIP() << "openbox is needed";
   }
 
-  // Starts the program, its clock thirty times fast, with updating on and
-  // one feed of period 1 at `url`; `more` is added to the updating settings.
-  void StartUpdating(const std::string& url, const std::string& more = "") {
+  // Starts the program, its clock thirty times fast (or `speed`), with
+  // updating on and one feed of period 1 at `url`; `more` is added to the
+  // updating settings.
+  void StartUpdating(const std::string& url, const std::string& more = "",
+                     const std::string& speed = "x30") {
     FeedList list;
     list.Append("Feed", "Local", "1", url);
     WriteFileBytes(folder / "feeds.che",
                    WriteFeedFile(list, FeedListControl()));
     WriteFileBytes(folder / "rivolet.ini",
                    "[updating]\r\nYesUpdate=1\r\nNoUpdate=0\r\n" + more);
-    StartProgram({}, {"LD_PRELOAD=" + faketime_, "FAKETIME=+0 x30"});
+    StartProgram({}, {"LD_PRELOAD=" + faketime_, "FAKETIME=+0 " + speed});
+  }
+
+  // The notification window on show: its id, or empty.
+  std::string NotificationWindow(const std::string& main_window) {
+    std::istringstream ids(
+        Xdotool({"search", "--onlyvisible", "--name", "^Rivolet$"}));
+    for (std::string id; std::getline(ids, id);) {
+      if (id != main_window) return id;
+    }
+    return {};
+  }
+
+  // The rows the notification window shows: bands of lines with dark
+  // pixels in a picture of it.
+  int NotificationRows(const std::string& main_window) {
+    std::string window;
+    for (int i = 0; i < 250 && window.empty(); ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      window = NotificationWindow(main_window);
+    }
+    if (window.empty()) return -1;
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    bool ok = false;
+    std::istringstream lines(RunCommand(
+        {"convert", "x:" + window, "-colorspace", "gray", "-threshold", "50%",
+         "-negate", "-scale", "1x189!", "-depth", "8", "txt:-"},
+        Env(), &ok));
+    int rows = 0;
+    bool in_row = false;
+    for (std::string line; std::getline(lines, line);) {
+      const bool dark = line[0] != '#' && line.find("(0)") == std::string::npos;
+      rows += dark && !in_row;
+      in_row = dark;
+    }
+    return rows;
   }
 
   std::string faketime_;
@@ -115,6 +152,34 @@ TEST_F(UpdateTicksTest, NotificationWindowIsItsSizeOutside) {
   }
   EXPECT_EQ(outer, "337x189") << Log();
 
+  EXPECT_EQ(Terminate(std::chrono::seconds(20)), std::optional<int>(0));
+}
+
+TEST_F(UpdateTicksTest, OnlyNewItemsAreListedAndATickWithoutThemShowsNothing) {
+  const auto feed = [](int items) {
+    std::string text = "<rss><channel><title>N</title>";
+    for (int n = items; n >= 1; --n) {
+      text += "<item><title>Item " + std::to_string(n) + "</title><pubDate>" +
+              std::to_string(n) + " Mar 2005</pubDate></item>";
+    }
+    return text + "</channel></rss>";
+  };
+  LoopbackServer server;
+  server.Serve("/news.xml", Response::Ok(feed(2)));
+  // A minute in six seconds; the window is up for half of it, gone before
+  // the next minute's tick.
+  StartUpdating(server.Url("/news.xml"), "act_time=30\r\nonly_new=1\r\n",
+                "x10");
+  const std::string main_window = FindWindow("^Rivolet$");
+  ASSERT_FALSE(main_window.empty()) << Log();
+  ASSERT_TRUE(server.WaitForRequests(1, std::chrono::seconds(30)));
+  EXPECT_EQ(NotificationRows(main_window), 2) << Log();
+  server.Serve("/news.xml", Response::Ok(feed(3)));
+  ASSERT_TRUE(server.WaitForRequests(2, std::chrono::seconds(30)));
+  EXPECT_EQ(NotificationRows(main_window), 1) << Log();
+  ASSERT_TRUE(server.WaitForRequests(3, std::chrono::seconds(30)));
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  EXPECT_EQ(NotificationWindow(main_window), "");
   EXPECT_EQ(Terminate(std::chrono::seconds(20)), std::optional<int>(0));
 }
 

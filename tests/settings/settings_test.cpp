@@ -89,6 +89,24 @@ TEST(SettingsTest, OkWritesSevenKeysInOrder) {
             "act_time=16\r\n");
 }
 
+TEST(SettingsTest, TheReadingSwitchesAreWrittenOnceTheyHaveBeenOn) {
+  TempDir dir;
+  IniFile ini(SettingsFilePath(dir.path()));
+  Settings settings;
+  settings.only_new = true;
+  SaveSettings(ini, settings, 0, 0);
+  EXPECT_TRUE(LoadSettings(ini).settings.only_new);
+  EXPECT_FALSE(LoadSettings(ini).settings.remember_reading);
+  settings.only_new = false;
+  settings.remember_reading = true;
+  SaveSettings(ini, settings, 0, 0);
+  EXPECT_EQ(ReadFileBytes(ini.path()),
+            "[general]\r\nremember_pos=1\r\nleft=0\r\ntop=0\r\n"
+            "run_on_startup=0\r\n[updating]\r\nYesUpdate=1\r\nNoUpdate=0\r\n"
+            "act_time=5\r\nonly_new=0\r\n[reading]\r\nremember=1\r\n");
+  EXPECT_TRUE(LoadSettings(ini).settings.remember_reading);
+}
+
 TEST(SettingsTest, OkWithANonNumberWritesTheSixOthers) {
   TempDir dir;
   IniFile ini(SettingsFilePath(dir.path()));

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "reading/item_identity.h"
+#include "reading/reading_store.h"
 #include "tests/support/loopback_server.h"
 #include "tests/support/process.h"
 #include "tests/support/temp_dir.h"
@@ -85,6 +87,25 @@ TEST_F(FeedcatTest, PrintsWhatEachReaderReadsFromAFile) {
     EXPECT_EQ(run.exit_code, 0);
     EXPECT_EQ(run.output, c.expected);
   }
+}
+
+TEST_F(FeedcatTest, SaysWhatTheStoreHasReadUnderTheFeedAsWritten) {
+  // The item's JSON ends in its mark: the shown JSON, the mark before "}".
+  std::string shown = Feedcat({"--shown", file_}).output;
+  shown.resize(shown.rfind("}\n]}"));
+  const std::string store = (dir_ / "store").string();
+  std::filesystem::create_directory(store);
+  EXPECT_EQ(Feedcat({"--shown", file_, "--store", store}).output,
+            shown + ",\"read\":false}\n]}\n");
+  ReadingStore::Open(dir_ / "store" / "reading.db")
+      ->SetRead(file_, ItemIdentities(ReadShownFeed(kDocument)), true, 1);
+  EXPECT_EQ(Feedcat({"--shown", file_, "--store", store}).output,
+            shown + ",\"read\":true}\n]}\n");
+  testing::WriteFileBytes(dir_ / "store" / "reading.db", "damaged");
+  const ToolRun damaged = Feedcat({"--shown", file_, "--store", store});
+  EXPECT_EQ(damaged.exit_code, 1);
+  EXPECT_EQ(testing::ReadFileBytes(dir_ / "store" / "reading.db"), "damaged");
+  EXPECT_EQ(Feedcat({file_, "--store", store}).exit_code, 2);
 }
 
 TEST_F(FeedcatTest, ReadsALoopbackUrl) {
