@@ -4,6 +4,7 @@
 #include <sys/resource.h>
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,6 +14,8 @@
 #include <QToolButton>
 #include <csignal>
 #include <filesystem>
+#include <optional>
+#include <vector>
 
 #include "dialogs/catalogue_form.h"
 #include "dialogs/import_period_form.h"
@@ -92,22 +95,64 @@ TEST(MainFormLife, TheStartRemovesOnlyTheTemporaryFilesOfItsOwnSaves) {
     EXPECT_TRUE(std::filesystem::exists(h.dir / name)) << name;
 }
 
-TEST(MainFormLife, CommandLineFileReplacesTheStoredList) {
-  AppHarness h;
-  WriteFileBytes(h.dir / "feeds.che",
-                 WriteFeedFile(ThreeFeeds(), FeedListControl()));
+// The feeds of every .bak file beside feeds.che: the lists kept.
+std::vector<std::string> KeptLists(const std::filesystem::path& folder) {
+  std::vector<std::string> kept;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    if (entry.path().extension() == ".bak") {
+      kept.push_back(ReadFileBytes(entry.path()));
+    }
+  }
+  return kept;
+}
+
+// A list named on the command line goes into an empty list as it is; over a
+// list with feeds the user is asked, and the list is kept first whatever
+// the answer.
+TEST(MainFormLife, CommandLineFileIsAddedReplacesOrIsLeftAsTheUserSays) {
   FeedList other;
   other.Append("Other", "Misc", "5", "http://other.example/rss");
-  WriteFileBytes(h.dir / "other.che", WriteFeedFile(other, FeedListControl()));
-
-  h.Start({(h.dir / "other.che").string()});
-  ASSERT_EQ(h.app->feed_list.Count(), 1u);
-  EXPECT_EQ(h.app->feed_list.Entry(0).name, "Other");
-  EXPECT_EQ(ReadFileBytes(h.dir / "feeds.che"),  // written at once
-            WriteFeedFile(other, FeedListControl()));
-  ASSERT_TRUE(h.Close());
-  EXPECT_EQ(ReadFileBytes(h.dir / "feeds.che"),
-            WriteFeedFile(other, FeedListControl()));
+  other.Append("Dup", "Misc", "5", "http://example.com/news.xml");
+  const std::string stored = WriteFeedFile(ThreeFeeds(), FeedListControl());
+  const struct {
+    const char* what;
+    bool empty_list;
+    std::optional<std::size_t> answer;
+    std::vector<std::string> names;
+  } cases[] = {
+      {"empty list", true, std::nullopt, {"Other", "Dup"}},
+      {"add", false, 0, {"News", "Za\xBF\xF3\xB3\xE6", "Tech", "Other"}},
+      {"replace", false, 1, {"Other", "Dup"}},
+      {"cancel", false, std::nullopt, {"News", "Za\xBF\xF3\xB3\xE6", "Tech"}},
+  };
+  for (const auto& c : cases) {
+    AppHarness h;
+    if (!c.empty_list) WriteFileBytes(h.dir / "feeds.che", stored);
+    WriteFileBytes(h.dir / "other.che",
+                   WriteFeedFile(other, FeedListControl()));
+    h.desktop.choice_answers.push_back(c.answer);
+    h.Start({(h.dir / "other.che").string()});
+    QCoreApplication::processEvents();  // once the window is on the screen
+    FeedList saved;                     // written at once
+    FeedListControl control;
+    ReadFeedFile(ReadFileBytes(h.dir / "feeds.che"), saved, control);
+    std::vector<std::string> names;
+    for (const FeedEntry& e : saved.entries()) names.push_back(e.name);
+    EXPECT_EQ(names, c.names) << c.what;
+    if (c.empty_list) {
+      EXPECT_TRUE(h.desktop.messages.empty()) << c.what;
+      EXPECT_TRUE(KeptLists(h.dir.path()).empty()) << c.what;
+      continue;
+    }
+    ASSERT_EQ(h.desktop.choice_questions.size(), 1u) << c.what;
+    EXPECT_EQ(h.desktop.choice_questions[0].choices,
+              (std::vector<std::string>{"&Add", "&Replace"}));
+    EXPECT_EQ(h.desktop.choice_questions[0].preferred, 0u);
+    EXPECT_EQ(h.desktop.messages[0].text.substr(0, 45),
+              "Feeds in other.che: 2. Feeds in your list: 3.");
+    EXPECT_EQ(KeptLists(h.dir.path()), std::vector<std::string>{stored})
+        << c.what;
+  }
 }
 
 TEST(MainFormLife, CommandLineArgumentThatIsNoFileChangesNothing) {
@@ -115,6 +160,7 @@ TEST(MainFormLife, CommandLineArgumentThatIsNoFileChangesNothing) {
   WriteFileBytes(h.dir / "feeds.che",
                  WriteFeedFile(ThreeFeeds(), FeedListControl()));
   h.Start({(h.dir / "missing.che").string()});
+  QCoreApplication::processEvents();
   EXPECT_EQ(h.app->feed_list.Count(), 3u);
   EXPECT_TRUE(h.desktop.messages.empty());
 }
@@ -125,10 +171,10 @@ TEST(MainFormLife, BrokenCommandLineFileIsReportedAndTheStoredListKept) {
   WriteFileBytes(h.dir / "feeds.che", stored);
   WriteFileBytes(h.dir / "bad.che", "not an object stream");
   h.Start({(h.dir / "bad.che").string()});
+  QCoreApplication::processEvents();
   EXPECT_EQ(h.ErrorTexts(), std::vector<std::string>{"Invalid stream format."});
   ASSERT_TRUE(h.Close());
-  // Whatever the list holds now, the stored list survives in the backup.
-  EXPECT_EQ(ReadFileBytes(h.dir / "feeds.che.bak"), stored);
+  EXPECT_EQ(ReadFileBytes(h.dir / "feeds.che"), stored);
 }
 
 TEST(MainFormLife, UnreadableStoredFileStartsEmptyAndSurvivesAsBackup) {
@@ -221,6 +267,21 @@ TEST(MainFormLife, ImportRefusesANonOpmlFileExportProposesTheHomeFolder) {
   EXPECT_EQ(form.ImportPeriodEdit->text(), "60");
   QTest::keyClicks(form.ImportPeriodEdit, "1a");
   EXPECT_EQ(form.ImportPeriodEdit->text(), "");
+
+  // Names the list cannot keep whole are told first; Cancel imports
+  // nothing.
+  WriteFileBytes(h.dir / "ru.opml",
+                 "<opml><body><outline text=\"\xD0\xAF\" "
+                 "xmlUrl=\"http://r/\"/></body></opml>");
+  h.desktop.chosen_files = {h.dir / "ru.opml"};
+  h.Main().ImportOpml1->trigger();
+  ASSERT_EQ(h.desktop.choice_questions.size(), 1u);
+  EXPECT_EQ(h.desktop.choice_questions[0].choices,
+            std::vector<std::string>{"&Import like this"});
+  EXPECT_NE(h.desktop.messages.back().text.find(
+                "\u201C\xD0\xAF\u201D \u2192 \u201C?\u201D"),
+            std::string::npos);
+  EXPECT_EQ(h.app->feed_list.Count(), 1u);
 }
 
 TEST(MainFormLife, FailedRegistrationIsReportedAndTheListStillLoads) {

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <string>
+#include <vector>
 
 namespace rivolet {
 namespace {
@@ -162,6 +163,43 @@ TEST(Utf8ToCp1250Test, DecodingRule) {
   };
   for (const Case& c : cases) {
     EXPECT_EQ(Utf8ToCp1250(c.in), c.out) << c.name;
+  }
+}
+
+TEST(CodepageTest, LostLetterLinesNameOnlyTextsThatLoseLetters) {
+  struct Case {
+    const char* name;
+    std::vector<TypedText> texts;
+    std::string lines;
+  };
+  std::vector<TypedText> many;
+  for (int i = 0; i < 23; ++i) {
+    const std::string typed = "\xD0\xAF" + std::to_string(i);  // Я
+    many.push_back({typed, "?" + std::to_string(i)});
+  }
+  std::string twenty;
+  for (int i = 0; i < 20; ++i) {
+    twenty += "\u201C\xD0\xAF" + std::to_string(i) + "\u201D \u2192 \u201C?" +
+              std::to_string(i) + "\u201D\n";
+  }
+  const std::string long_typed(100, 'a');
+  const std::vector<Case> cases = {
+      {"Polish letters and a typed ? are kept",
+       {{"Za\xC5\xBC\xC3\xB3\xC5\x82\xC4\x87?", "Za\xBF\xF3\xB3\xE6?"}},
+       ""},
+      {"Cyrillic becomes ?, once however often",
+       {{"\xD0\xA0\xD1\x83\xD1\x81", "???"},
+        {"Ok", "Ok"},
+        {"\xD0\xA0\xD1\x83\xD1\x81", "???"}},
+       "\u201C\xD0\xA0\xD1\x83\xD1\x81\u201D \u2192 \u201C???\u201D\n"},
+      {"a long text is cut for the box",
+       {{long_typed + "\xE2\x98\x83", long_typed + "?"}},
+       "\u201C" + std::string(80, 'a') + "\u2026\u201D \u2192 \u201C" +
+           std::string(80, 'a') + "\u2026\u201D\n"},
+      {"beyond twenty lines, how many more", many, twenty + "\u2026 (+3)\n"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(LostLetterLines(c.texts), c.lines) << c.name;
   }
 }
 

@@ -108,7 +108,7 @@ TEST_F(ManagementFormTest, Layout) {
   EXPECT_TRUE(form.N1->isSeparator());
 }
 
-TEST_F(ManagementFormTest, MouseClickFillsTheEditsKeyboardDoesNot) {
+TEST_F(ManagementFormTest, TheEditsFollowTheSelectionHoweverItMoves) {
   list.Append("Long", "Kraj", "1234567", "http://l.example/rss");
   form.Edit1->setText("kept");
   Open();
@@ -123,15 +123,30 @@ TEST_F(ManagementFormTest, MouseClickFillsTheEditsKeyboardDoesNot) {
   EXPECT_EQ(form.Edit4->text(), "http://g.example/rss");
   QTest::keyClick(form.ManageRssList, Qt::Key_Down);
   EXPECT_EQ(form.ManageRssList->currentRow(), 2);
-  EXPECT_EQ(form.Edit1->text(), "Gazeta Wyborcza");
+  EXPECT_EQ(form.Edit1->text(), "Kultura");
 
   // Edit3 keeps the period key rule; a filled field starts at its left.
   QTest::keyClicks(form.Edit3, "5");
-  EXPECT_EQ(form.Edit3->text(), "5120");
+  EXPECT_EQ(form.Edit3->text(), "59");
   QTest::keyClick(form.Edit3, Qt::Key_A);
   EXPECT_EQ(form.Edit3->text(), "");
   ClickRow(3);  // a period longer than typing allows is shown whole
   EXPECT_EQ(form.Edit3->text(), "1234567");
+}
+
+// Ctrl+End selects the last row: the edits show it, the small OK writes
+// into it, and OK stores every feed once.
+TEST_F(ManagementFormTest, CtrlEndThenTheSmallOkEditsTheLastRow) {
+  Open();
+  ClickRow(0);
+  QTest::keyClick(form.ManageRssList, Qt::Key_End, Qt::ControlModifier);
+  EXPECT_EQ(form.Edit1->text(), "Kultura");
+  form.Edit1->setText("Kultura i Sztuka");
+  QTest::mouseClick(form.EditEdit, Qt::LeftButton);
+  QTest::mouseClick(form.ManageOK, Qt::LeftButton);
+  EXPECT_EQ(ListNames(),
+            (std::vector<std::string>{"Wiadomo\x9C\x63i", "Gazeta Wyborcza",
+                                      "Kultura i Sztuka"}));
 }
 
 TEST_F(ManagementFormTest, HeaderSortOutlivesTheOpeningAndOnlyOkKeepsIt) {
@@ -176,23 +191,44 @@ TEST_F(ManagementFormTest, ApplyMoveAndDeleteActOnTheSelectedRow) {
   QTest::mouseClick(form.EditDown, Qt::LeftButton);
   EXPECT_EQ(ShownNames()[1], "Kultura i Sztuka");
 
-  // Delete asks first; No keeps the row, Yes removes it.
+  // Delete asks first, naming the feed; No keeps the row, Yes removes it
+  // and the edits show the row that takes its place.
   QTest::keyClick(form.ManageRssList, Qt::Key_Delete);
   EXPECT_EQ(ShownNames().size(), 3u);
   desktop.SetNextAnswer(MessageAnswer::kYes);
   QTest::mouseClick(form.EditDelete, Qt::LeftButton);
   ASSERT_EQ(desktop.messages.size(), 3u);
   EXPECT_EQ(desktop.messages[1].kind, MessageKind::kQuestion);
-  EXPECT_EQ(desktop.messages[1].text, "Are you sure?");
+  EXPECT_EQ(desktop.messages[1].text, "Delete the feed \"Kultura i Sztuka\"?");
   EXPECT_EQ(ShownNames(),
             (std::vector<std::string>{"Wiadomo\x9C\x63i", "Gazeta Wyborcza"}));
+  EXPECT_EQ(form.Edit1->text(), "Gazeta Wyborcza");
   EXPECT_EQ(list.Count(), 3u);  // only OK writes back
 
   // With nothing selected the question is still asked and changes nothing.
+  form.ManageRssList->clearSelection();
   desktop.SetNextAnswer(MessageAnswer::kYes);
   QTest::mouseClick(form.EditDelete, Qt::LeftButton);
-  EXPECT_EQ(desktop.messages.size(), 4u);
+  ASSERT_EQ(desktop.messages.size(), 4u);
+  EXPECT_EQ(desktop.messages[3].text, "Are you sure?");
   EXPECT_EQ(ShownNames().size(), 2u);
+}
+
+// A name the list cannot keep whole is shown as it would read; going back
+// stores nothing.
+TEST_F(ManagementFormTest, LostLettersAreToldBeforeTheSmallOkStoresThem) {
+  Open();
+  ClickRow(0);
+  form.Edit2->setText(QString::fromUtf8("\xD0\xA0\xD1\x83\xD1\x81"));
+  QTest::mouseClick(form.EditEdit, Qt::LeftButton);
+  ASSERT_EQ(desktop.choice_questions.size(), 1u);
+  EXPECT_NE(desktop.messages.back().text.find(
+                "\xD0\xA0\xD1\x83\xD1\x81\u201D \u2192 \u201C???"),
+            std::string::npos);
+  EXPECT_EQ(form.working_copy().rows()[0].fields[0], "Kraj");
+  desktop.choice_answers.push_back(0);  // store it so
+  QTest::mouseClick(form.EditEdit, Qt::LeftButton);
+  EXPECT_EQ(form.working_copy().rows()[0].fields[0], "???");
 }
 
 TEST_F(ManagementFormTest,

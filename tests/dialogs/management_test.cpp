@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -114,16 +116,64 @@ TEST(ManagementListTest, MovesStopAtTheEndsAndWalkTheSelection) {
   EXPECT_EQ(m.selection(), 1u);
 }
 
-TEST(ManagementListTest, DeleteNeedsASelection) {
-  FeedList list = MakeList({{"A", "", "", ""}, {"B", "", "", ""}});
+TEST(ManagementListTest, DeleteNeedsASelectionAndSelectsTheNextRow) {
+  FeedList list =
+      MakeList({{"A", "", "", ""}, {"B", "", "", ""}, {"C", "", "", ""}});
   ManagementList m(list);
   EXPECT_FALSE(m.DeleteSelected());
   EXPECT_EQ(m.rows(), list.entries());
-  m.Select(0);
-  EXPECT_TRUE(m.DeleteSelected());
-  EXPECT_FALSE(m.selection());
-  EXPECT_EQ(Names(m), (std::vector<std::string>{"B"}));
-  EXPECT_EQ(list.Count(), 2u);  // only OK writes back
+  const struct {
+    std::size_t selected;
+    std::vector<std::string> left;
+    std::optional<std::size_t> then;
+  } steps[] = {{1, {"A", "C"}, 1}, {1, {"A"}, 0}, {0, {}, std::nullopt}};
+  for (const auto& step : steps) {
+    m.Select(step.selected);
+    EXPECT_TRUE(m.DeleteSelected());
+    EXPECT_EQ(Names(m), step.left);
+    EXPECT_EQ(m.selection(), step.then);
+    EXPECT_EQ(m.edited(), step.then);
+  }
+  EXPECT_EQ(list.Count(), 3u);  // only OK writes back
+}
+
+// The edits go back into the feed they came from, wherever it went since.
+TEST(ManagementListTest, EditsFollowTheirFeed) {
+  const FeedList list =
+      MakeList({{"B", "", "", ""}, {"A", "", "", ""}, {"C", "", "", ""}});
+  const struct {
+    const char* name;
+    std::function<void(ManagementList&, ManagementSort&)> moves;
+    std::vector<std::string> names;
+  } cases[] = {
+      {"sorted",
+       [](ManagementList& m, ManagementSort& s) { m.SortByHeader(0, s); },
+       {"A", "X", "C"}},
+      {"moved down",
+       [](ManagementList& m, ManagementSort&) { m.MoveDown(); },
+       {"A", "X", "C"}},
+      {"selection lost",
+       [](ManagementList& m, ManagementSort&) { m.Select(std::nullopt); },
+       {"X", "A", "C"}},
+      {"another row selected",
+       [](ManagementList& m, ManagementSort&) { m.Select(2); },
+       {"B", "A", "X"}},
+      {"deleted",
+       [](ManagementList& m, ManagementSort&) { m.DeleteSelected(); },
+       {"X", "C"}},
+  };
+  for (const auto& c : cases) {
+    ManagementList m(list);
+    ManagementSort sort;
+    m.Select(0);
+    c.moves(m, sort);
+    m.ApplyEdits({"X", "", "", ""});
+    EXPECT_EQ(Names(m), c.names) << c.name;
+  }
+  EXPECT_EQ(DeleteQuestion(kDeleteFeedQuestionText, "?", "Tech & Co"),
+            "Delete the feed \"Tech & Co\"?");
+  EXPECT_EQ(DeleteQuestion(std::nullopt, "Czy na pewno?", "Tech"),
+            "Czy na pewno?\nTech");
 }
 
 // A hand-made file may give an entry fewer than three fields; it reads as

@@ -46,6 +46,43 @@ TEST(FeedStoreTest, EachDamagedListGetsABackupOfItsOwn) {
   EXPECT_EQ(ReadFileBytes(file), WriteFeedFile(FeedList(), FeedListControl()));
 }
 
+// Opening another list keeps the list as it was under a name of its own,
+// whatever is there already.
+TEST(FeedStoreTest, DatedBackupsAreNewFilesBesideTheLinkedList) {
+  TempDir dir;
+  fs::create_directory(dir / "sync");
+  fs::create_symlink(dir / "sync" / "list.che", dir / "feeds.che");
+  FeedStore store(dir / "feeds.che");
+  FeedList list;
+  list.Append("A", "c", "60", "http://a/");
+  std::tm when{};
+  when.tm_year = 2024 - 1900;
+  when.tm_mon = 4;
+  when.tm_mday = 1;
+  when.tm_hour = 10;
+  when.tm_min = 22;
+  when.tm_sec = 5;
+  const fs::path first = dir / "sync" / "list.che.2024-05-01-102205.bak";
+  WriteFileBytes(first, "the user's own");
+  EXPECT_EQ(store.KeepDatedBackup(list, FeedListControl(), when),
+            dir / "sync" / "list.che.2024-05-01-102205.1.bak");
+  EXPECT_EQ(store.KeepDatedBackup(FeedList(), FeedListControl(), when),
+            dir / "sync" / "list.che.2024-05-01-102205.2.bak");
+  EXPECT_EQ(ReadFileBytes(first), "the user's own");
+  EXPECT_EQ(ReadFileBytes(dir / "sync" / "list.che.2024-05-01-102205.1.bak"),
+            WriteFeedFile(list, FeedListControl()));
+  EXPECT_EQ(fs::status(dir / "sync" / "list.che.2024-05-01-102205.1.bak")
+                    .permissions() &
+                fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write);
+
+  WriteFileBytes(dir / "other.che", "damaged");
+  const FeedStore::OtherFile other =
+      FeedStore::ReadOther(dir / "other.che", {}, {});
+  EXPECT_EQ(other.list.Count(), 0u);
+  EXPECT_EQ(other.error, "Invalid stream format");
+}
+
 // The list is written at every change: only the first save of a run that
 // could not read the stored list keeps it.
 TEST(FeedStoreTest, SavingAtEveryChangeKeepsOneBackup) {

@@ -92,7 +92,8 @@ TEST(ApplyDownloadsTest, AFailureBetweenTwoGoodFeeds) {
             {false, "Host not found"}});
   EXPECT_EQ(outcome.rows, (std::vector<NotificationRow>{
                               {"A", "a1", "01.03.2005", "http://a/"},
-                              {"C", "c1", "", "http://c/"}}));
+                              {"C", "c1", "", "http://c/"},
+                              {"D", "Host not found", "", "http://d/"}}));
   EXPECT_EQ(outcome.first_error, "Bad: Connection refused");
   EXPECT_EQ(outcome.current_feed_url, "http://d/");
   EXPECT_TRUE(outcome.show_window);
@@ -106,6 +107,70 @@ TEST(ApplyDownloadsTest, AFailureBetweenTwoGoodFeeds) {
   const TickOutcome nothing = ApplyDownloads({}, {});
   EXPECT_FALSE(nothing.current_feed_url);
   EXPECT_FALSE(nothing.first_error);
+}
+
+// A dead feed is boxed once; its later ticks say the failure in its row.
+TEST(ApplyReadsTest, TheSameFailureIsBoxedOnceUntilItChanges) {
+  const std::vector<DueFeed> due = {{0, "http://dead/", "Dead"},
+                                    {1, "http://gone/", "Gone"}};
+  auto fail = [](const char* message) {
+    FeedRead read;
+    read.error = message;
+    return read;
+  };
+  FeedRead fine;
+  fine.row = ReadShownFirstItem("<title>Back</title><item><title>i</title>");
+  const struct {
+    const char* tick;
+    std::vector<FeedRead> reads;
+    bool box_free;
+    std::optional<std::string> boxed;
+    std::vector<std::string> failure_rows;  // their titles
+  } ticks[] = {
+      {"first failures: one box, the other a row",
+       {fail("404"), fail("No route")},
+       true,
+       "Dead: 404",
+       {"No route"}},
+      {"the same again: Gone gets its box now",
+       {fail("404"), fail("No route")},
+       true,
+       "Gone: No route",
+       {"404"}},
+      {"the same: rows only",
+       {fail("404"), fail("No route")},
+       true,
+       std::nullopt,
+       {"404", "No route"}},
+      {"another message, but a box is up",
+       {fail("500"), fail("No route")},
+       false,
+       std::nullopt,
+       {"500", "No route"}},
+      {"another message",
+       {fail("500"), fail("No route")},
+       true,
+       "Dead: 500",
+       {"No route"}},
+      {"read well, then the old failure is new again",
+       {fine, fail("x")},
+       true,
+       "Gone: x",
+       {}},
+      {"dead again", {fail("500"), fail("x")}, true, "Dead: 500", {"x"}},
+  };
+  ToldFailures told;
+  for (const auto& t : ticks) {
+    const TickOutcome outcome = ApplyReads(due, t.reads, &told, t.box_free);
+    EXPECT_EQ(outcome.first_error, t.boxed) << t.tick;
+    std::vector<std::string> failure_rows;
+    for (const NotificationRow& row : outcome.rows) {
+      if (row.date.empty() && row.caption != "Back") {
+        failure_rows.push_back(row.title);
+      }
+    }
+    EXPECT_EQ(failure_rows, t.failure_rows) << t.tick;
+  }
 }
 
 }  // namespace
