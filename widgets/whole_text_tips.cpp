@@ -10,6 +10,9 @@
 namespace rivolet {
 namespace {
 
+// Longer tips are wrapped.
+constexpr int kOneLine = 80;
+
 class WholeTextTips : public QObject {
  public:
   explicit WholeTextTips(QAbstractItemView* view) : QObject(view), view_(view) {
@@ -25,10 +28,14 @@ class WholeTextTips : public QObject {
     if (tip.isEmpty()) {
       QToolTip::hideText();
     } else {
-      // The text comes from outside: shown as it is, never as markup.
-      QToolTip::showText(help->globalPos(),
-                         Qt::convertFromPlainText(tip, Qt::WhiteSpaceNormal),
-                         view_->viewport(),
+      // The text comes from outside: shown as it is, never as markup. Qt
+      // takes what looks like markup for it, and wraps only markup: such a
+      // text, or a long one, goes escaped; a short one (an address) stays
+      // on one line.
+      const QString shown = Qt::mightBeRichText(tip) || tip.size() > kOneLine
+                                ? Qt::convertFromPlainText(tip)
+                                : tip;
+      QToolTip::showText(help->globalPos(), shown, view_->viewport(),
                          view_->visualRect(view_->indexAt(help->pos())));
     }
     return true;
