@@ -521,7 +521,8 @@ void TMainForm::OpenFeed(const std::string& url, bool open_first_item) {
   ShowFeedReading(url,
                   FetchWhilePainting(http, url,
                                      [](HttpResult fetched) {
-                                       return ReadShownFeed(fetched.body);
+                                       return ReadShownFeed(fetched.body,
+                                                            fetched.final_url);
                                      }),
                   open_first_item);
 }
@@ -543,7 +544,7 @@ void TMainForm::HideItemTab() {
 void TMainForm::ShowFeedRead() {
   // The item tab belongs to the feed it came from.
   HideItemTab();
-  setWindowTitle(ShownToQt(session.WindowTitle()));
+  setWindowTitle(PlainWindowTitle(ShownToQt(session.WindowTitle())));
   const QString total = QString::number(session.total());
   lNewsNo->setText(total);
   lUnreadNo->setText(total);

@@ -84,7 +84,7 @@ void TTrayIcon::SetVisible(bool visible) {
 
 void TTrayIcon::Update() {
   icon_->setIcon(QIcon(ProgramIcon()));
-  icon_->setToolTip(ToQt(Hint.substr(0, kMaxHint)));
+  icon_->setToolTip(PlainToolTip(ToQt(Hint.substr(0, kMaxHint))));
 }
 
 bool TTrayIcon::IconShown() const { return visible_ && tray_available(); }

@@ -106,7 +106,8 @@ void TInformationForm::FormShow() {
     ShownChannel channel;
   };
   const Read read = FetchWhilePainting(http, feed_url, [](HttpResult fetched) {
-    return Read{std::move(fetched.final_url), ReadShownChannel(fetched.body)};
+    ShownChannel channel = ReadShownChannel(fetched.body, fetched.final_url);
+    return Read{std::move(fetched.final_url), std::move(channel)};
   });
   const ShownChannel& info = read.channel;
   URLEdit->setText(ToQt(feed_url));
@@ -137,7 +138,7 @@ void TInformationForm::ShowReadFrom(const std::string& final_url) {
   const QString address = ShownToQt(final_url);
   ReadFromAddress->setText(ReadFromAddress->fontMetrics().elidedText(
       address, Qt::ElideMiddle, width));
-  ReadFromAddress->setToolTip(address);
+  ReadFromAddress->setToolTip(PlainToolTip(address));
   ReadFromAddress->adjustSize();
   ReadFromAddress->move(left, kReadFromTop);
 }

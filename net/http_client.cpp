@@ -251,6 +251,9 @@ HttpResult HttpClient::Fetch(std::string_view url_text,
     if (redirects == kMaxRedirects) {
       throw Error("Too many redirects: " + next);
     }
+    // The address is kept as the server wrote it; only the request line
+    // needs its raw bytes encoded.
+    next_url.target = PercentEncodeTarget(next_url.target);
     url = std::move(next_url);
     result.final_url = std::move(next);
   }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "common/error.h"
+#include "common/uri.h"
 #include "net/body_buffer.h"
 
 namespace rivolet {
@@ -41,26 +42,9 @@ inline constexpr char kNotAbsoluteAddressText[] =
 // https:// URL with a host and a valid port, so nothing is sent for it.
 HttpUrl ParseHttpUrl(std::string_view url);
 
-// The five parts of a URI reference; a part that is absent is not the same as
-// an empty one ("http://a/b?" has an empty query, "http://a/b" none).
-struct UriParts {
-  std::optional<std::string_view> scheme;
-  std::optional<std::string_view> authority;
-  std::string_view path;
-  std::optional<std::string_view> query;
-  std::optional<std::string_view> fragment;
-};
-
-// Splits any text as a URI reference; a scheme is recognised only when it is
-// well formed (a letter, then letters, digits, "+", "-" or "."), so "a b:c"
-// is a relative path.
-UriParts SplitUri(std::string_view reference);
-
-// The absolute address `reference` (e.g. a "Location" header) stands for when
-// found at the absolute address `base`: RFC 3986 reference resolution, with
-// "." and ".." segments removed. Nothing is decoded or re-encoded.
-std::string ResolveUriReference(std::string_view base,
-                                std::string_view reference);
+// A request target with every byte outside printable ASCII written as
+// "%XX", as a request line needs (a server's Location may hold raw bytes).
+std::string PercentEncodeTarget(std::string_view target);
 
 // The GET request for `url`; "Cookie" is added only for a non-empty value.
 std::string BuildHttpRequest(const HttpUrl& url, std::string_view cookie);

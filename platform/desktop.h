@@ -23,11 +23,13 @@ class Desktop {
  public:
   virtual ~Desktop() = default;
 
-  // Shows a modal message box; texts are Windows-1250. A question box has Yes
-  // and No buttons, every other box an OK button.
+  // Shows a modal message box; texts are Windows-1250 and shown as plain
+  // text, whatever they hold. A question box has Yes and No buttons, every
+  // other box an OK button; `details` (when not empty) are behind the box's
+  // details button.
   virtual MessageAnswer ShowMessage(MessageKind kind, const std::string& text,
-                                    const std::string& caption,
-                                    QWidget* owner) = 0;
+                                    const std::string& caption, QWidget* owner,
+                                    const std::string& details = {}) = 0;
 
   // Asks a question that may hold letters Windows-1250 lacks: `text`,
   // `caption` and `choices` are UTF-8, shown as plain text. One button per

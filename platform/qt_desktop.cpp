@@ -103,17 +103,15 @@ std::filesystem::path QtDesktop::ConfigHome() const {
       .toStdString();
 }
 
-MessageAnswer QtDesktop::ShowMessage(MessageKind kind, const std::string& text,
-                                     const std::string& caption,
-                                     QWidget* owner) {
-  // A box shown while the program is being ended would keep it alive.
-  if (ShutdownRequested()) {
-    return kind == MessageKind::kQuestion ? MessageAnswer::kNo
-                                          : MessageAnswer::kOk;
-  }
-  QMessageBox box(owner);
-  box.setWindowTitle(ToQt(caption));
+void PrepareMessageBox(QMessageBox& box, MessageKind kind,
+                       const std::string& text, const std::string& caption,
+                       const std::string& details) {
+  box.setWindowTitle(PlainWindowTitle(ToQt(caption)));
+  // Server lines, addresses and file contents come here: never as markup,
+  // which would draw (and load) whatever pictures they name.
+  box.setTextFormat(Qt::PlainText);
   box.setText(ToQt(text));
+  if (!details.empty()) box.setDetailedText(ToQt(details));
   // The text can be selected and copied (a path, an address), as Ctrl+C
   // copies a box on other systems.
   box.setTextInteractionFlags(Qt::TextSelectableByMouse |
@@ -135,14 +133,24 @@ MessageAnswer QtDesktop::ShowMessage(MessageKind kind, const std::string& text,
       box.setIcon(QMessageBox::NoIcon);
       break;
   }
-  if (kind == MessageKind::kQuestion) {
-    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-    return box.exec() == QMessageBox::Yes ? MessageAnswer::kYes
-                                          : MessageAnswer::kNo;
+  box.setStandardButtons(kind == MessageKind::kQuestion
+                             ? QMessageBox::Yes | QMessageBox::No
+                             : QMessageBox::Ok);
+}
+
+MessageAnswer QtDesktop::ShowMessage(MessageKind kind, const std::string& text,
+                                     const std::string& caption, QWidget* owner,
+                                     const std::string& details) {
+  // A box shown while the program is being ended would keep it alive.
+  if (ShutdownRequested()) {
+    return kind == MessageKind::kQuestion ? MessageAnswer::kNo
+                                          : MessageAnswer::kOk;
   }
-  box.setStandardButtons(QMessageBox::Ok);
-  box.exec();
-  return MessageAnswer::kOk;
+  QMessageBox box(owner);
+  PrepareMessageBox(box, kind, text, caption, details);
+  const int answer = box.exec();
+  if (kind != MessageKind::kQuestion) return MessageAnswer::kOk;
+  return answer == QMessageBox::Yes ? MessageAnswer::kYes : MessageAnswer::kNo;
 }
 
 std::optional<std::size_t> QtDesktop::AskChoice(

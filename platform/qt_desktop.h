@@ -7,6 +7,7 @@
 #include "platform/desktop.h"
 
 class QLocale;
+class QMessageBox;
 
 namespace rivolet {
 
@@ -17,6 +18,12 @@ namespace rivolet {
 // translation for that language (its English texts stay).
 bool InstallQtTranslations(const QLocale& locale);
 
+// Makes `box` the message box ShowMessage shows (for tests, which do not
+// run it).
+void PrepareMessageBox(QMessageBox& box, MessageKind kind,
+                       const std::string& text, const std::string& caption,
+                       const std::string& details);
+
 class QtDesktop : public Desktop {
  public:
   // `data_home` is the XDG data folder (mime/ and applications/ go there) and
@@ -25,8 +32,8 @@ class QtDesktop : public Desktop {
                      std::filesystem::path config_home = {});
 
   MessageAnswer ShowMessage(MessageKind kind, const std::string& text,
-                            const std::string& caption,
-                            QWidget* owner) override;
+                            const std::string& caption, QWidget* owner,
+                            const std::string& details) override;
   std::optional<std::size_t> AskChoice(const std::string& text,
                                        const std::string& caption,
                                        const std::vector<std::string>& choices,

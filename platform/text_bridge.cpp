@@ -18,4 +18,12 @@ QString ShownToQt(std::string_view utf8) {
   return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
+QString PlainToolTip(const QString& text) {
+  if (text.isEmpty()) return text;
+  // Rich text of its own, with every character escaped.
+  return "<p style=\"white-space:pre-wrap\">" + text.toHtmlEscaped() + "</p>";
+}
+
+QString PlainWindowTitle(QString text) { return text.replace("[*]", "[*][*]"); }
+
 }  // namespace rivolet

@@ -1,6 +1,6 @@
-// The shown reading of feed documents: elements found with their
-// attributes in the bytes as received, outside CDATA sections and comments,
-// and decoded by the document's encoding.
+// The shown reading of feed documents: the document's elements (ShownTree),
+// each field taken from its own element, decoded by the document's
+// encoding, its text read by its kind.
 #include "reader/shown_feed.h"
 
 #include <algorithm>
@@ -8,280 +8,372 @@
 #include <stdexcept>
 
 #include "common/ascii.h"
+#include "common/links.h"
 #include "common/text.h"
+#include "common/uri.h"
+#include "common/xml_text.h"
 #include "reader/shown_positions.h"
 #include "reader/shown_text.h"
+#include "reader/shown_tree.h"
 #include "reader/stored_cleanup.h"
 #include "reader/stored_feed.h"
 
 namespace rivolet {
 namespace {
 
-constexpr std::size_t kNone = std::string_view::npos;
+constexpr int kNoNode = ShownTree::kNoNode;
 // The most of a description's source an item keeps: four times what the
 // sanitizer ever parses, so that escapes and CDATA wrappers still leave it
 // enough.
 constexpr std::size_t kDescriptionSourceLimit = 2 * 1024 * 1024;
 constexpr char kWindowTitlePrefix[] = "Rivolet - ";
 
-// The next "<" at or after `from` that is markup: CDATA sections and
-// comments are stepped over whole.
-std::size_t NextMarkup(std::string_view text, std::size_t from) {
-  while (true) {
-    const std::size_t at = text.find('<', from);
-    if (at == kNone) return kNone;
-    if (text.compare(at, 9, "<![CDATA[") == 0) {
-      const std::size_t end = text.find("]]>", at + 9);
-      if (end == kNone) return kNone;
-      from = end + 3;
-    } else if (text.compare(at, 4, "<!--") == 0) {
-      const std::size_t end = text.find("-->", at + 4);
-      if (end == kNone) return kNone;
-      from = end + 3;
-    } else {
-      return at;
-    }
-  }
+bool InRss(FeedNamespace ns) { return IsRssNamespace(ns); }
+// An Atom feed whose root declares no namespace.
+bool InAtomOrNone(FeedNamespace ns) {
+  return IsAtomNamespace(ns) || ns == FeedNamespace::kNone;
 }
-
-// True when text[at] begins a start tag (or, with `closing`, an end tag) of
-// `name`: the name followed by ">", a blank or "/".
-bool TagAt(std::string_view text, std::size_t at, std::string_view name,
-           bool closing) {
-  std::size_t k = at + 1;
-  if (closing) {
-    if (k >= text.size() || text[k] != '/') return false;
-    ++k;
-  }
-  if (text.compare(k, name.size(), name) != 0) return false;
-  k += name.size();
-  return k < text.size() &&
-         (text[k] == '>' || text[k] == '/' || IsXmlSpace(text[k]));
+bool InDc(FeedNamespace ns) {
+  return ns == FeedNamespace::kDc || ns == FeedNamespace::kDcTerms;
 }
+bool InMedia(FeedNamespace ns) { return ns == FeedNamespace::kMedia; }
+bool InContent(FeedNamespace ns) { return ns == FeedNamespace::kContent; }
+bool InItunes(FeedNamespace ns) { return ns == FeedNamespace::kItunes; }
+bool InXhtml(FeedNamespace ns) { return ns == FeedNamespace::kXhtml; }
+bool AnyNamespace(FeedNamespace) { return true; }
 
-// The position after the ">" that ends a start tag whose name ends at
-// `from`; quoted attribute values may hold ">".
-std::size_t StartTagEnd(std::string_view text, std::size_t from) {
-  char quote = 0;
-  for (std::size_t i = from; i < text.size(); ++i) {
-    const char c = text[i];
-    if (quote != 0) {
-      if (c == quote) quote = 0;
-    } else if (c == '"' || c == '\'') {
-      quote = c;
-    } else if (c == '>') {
-      return i + 1;
-    }
-  }
-  // An unbalanced quote: the first ">" ends it.
-  const std::size_t close = text.find('>', from);
-  return close == kNone ? kNone : close + 1;
-}
-
-struct Element {
-  bool found = false;
-  std::size_t begin = 0;  // its "<"
-  std::size_t end = 0;    // after its end tag, or after its start tag
-  std::string_view attributes;
-  std::string_view content;  // empty when it has no end tag
+// A field's text with what the item shows of it.
+struct Text {
+  std::string source;  // UTF-8, as written (escapes and CDATA still in)
+  MarkupKind kind = MarkupKind::kHtml;
 };
 
-// The first element `name` whose start tag begins at or after `from` and
-// before `limit`. Its content runs to the first end tag of the same name;
-// without one it is empty.
-Element FindElement(std::string_view text, std::string_view name,
-                    std::size_t from = 0, std::size_t limit = kNone) {
-  for (std::size_t at = NextMarkup(text, from); at != kNone && at < limit;
-       at = NextMarkup(text, at + 1)) {
-    if (!TagAt(text, at, name, false)) continue;
-    Element element;
-    element.found = true;
-    element.begin = at;
-    const std::size_t name_end = at + 1 + name.size();
-    const std::size_t tag_end = StartTagEnd(text, name_end);
-    if (tag_end == kNone) {
-      element.end = text.size();
-      element.attributes = text.substr(name_end);
-      return element;
+// The document as the readings see it: its text in one encoding, and the
+// decoder of its fields.
+class Reading {
+ public:
+  Reading(std::string_view document, std::string_view address)
+      : encoding_(DetectShownEncoding(document)) {
+    text_ = document;
+    if (encoding_.kind == ShownEncoding::Kind::kWide) {
+      wide_text_ = WideDocumentToUtf8(document, encoding_);
+      text_ = wide_text_;
+      encoding_ = ShownEncoding();
     }
-    const bool empty = text[tag_end - 2] == '/';
-    element.attributes =
-        text.substr(name_end, tag_end - 1 - name_end - (empty ? 1 : 0));
-    element.end = tag_end;
-    if (empty) return element;
-    for (std::size_t close = NextMarkup(text, tag_end); close != kNone;
-         close = NextMarkup(text, close + 1)) {
-      if (!TagAt(text, close, name, true)) continue;
-      std::size_t after = close + 2 + name.size();
-      while (after < text.size() && IsXmlSpace(text[after])) ++after;
-      if (after < text.size() && text[after] == '>') {
-        element.content = text.substr(tag_end, close - tag_end);
-        element.end = after + 1;
-        return element;
-      }
-    }
-    return element;
-  }
-  return {};
-}
-
-// The raw value of attribute `name` in a start tag's attribute text.
-std::optional<std::string_view> Attribute(std::string_view attributes,
-                                          std::string_view name) {
-  std::size_t i = 0;
-  const std::size_t n = attributes.size();
-  while (i < n) {
-    while (i < n && (IsXmlSpace(attributes[i]) || attributes[i] == '/')) ++i;
-    const std::size_t name_begin = i;
-    while (i < n && !IsXmlSpace(attributes[i]) && attributes[i] != '=') ++i;
-    const std::string_view attribute =
-        attributes.substr(name_begin, i - name_begin);
-    while (i < n && IsXmlSpace(attributes[i])) ++i;
-    if (i >= n || attributes[i] != '=') {
-      if (i == name_begin) ++i;
-      continue;
-    }
-    ++i;
-    while (i < n && IsXmlSpace(attributes[i])) ++i;
-    std::string_view value;
-    if (i < n && (attributes[i] == '"' || attributes[i] == '\'')) {
-      const std::size_t close = attributes.find(attributes[i], i + 1);
-      const std::size_t end = close == kNone ? n : close;
-      value = attributes.substr(i + 1, end - i - 1);
-      i = end + 1;
-    } else {
-      const std::size_t begin = i;
-      while (i < n && !IsXmlSpace(attributes[i])) ++i;
-      value = attributes.substr(begin, i - begin);
-    }
-    if (attribute == name) return value;
-  }
-  return std::nullopt;
-}
-
-// The first element `name` at or after `from` outside the items and
-// entries.
-Element FindChannelElement(std::string_view text, std::string_view name,
-                           std::size_t from = 0, std::size_t limit = kNone) {
-  while (true) {
-    const Element element = FindElement(text, name, from, limit);
-    if (!element.found) return element;
-    Element item = FindElement(text, "item", from, element.begin);
-    const Element entry = FindElement(text, "entry", from, element.begin);
-    if (!item.found || (entry.found && entry.begin < item.begin)) item = entry;
-    if (!item.found) return element;
-    from = std::max(item.end, item.begin + 1);
-  }
-}
-
-// How Atom marks its text constructs: type "text" (the default), "html"
-// or "xhtml"; Atom 0.3 writes media types and a mode.
-MarkupKind AtomKind(std::string_view attributes) {
-  const std::string type =
-      ToLowerAscii(Attribute(attributes, "type").value_or(""));
-  const std::string mode =
-      ToLowerAscii(Attribute(attributes, "mode").value_or(""));
-  if (type.find("xhtml") != std::string::npos) {
-    return mode == "escaped" ? MarkupKind::kHtml : MarkupKind::kXhtml;
-  }
-  if (type == "html" || type == "text/html") {
-    return mode == "xml" ? MarkupKind::kXhtml : MarkupKind::kHtml;
-  }
-  return MarkupKind::kText;
-}
-
-struct Reading {
-  explicit Reading(std::string_view document)
-      : encoding(DetectShownEncoding(document)) {
-    text = document;
-    if (encoding.kind == ShownEncoding::Kind::kWide) {
-      wide_text = WideDocumentToUtf8(document, encoding);
-      text = wide_text;
-      encoding = ShownEncoding();
-    }
-    decoder.emplace(encoding);
-    atom = text.find("<item") == kNone && FindElement(text, "entry").found;
+    decoder_.emplace(encoding_);
+    const std::string_view trimmed = TrimSpacesAndTabs(address);
+    if (IsWebLink(trimmed)) address_ = trimmed;
   }
 
-  std::string Decode(std::string_view bytes) { return decoder->Decode(bytes); }
+  std::string_view text() const { return text_; }
+  const std::string& address() const { return address_; }
+  std::string Decode(std::string_view bytes) { return decoder_->Decode(bytes); }
 
-  // Element text with markup left out, on one line.
-  std::string Title(const Element& element) {
-    const MarkupKind kind =
-        atom ? AtomKind(element.attributes) : MarkupKind::kHtml;
-    return ShownTitle(Decode(element.content), kind);
-  }
-
-  // Element text as written, references decoded, without blanks around it.
-  std::string Plain(const Element& element) {
-    return Trim(DecodeCharacterReferences(XmlText(Decode(element.content))));
-  }
-
-  std::string ChannelTitle() {
-    return Title(FindChannelElement(text, "title"));
+  // Text as written, references decoded, without blanks around it.
+  std::string Plain(const ShownTree& tree, int node) {
+    if (node == kNoNode) return {};
+    return Trim(DecodeCharacterReferences(XmlText(Decode(tree.Content(node)))));
   }
 
   // An attribute's value as shown.
-  std::string AttributeText(const Element& element, std::string_view name) {
-    return Trim(
-        XmlText(Decode(Attribute(element.attributes, name).value_or(""))));
+  std::string AttributeText(const ShownTree& tree, int node,
+                            std::string_view name) {
+    return Trim(XmlText(Decode(tree.Attribute(node, name).value_or(""))));
   }
 
-  // The href of the first <link> whose rel is "alternate" or absent, found
-  // by `find` (the first element, or the first outside the entries).
-  template <typename Find>
-  std::string AlternateLink(std::string_view in, Find find) {
-    for (Element link = find(in, "link", 0, kNone); link.found;
-         link = find(in, "link", link.end, kNone)) {
-      const std::string_view rel =
-          Attribute(link.attributes, "rel").value_or("");
-      if (rel.empty() || rel == "alternate") return AttributeText(link, "href");
+  // A text construct of Atom, read by its type (and Atom 0.3's mode).
+  Text AtomText(const ShownTree& tree, int node) {
+    Text text;
+    if (node == kNoNode) return text;
+    const std::string type = ToLowerAscii(AttributeText(tree, node, "type"));
+    const std::string mode = ToLowerAscii(AttributeText(tree, node, "mode"));
+    const bool content = tree.node(node).local == "content";
+    const bool xml_type = type.ends_with("+xml") || type.ends_with("/xml");
+    const bool text_type = type.empty() || type == "text" || type == "html" ||
+                           type == "xhtml" || type.starts_with("text/");
+    if (mode == "base64" ||
+        (content && !text_type && !xml_type && !tree.Attribute(node, "src"))) {
+      return Base64Text(tree, node, type);
     }
-    return {};
+    if (type == "xhtml" || type == "application/xhtml+xml" || mode == "xml" ||
+        (xml_type && content)) {
+      // The markup inside the wrapping div, which is not part of it.
+      const int div = tree.Child(node, InXhtml, "div");
+      text.source =
+          Decode(div != kNoNode && type == "xhtml" ? tree.Content(div)
+                                                   : tree.Content(node));
+      text.kind = MarkupKind::kXhtml;
+      return text;
+    }
+    text.source = Decode(tree.Content(node));
+    text.kind = type == "html" || type == "text/html" || mode == "escaped"
+                    ? MarkupKind::kHtml
+                    : MarkupKind::kText;
+    return text;
   }
 
-  ShownEncoding encoding;
-  std::string wide_text;
-  std::string_view text;
-  std::optional<ShownDecoder> decoder;
-  bool atom = false;
+  // Content written in base64: its bytes, read by their media type. What
+  // is neither text nor markup shows nothing.
+  Text Base64Text(const ShownTree& tree, int node, const std::string& type) {
+    Text text;
+    const std::string decoded =
+        Utf8WithReplacements(DecodeBase64(XmlText(Decode(tree.Content(node)))));
+    const bool html = type == "html" || type == "text/html";
+    if (!html && !type.empty() && !type.starts_with("text")) return text;
+    // Escaped once, as a field's source is, so that reading it unescapes
+    // it back to what the bytes say.
+    AppendXmlEscaped(text.source, decoded, XmlPlace::kText);
+    text.kind = html ? MarkupKind::kHtml : MarkupKind::kText;
+    return text;
+  }
+
+  // A field of RSS: escaped (or CDATA-wrapped) HTML, or plain text.
+  Text RssText(const ShownTree& tree, int node, MarkupKind kind) {
+    Text text;
+    text.source = Decode(tree.Content(node));
+    text.kind = kind;
+    return text;
+  }
+
+  // An address resolved against what is in effect at `node`.
+  std::string Link(const ShownTree& tree, int node, std::string_view written,
+                   std::string_view document_base) {
+    const std::string base = tree.BaseAt(node, document_base);
+    const std::optional<std::string> resolved = ResolveReference(base, written);
+    return resolved && IsWebLink(*resolved) ? *resolved : std::string();
+  }
+
+ private:
+  ShownEncoding encoding_;
+  std::string wide_text_;
+  std::string_view text_;
+  std::optional<ShownDecoder> decoder_;
+  std::string address_;
 };
+
+// The channel (RSS) or feed (Atom) element, and which vocabulary its own
+// elements are in.
+struct Channel {
+  int node = kNoNode;
+  bool atom = false;
+  bool (*in)(FeedNamespace) = InRss;
+  // How its own elements are found: in a document without a channel
+  // element (a fragment), the first of their kind outside the items.
+  int Find(const ShownTree& tree, bool (*ns)(FeedNamespace),
+           std::string_view local) const {
+    return node == kNoNode ? tree.FindOutsideEntries(ns, local)
+                           : tree.Child(node, ns, local);
+  }
+};
+
+Channel FindChannel(const ShownTree& tree) {
+  Channel channel;
+  const int root = tree.root();
+  if (root == kNoNode) return channel;
+  const ShownTree::Node& r = tree.node(root);
+  if (r.local == "feed" && InAtomOrNone(r.ns)) {
+    channel.node = root;
+    channel.atom = true;
+    channel.in = InAtomOrNone;
+  } else if (r.local == "channel" && InRss(r.ns)) {
+    channel.node = root;
+  } else {
+    channel.node = tree.Child(root, InRss, "channel");
+  }
+  return channel;
+}
+
+// How an item's fields are found: among its own children, or, in a cut
+// that is no well-formed item, anywhere in it (its first occurrence).
+using Find = int (*)(const ShownTree&, int, bool (*)(FeedNamespace),
+                     std::string_view);
+
+int OwnChild(const ShownTree& tree, int parent, bool (*in)(FeedNamespace),
+             std::string_view local) {
+  return tree.Child(parent, in, local);
+}
+
+int Anywhere(const ShownTree& tree, int, bool (*in)(FeedNamespace),
+             std::string_view local) {
+  return tree.FindAnywhere(in, local);
+}
+
+int FirstChild(const ShownTree& tree, int parent, bool (*in)(FeedNamespace),
+               std::initializer_list<std::string_view> names,
+               Find find = OwnChild) {
+  for (std::string_view name : names) {
+    const int found = find(tree, parent, in, name);
+    if (found != kNoNode) return found;
+  }
+  return kNoNode;
+}
+
+// The first of `names` whose content is not blank.
+int FirstFilled(const ShownTree& tree, int parent, bool (*in)(FeedNamespace),
+                std::initializer_list<std::string_view> names,
+                Find find = OwnChild) {
+  for (std::string_view name : names) {
+    const int found = find(tree, parent, in, name);
+    if (found != kNoNode && !Trim(tree.Content(found)).empty()) return found;
+  }
+  return kNoNode;
+}
+
+std::string ChannelTitle(Reading& reading, const ShownTree& tree,
+                         const Channel& channel) {
+  if (channel.node != kNoNode) {
+    const int title = tree.Child(channel.node, channel.in, "title");
+    const Text text = channel.atom
+                          ? reading.AtomText(tree, title)
+                          : reading.RssText(tree, title, MarkupKind::kHtml);
+    return ShownTitle(text.source, text.kind);
+  }
+  // No channel to speak of: the first title outside the items.
+  const int title = tree.FindOutsideEntries(AnyNamespace, "title");
+  if (title == kNoNode) return {};
+  return ShownTitle(reading.Decode(tree.Content(title)), MarkupKind::kHtml);
+}
+
+// The href of the first link whose rel is "alternate" or absent.
+int AlternateLink(const ShownTree& tree, int parent,
+                  bool (*in)(FeedNamespace)) {
+  if (parent == kNoNode) return kNoNode;
+  for (int child = tree.node(parent).first_child; child != kNoNode;
+       child = tree.node(child).next_sibling) {
+    const ShownTree::Node& n = tree.node(child);
+    if (!in(n.ns) || n.local != "link") continue;
+    const std::string_view rel =
+        TrimSpacesAndTabs(tree.Attribute(child, "rel").value_or(""));
+    if (rel.empty() || rel == "alternate") return child;
+  }
+  return kNoNode;
+}
+
+// What the addresses of the document resolve against when no xml:base
+// says: where it was read from, else its channel's link.
+std::string DocumentBase(Reading& reading, const ShownTree& tree,
+                         const Channel& channel) {
+  if (!reading.address().empty()) return reading.address();
+  if (channel.atom) {
+    const int link = AlternateLink(tree, channel.node, channel.in);
+    const std::string written = reading.AttributeText(tree, link, "href");
+    return reading.Link(tree, link, written, "");
+  }
+  const int link = channel.Find(tree, channel.in, "link");
+  return reading.Link(tree, link, reading.Plain(tree, link), "");
+}
 
 std::string_view Capped(std::string_view content) {
   return content.substr(0, kDescriptionSourceLimit);
 }
 
-ShownItem ReadRssItem(std::string_view item, Reading& reading) {
+// Media RSS descriptions are plain text unless they say they are HTML.
+Text MediaText(Reading& reading, const ShownTree& tree, int node) {
+  const bool html =
+      ToLowerAscii(reading.AttributeText(tree, node, "type")) == "html";
+  return reading.RssText(tree, node,
+                         html ? MarkupKind::kHtml : MarkupKind::kText);
+}
+
+void SetDescription(const ShownTree& tree, int node, Text text,
+                    const std::string& document_base, ShownItem& item) {
+  item.description = std::string(Capped(text.source));
+  item.description_kind = text.kind;
+  item.base = tree.BaseAt(node, document_base);
+}
+
+// The description of a media:group, or a media:description of the item's
+// own.
+int MediaDescription(const ShownTree& tree, int item, Find find = OwnChild) {
+  const int grouped =
+      tree.Child(find(tree, item, InMedia, "group"), InMedia, "description");
+  if (grouped != kNoNode && !Trim(tree.Content(grouped)).empty()) {
+    return grouped;
+  }
+  const int own = find(tree, item, InMedia, "description");
+  return own != kNoNode && !Trim(tree.Content(own)).empty() ? own : kNoNode;
+}
+
+ShownItem ReadAtomEntry(Reading& reading, const ShownTree& tree, int entry,
+                        const std::string& document_base) {
   ShownItem shown;
-  shown.title = reading.Title(FindElement(item, "title"));
-  Element date = FindElement(item, "pubDate");
-  if (date.content.empty()) date = FindElement(item, "dc:date");
-  shown.date = Trim(FormatItemDate(reading.Plain(date)));
-  const Element link = FindElement(item, "link");
-  shown.link = reading.Plain(link);
-  if (shown.link.empty()) shown.link = reading.AttributeText(link, "href");
-  shown.description =
-      reading.Decode(Capped(FindElement(item, "description").content));
+  const int title = tree.Child(entry, InAtomOrNone, "title");
+  const Text title_text = reading.AtomText(tree, title);
+  shown.title = ShownTitle(title_text.source, title_text.kind);
+  const int date = FirstFilled(tree, entry, InAtomOrNone,
+                               {"updated", "published", "modified", "issued"});
+  if (date != kNoNode) {
+    shown.date = AtomDisplayDate(reading.Plain(tree, date));
+  }
+  const int link = AlternateLink(tree, entry, InAtomOrNone);
+  shown.link = reading.Link(
+      tree, link, reading.AttributeText(tree, link, "href"), document_base);
+  shown.id = reading.Plain(tree, tree.Child(entry, InAtomOrNone, "id"));
+  int description =
+      FirstFilled(tree, entry, InAtomOrNone, {"content", "summary"});
+  Text text;
+  if (description != kNoNode) {
+    text = reading.AtomText(tree, description);
+  } else {
+    description = MediaDescription(tree, entry);
+    if (description != kNoNode) text = MediaText(reading, tree, description);
+  }
+  SetDescription(tree, description, std::move(text), document_base, shown);
   return shown;
 }
 
-ShownItem ReadAtomEntry(std::string_view entry, Reading& reading) {
+ShownItem ReadRssItem(Reading& reading, const ShownTree& tree, int item,
+                      const std::string& document_base, Find find = OwnChild) {
   ShownItem shown;
-  shown.title = reading.Title(FindElement(entry, "title"));
-  for (const char* name : {"updated", "published", "modified", "issued"}) {
-    const Element date = FindElement(entry, name);
-    if (!date.content.empty()) {
-      shown.date = AtomDisplayDate(reading.Plain(date));
-      break;
-    }
+  int title = FirstChild(tree, item, InRss, {"title"}, find);
+  if (title == kNoNode) title = find(tree, item, InDc, "title");
+  shown.title =
+      ShownTitle(reading.Decode(tree.Content(title)), MarkupKind::kHtml);
+  int date = FirstFilled(tree, item, InRss, {"pubDate"}, find);
+  if (date == kNoNode) date = FirstFilled(tree, item, InDc, {"date"}, find);
+  shown.date = Trim(FormatItemDate(reading.Plain(tree, date)));
+
+  const int link = find(tree, item, InRss, "link");
+  std::string written = reading.Plain(tree, link);
+  if (written.empty()) written = reading.AttributeText(tree, link, "href");
+  if (!written.empty()) {
+    shown.link = reading.Link(tree, link, written, document_base);
   }
-  shown.link = reading.AlternateLink(entry, FindElement);
-  Element description = FindElement(entry, "content");
-  if (Trim(description.content).empty())
-    description = FindElement(entry, "summary");
-  shown.description = reading.Decode(Capped(description.content));
-  shown.description_kind = AtomKind(description.attributes);
+  const int guid = find(tree, item, InRss, "guid");
+  shown.id = reading.Plain(tree, guid);
+  // A permanent guid stands for the link an item does not give.
+  if (link == kNoNode && guid != kNoNode &&
+      reading.AttributeText(tree, guid, "isPermaLink") != "false" &&
+      IsWebLink(shown.id)) {
+    shown.link = shown.id;
+  }
+
+  // Where the text is, in order.
+  int description = FirstFilled(tree, item, InRss, {"description"}, find);
+  Text text;
+  if (description != kNoNode) {
+    text = reading.RssText(tree, description, MarkupKind::kHtml);
+  } else if ((description = FirstFilled(tree, item, InContent, {"encoded"},
+                                        find)) != kNoNode) {
+    text = reading.RssText(tree, description, MarkupKind::kHtml);
+  } else if ((description = MediaDescription(tree, item, find)) != kNoNode) {
+    text = MediaText(reading, tree, description);
+  } else if ((description = FirstFilled(tree, item, InItunes, {"summary"},
+                                        find)) != kNoNode) {
+    text = reading.RssText(tree, description, MarkupKind::kText);
+  } else if ((description = FirstFilled(tree, item, InDc, {"description"},
+                                        find)) != kNoNode) {
+    text = reading.RssText(tree, description, MarkupKind::kHtml);
+  }
+  SetDescription(tree, description, std::move(text), document_base, shown);
   return shown;
+}
+
+ShownItem ReadEntry(Reading& reading, const ShownTree& tree, int node,
+                    const std::string& document_base) {
+  return IsAtomNamespace(tree.node(node).ns) || tree.node(node).local == "entry"
+             ? ReadAtomEntry(reading, tree, node, document_base)
+             : ReadRssItem(reading, tree, node, document_base);
 }
 
 // The text of one item: its ranges of the received document, or of the
@@ -303,38 +395,37 @@ std::string ItemText(const std::vector<CleanedRange>& ranges,
   return text;
 }
 
-// The full reader's items, read again from the received bytes.
-void ReadRssItems(Reading& reading, bool first_item_only,
-                  std::vector<ShownItem>& items, int& total) {
+// The stored reading's items, each read again from the received bytes
+// with what is in effect where the document's items stand.
+void ReadStoredItems(Reading& reading, const ShownTree& tree,
+                     const std::string& document_base, bool first_item_only,
+                     std::vector<ShownItem>& items, int& total) {
   const ItemLocations located =
-      LocateItems(std::string(reading.text), first_item_only);
+      LocateItems(std::string(reading.text()), first_item_only);
   total = located.total;
   std::optional<RawPositions> positions;
-  positions.emplace(reading.text, located.cleaned,
+  positions.emplace(reading.text(), located.cleaned,
                     located.utf8 ? TextForm::kUtf8 : TextForm::kSingleByte);
   items.reserve(located.items.size());
   for (const std::vector<CleanedRange>& ranges : located.items) {
     std::string text;
     try {
-      text = ItemText(ranges, reading.text, positions ? &*positions : nullptr,
+      text = ItemText(ranges, reading.text(), positions ? &*positions : nullptr,
                       located.cleaned);
     } catch (const std::logic_error&) {
       positions.reset();
-      text = ItemText(ranges, reading.text, nullptr, located.cleaned);
+      text = ItemText(ranges, reading.text(), nullptr, located.cleaned);
     }
-    items.push_back(ReadRssItem(text, reading));
-  }
-}
-
-void ReadAtomEntries(Reading& reading, std::size_t most,
-                     std::vector<ShownItem>& items, int& total) {
-  for (Element entry = FindElement(reading.text, "entry"); entry.found;
-       entry = FindElement(reading.text, "entry", entry.end)) {
-    ++total;
-    if (items.size() < most) {
-      items.push_back(ReadAtomEntry(
-          reading.text.substr(entry.begin, entry.end - entry.begin), reading));
-    }
+    const ShownTree item_tree(text, tree.item_context());
+    // The cut is one item; when it is something else (a document whose
+    // items the stored reading cuts out of broken markup) its fields are
+    // the first of their kind anywhere in it.
+    items.push_back(item_tree.entries().empty()
+                        ? ReadRssItem(reading, item_tree, item_tree.root(),
+                                      document_base, Anywhere)
+                        : ReadEntry(reading, item_tree,
+                                    item_tree.entries().front(),
+                                    document_base));
   }
 }
 
@@ -342,20 +433,32 @@ bool AllDigits(std::string_view text) {
   return !text.empty() && std::all_of(text.begin(), text.end(), IsAsciiDigit);
 }
 
+// A document's items as the stored reading finds them: it has an item tag.
+bool HasStoredItems(std::string_view text) {
+  return text.find("<item") != std::string_view::npos;
+}
+
 }  // namespace
 
-ShownFeed ReadShownFeed(std::string_view document) {
+ShownFeed ReadShownFeed(std::string_view document, std::string_view address) {
   ShownFeed feed;
   feed.window_title = kWindowTitlePrefix;
   try {
-    Reading reading(document);
-    feed.atom = reading.atom;
-    feed.channel_title = reading.ChannelTitle();
+    Reading reading(document, address);
+    const ShownTree tree(reading.text());
+    const Channel channel = FindChannel(tree);
+    feed.channel_title = ChannelTitle(reading, tree, channel);
     feed.window_title += feed.channel_title;
-    if (reading.atom) {
-      ReadAtomEntries(reading, kItemTableSize, feed.items, feed.total);
-    } else {
-      ReadRssItems(reading, false, feed.items, feed.total);
+    const std::string base = DocumentBase(reading, tree, channel);
+    if (HasStoredItems(reading.text()) || tree.entries().empty()) {
+      ReadStoredItems(reading, tree, base, false, feed.items, feed.total);
+      return feed;
+    }
+    feed.read_by_entries = true;
+    feed.total = static_cast<int>(tree.entry_count());
+    for (int entry : tree.entries()) {
+      if (feed.items.size() >= static_cast<std::size_t>(kItemTableSize)) break;
+      feed.items.push_back(ReadEntry(reading, tree, entry, base));
     }
   } catch (...) {
     // Like the readers, report nothing; what was read stays.
@@ -364,20 +467,22 @@ ShownFeed ReadShownFeed(std::string_view document) {
 }
 
 ShownMarkup FormatShownItem(const ShownItem& item) {
-  return FormatShownContent(item.description, item.description_kind);
+  return FormatShownContent(item.description, item.description_kind, item.base);
 }
 
 ShownFirstItem ReadShownFirstItem(std::string_view document) {
   ShownFirstItem row;
   try {
-    Reading reading(document);
-    row.caption = reading.ChannelTitle();
+    Reading reading(document, {});
+    const ShownTree tree(reading.text());
+    const Channel channel = FindChannel(tree);
+    row.caption = ChannelTitle(reading, tree, channel);
     std::vector<ShownItem> items;
     int total = 0;
-    if (reading.atom) {
-      ReadAtomEntries(reading, 1, items, total);
-    } else {
-      ReadRssItems(reading, true, items, total);
+    if (HasStoredItems(reading.text())) {
+      ReadStoredItems(reading, tree, {}, true, items, total);
+    } else if (!tree.entries().empty()) {
+      items.push_back(ReadEntry(reading, tree, tree.entries().front(), {}));
     }
     if (!items.empty()) {
       row.title = std::move(items.front().title);
@@ -391,50 +496,64 @@ ShownFirstItem ReadShownFirstItem(std::string_view document) {
 
 std::string ReadShownChannelTitle(std::string_view document) {
   try {
-    Reading reading(document);
-    return reading.ChannelTitle();
+    Reading reading(document, {});
+    const ShownTree tree(reading.text());
+    return ChannelTitle(reading, tree, FindChannel(tree));
   } catch (...) {
     return {};
   }
 }
 
-ShownChannel ReadShownChannel(std::string_view document) {
-  ShownChannel channel;
+ShownChannel ReadShownChannel(std::string_view document,
+                              std::string_view address) {
+  ShownChannel shown;
   try {
-    Reading reading(document);
-    const std::string_view text = reading.text;
-    auto first = [&](std::initializer_list<const char*> names) {
-      for (const char* name : names) {
-        const Element element = FindChannelElement(text, name);
-        if (element.found) return element;
+    Reading reading(document, address);
+    const ShownTree tree(reading.text());
+    const Channel channel = FindChannel(tree);
+    shown.title = ChannelTitle(reading, tree, channel);
+    const auto find = [&](std::initializer_list<std::string_view> names,
+                          bool (*in)(FeedNamespace)) {
+      for (std::string_view name : names) {
+        const int found = channel.Find(tree, in, name);
+        if (found != kNoNode) return found;
       }
-      return Element();
+      return kNoNode;
     };
-    auto shown = [&](const Element& element) {
-      const MarkupKind kind =
-          reading.atom ? AtomKind(element.attributes) : MarkupKind::kHtml;
-      return FormatShownContent(reading.Decode(element.content), kind).plain;
+    const auto text = [&](int node) {
+      const Text t = channel.atom
+                         ? reading.AtomText(tree, node)
+                         : reading.RssText(tree, node, MarkupKind::kHtml);
+      return FormatShownContent(t.source, t.kind).plain;
     };
-    channel.title = reading.ChannelTitle();
-    if (reading.atom) {
-      channel.link = reading.AlternateLink(text, FindChannelElement);
-      channel.description = shown(first({"subtitle", "tagline"}));
-      channel.copyright = shown(first({"rights", "copyright"}));
-      channel.language =
-          reading.AttributeText(FindElement(text, "feed"), "xml:lang");
-      channel.last_build_date = reading.Plain(first({"updated", "modified"}));
-    } else {
-      const Element link = FindChannelElement(text, "link");
-      channel.link = reading.Plain(link);
-      channel.description = shown(FindChannelElement(text, "description"));
-      channel.copyright = shown(first({"copyright", "dc:rights"}));
-      channel.language = reading.Plain(first({"language", "dc:language"}));
-      channel.last_build_date =
-          reading.Plain(first({"lastBuildDate", "dc:date"}));
+    if (channel.atom) {
+      const int link = AlternateLink(tree, channel.node, channel.in);
+      shown.link =
+          reading.Link(tree, link, reading.AttributeText(tree, link, "href"),
+                       reading.address());
+      shown.description = text(find({"subtitle", "tagline"}, channel.in));
+      shown.copyright = text(find({"rights", "copyright"}, channel.in));
+      shown.language = reading.AttributeText(tree, channel.node, "xml:lang");
+      shown.last_build_date =
+          reading.Plain(tree, find({"updated", "modified"}, channel.in));
+      return shown;
     }
+    const int link = find({"link"}, channel.in);
+    shown.link =
+        reading.Link(tree, link, reading.Plain(tree, link), reading.address());
+    shown.description = text(find({"description"}, channel.in));
+    int copyright = find({"copyright"}, channel.in);
+    if (copyright == kNoNode) copyright = find({"rights"}, InDc);
+    shown.copyright = text(copyright);
+    int language = find({"language"}, channel.in);
+    if (language == kNoNode) language = find({"language"}, InDc);
+    shown.language = reading.Plain(tree, language);
+    int built = find({"lastBuildDate"}, channel.in);
+    if (built == kNoNode) built = find({"date"}, InDc);
+    shown.last_build_date = reading.Plain(tree, built);
   } catch (...) {
   }
-  return channel;
+  return shown;
 }
 
 std::string AtomDisplayDate(std::string_view date) {

@@ -8,10 +8,12 @@
 #include <algorithm>
 #include <csetjmp>
 #include <cstdlib>
+#include <optional>
 #include <vector>
 
 #include "common/ascii.h"
 #include "common/links.h"
+#include "common/uri.h"
 #include "common/xml_text.h"
 #include "reader/shown_text.h"
 
@@ -27,6 +29,7 @@ constexpr std::size_t kArenaBlock = 256 * 1024;
 constexpr std::size_t kSmallestRetry = 1024;
 // Longer link addresses are shown as text only.
 constexpr std::size_t kLinkLimit = 4096;
+constexpr char kWrappingPre[] = "<pre style=\"white-space: pre-wrap\">";
 constexpr char kEllipsis[] = "...";
 
 // Gumbo's memory, taken in blocks and given back all at once: the parser
@@ -147,7 +150,37 @@ struct TagInfo {
   const char* name = nullptr;  // the subset's tag, for kBlock and kInline
 };
 
+// The name of an element Gumbo does not know, as the source writes it.
+std::string_view UnknownTagName(const GumboElement& element) {
+  GumboStringPiece name = element.original_tag;
+  gumbo_tag_from_original_text(&name);
+  return {name.data, name.length};
+}
+
 TagInfo Classify(const GumboElement& element) {
+  // Pictures and formulas keep only what they show: their titles,
+  // descriptions, metadata and annotations are for machines.
+  if (element.tag_namespace == GUMBO_NAMESPACE_SVG ||
+      element.tag_namespace == GUMBO_NAMESPACE_MATHML) {
+    switch (element.tag) {
+      case GUMBO_TAG_TITLE:
+      case GUMBO_TAG_DESC:
+      case GUMBO_TAG_ANNOTATION_XML:
+      case GUMBO_TAG_SCRIPT:
+      case GUMBO_TAG_STYLE:
+        return {Role::kDrop};
+      case GUMBO_TAG_UNKNOWN: {
+        const std::string_view name = UnknownTagName(element);
+        if (EqualsIgnoreCase(name, "metadata") ||
+            EqualsIgnoreCase(name, "annotation")) {
+          return {Role::kDrop};
+        }
+        return {Role::kTransparent};
+      }
+      default:
+        return {Role::kTransparent};
+    }
+  }
   switch (element.tag) {
     case GUMBO_TAG_SCRIPT:
     case GUMBO_TAG_STYLE:
@@ -456,6 +489,8 @@ class RichWriter {
 // One walk over the tree writing both forms, with a stack of its own.
 class Reduction {
  public:
+  explicit Reduction(std::string_view base) : base_(base) {}
+
   void Walk(const GumboNode* root) {
     std::vector<Frame> stack;
     stack.push_back({root, 0, Role::kTransparent, -1, false});
@@ -520,7 +555,12 @@ class Reduction {
         frame.preformatted = std::string_view(info.name) == "pre";
         if (frame.preformatted) ++preformatted_;
         plain_.Separate(BlockSeparator(frame.node));
-        rich = rich_.Open(std::string("<") + info.name + ">", info.name, true);
+        // Preformatted lines wrap at the view's edge rather than run past
+        // it out of reach.
+        rich =
+            rich_.Open(frame.preformatted ? std::string(kWrappingPre)
+                                          : std::string("<") + info.name + ">",
+                       info.name, true);
         break;
       }
       case Role::kInline:
@@ -529,8 +569,15 @@ class Reduction {
       case Role::kLink: {
         const GumboAttribute* href =
             gumbo_get_attribute(&element.attributes, "href");
+        std::optional<std::string> resolved;
         if (href != nullptr) {
-          const std::string_view address = TrimmedSpaces(href->value);
+          const std::string_view written = TrimmedSpaces(href->value);
+          if (written.size() <= kLinkLimit) {
+            resolved = ResolveReference(base_, written);
+          }
+        }
+        if (resolved) {
+          const std::string_view address = *resolved;
           if (address.size() <= kLinkLimit && IsWebLink(address) &&
               IsValidUtf8(address)) {
             std::string open = "<a href=\"";
@@ -624,6 +671,10 @@ class Reduction {
       repaired = Utf8WithReplacements(text);
       text = repaired;
     }
+    if (HasC1Controls(text)) {
+      repaired = WithoutC1Controls(text);
+      text = repaired;
+    }
     const std::size_t room =
         kShownTextLimit > rich_.size() ? kShownTextLimit - rich_.size() : 0;
     std::size_t escaped = 0;
@@ -644,6 +695,7 @@ class Reduction {
     rich_.Text(text, preformatted_ > 0);
   }
 
+  std::string_view base_;
   PlainWriter plain_;
   RichWriter rich_;
   int preformatted_ = 0;
@@ -664,7 +716,7 @@ bool HasMarkup(std::string_view text) {
   return false;
 }
 
-ShownMarkup FormatHtml(std::string_view html) {
+ShownMarkup FormatHtml(std::string_view html, std::string_view base) {
   const std::string valid =
       IsValidUtf8(html) ? std::string() : Utf8WithReplacements(html);
   const std::string_view source = valid.empty() ? html : valid;
@@ -674,7 +726,7 @@ ShownMarkup FormatHtml(std::string_view html) {
     ParseArena arena;
     if (const GumboOutput* output =
             ParseWithin(arena, prefix.data(), prefix.size())) {
-      Reduction reduction;
+      Reduction reduction(base);
       reduction.Walk(output->root);
       return std::move(reduction).Finish(cut);
     }
@@ -706,12 +758,14 @@ std::string EnoughOf(std::string_view source, std::size_t needed, Make&& make) {
   return make(source);
 }
 
-// The text the plain form shows, whole: references decoded, line breaks
-// made one kind, blanks at both ends dropped.
+// The text the plain form shows, whole: references decoded, control
+// characters left out, line breaks made one kind, blanks at both ends
+// dropped.
 std::string PlainBody(std::string_view text) {
   const std::string valid =
       IsValidUtf8(text) ? std::string(text) : Utf8WithReplacements(text);
-  const std::string decoded = DecodeCharacterReferences(valid);
+  const std::string decoded =
+      WithoutC1Controls(DecodeCharacterReferences(valid));
   std::string lines;
   lines.reserve(decoded.size());
   for (std::size_t i = 0; i < decoded.size(); ++i) {
@@ -773,7 +827,8 @@ ShownMarkup FormatPlainText(std::string_view text) {
   return PlainMarkup(EnoughOf(text, kShownTextLimit + 1, PlainBody));
 }
 
-ShownMarkup FormatShownContent(std::string_view content, MarkupKind kind) {
+ShownMarkup FormatShownContent(std::string_view content, MarkupKind kind,
+                               std::string_view base) {
   // Only as much of the content is read as the parser takes or the view
   // shows; a huge description costs what its first part costs.
   const std::size_t parsed = kParseLimit + 1;
@@ -784,7 +839,7 @@ ShownMarkup FormatShownContent(std::string_view content, MarkupKind kind) {
   };
   switch (kind) {
     case MarkupKind::kXhtml:
-      return FormatHtml(EnoughOf(content, parsed, XhtmlAsHtml));
+      return FormatHtml(EnoughOf(content, parsed, XhtmlAsHtml), base);
     case MarkupKind::kText:
       return plain();
     case MarkupKind::kHtml:
@@ -792,7 +847,7 @@ ShownMarkup FormatShownContent(std::string_view content, MarkupKind kind) {
   }
   // Whether it is markup is told by the part the parser would take.
   const std::string html = EnoughOf(content, parsed, XmlText);
-  return HasMarkup(html) ? FormatHtml(html) : plain();
+  return HasMarkup(html) ? FormatHtml(html, base) : plain();
 }
 
 std::string ShownTitle(std::string_view content, MarkupKind kind) {

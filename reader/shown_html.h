@@ -29,12 +29,15 @@ enum class MarkupKind {
 // escapes still in). HTML is unescaped once; when it holds no tag it is
 // text with its line breaks. Both forms stop after kShownTextLimit bytes at
 // an element boundary, followed by "...".
-ShownMarkup FormatShownContent(std::string_view content, MarkupKind kind);
+// A relative link of the content resolves against `base`; a link that is
+// not then an http(s) address is only its text.
+ShownMarkup FormatShownContent(std::string_view content, MarkupKind kind,
+                               std::string_view base = {});
 
 // HTML reduced to the subset. Hostile input costs bounded time and memory:
 // the parser sees at most the first 512 KiB and 4,096 tags, and gives up on
 // a smaller prefix when its memory would pass 32 MiB.
-ShownMarkup FormatHtml(std::string_view html);
+ShownMarkup FormatHtml(std::string_view html, std::string_view base = {});
 
 // Text without markup: references decoded, line breaks kept.
 ShownMarkup FormatPlainText(std::string_view text);

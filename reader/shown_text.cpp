@@ -162,15 +162,20 @@ void AppendXmlDecoded(std::string_view text, std::string& out) {
   }
 }
 
-// The value of the `encoding` pseudo-attribute of an XML declaration near
-// the start of the document; empty when there is none.
-std::string DeclaredEncoding(std::string_view document) {
+// The XML declaration near the start of the document, without its "?>";
+// empty when there is none.
+std::string_view Declaration(std::string_view document) {
   const std::string_view head = document.substr(0, kDeclarationWindow);
   const std::size_t start = head.find("<?xml");
   if (start == std::string_view::npos) return {};
   std::size_t end = head.find("?>", start);
   if (end == std::string_view::npos) end = head.size();
-  const std::string_view declaration = head.substr(start, end - start);
+  return head.substr(start, end - start);
+}
+
+// The value of the declaration's `encoding` pseudo-attribute; empty when
+// there is none.
+std::string DeclaredEncoding(std::string_view declaration) {
   std::size_t at = declaration.find("encoding");
   while (at != std::string_view::npos) {
     std::size_t k = at + 8;
@@ -227,10 +232,31 @@ bool WideStart(std::string_view d, ShownEncoding& encoding) {
   return true;
 }
 
+// True when `converter` turns `bytes` into the same text: the encoding
+// reads them as ASCII reads them.
+bool ReadsAsAscii(iconv_t converter, std::string_view bytes) {
+  iconv(converter, nullptr, nullptr, nullptr, nullptr);
+  std::string out(bytes.size() * 4 + 16, '\0');
+  char* in = const_cast<char*>(bytes.data());
+  std::size_t in_left = bytes.size();
+  char* to = out.data();
+  std::size_t to_left = out.size();
+  if (iconv(converter, &in, &in_left, &to, &to_left) ==
+          static_cast<std::size_t>(-1) ||
+      iconv(converter, nullptr, nullptr, &to, &to_left) ==
+          static_cast<std::size_t>(-1)) {
+    return false;
+  }
+  out.resize(out.size() - to_left);
+  return out == bytes;
+}
+
 // The decoder for a declared label; false when the label names nothing
-// usable (an unknown name, or a wide encoding in a declaration that was just
-// read as ASCII, which the document therefore cannot be in).
-bool FromLabel(const std::string& label, ShownEncoding& encoding) {
+// usable: an unknown name, or an encoding in which the declaration, just
+// read as ASCII, does not read as written (UTF-16 or UTF-32 under any of
+// their names), which the document therefore cannot be in.
+bool FromLabel(const std::string& label, std::string_view declaration,
+               ShownEncoding& encoding) {
   std::string lower = ToLowerAscii(label);
   using K = ShownEncoding::Kind;
   if (lower == "utf-8" || lower == "utf8") {
@@ -241,10 +267,6 @@ bool FromLabel(const std::string& label, ShownEncoding& encoding) {
     encoding = WithName(K::kWindows1250, "", 0);
     return true;
   }
-  if (lower.starts_with("utf-16") || lower.starts_with("utf-32") ||
-      lower.starts_with("ucs-") || lower == "unicode") {
-    return false;
-  }
   if (lower == "iso-8859-1" || lower == "iso8859-1" || lower == "latin1" ||
       lower == "iso_8859-1" || lower == "us-ascii" || lower == "ascii" ||
       lower == "l1") {
@@ -252,7 +274,9 @@ bool FromLabel(const std::string& label, ShownEncoding& encoding) {
   }
   const iconv_t probe = iconv_open("UTF-8", lower.c_str());
   if (probe == NoConverter()) return false;
+  const bool readable = ReadsAsAscii(probe, declaration);
   iconv_close(probe);
+  if (!readable) return false;
   encoding = WithName(K::kConverter, lower, 0);
   return true;
 }
@@ -265,8 +289,11 @@ ShownEncoding DetectShownEncoding(std::string_view document) {
   if (document.starts_with("\xEF\xBB\xBF")) {
     return WithName(ShownEncoding::Kind::kUtf8, "", 3);
   }
-  const std::string declared = DeclaredEncoding(document);
-  if (!declared.empty() && FromLabel(declared, encoding)) return encoding;
+  const std::string_view declaration = Declaration(document);
+  const std::string declared = DeclaredEncoding(declaration);
+  if (!declared.empty() && FromLabel(declared, declaration, encoding)) {
+    return encoding;
+  }
   if (IsValidUtf8(document)) return encoding;
   return WithName(ShownEncoding::Kind::kWindows1250, "", 0);
 }
@@ -278,8 +305,18 @@ ShownDecoder::ShownDecoder(const ShownEncoding& encoding)
     const iconv_t converter = iconv_open("UTF-8", encoding.name.c_str());
     if (converter == NoConverter()) {
       kind_ = ShownEncoding::Kind::kWindows1250;
-    } else {
-      converter_ = converter;
+      return;
+    }
+    converter_ = converter;
+    if (kind_ == ShownEncoding::Kind::kWide) {
+      ascii_is_itself_ = false;
+      unit_ = encoding.name.starts_with("UTF-32") ? 4 : 2;
+      return;
+    }
+    // Every ASCII byte read alone must read as itself; the shifts of
+    // seven-bit encodings (ESC, "~", "+") do not.
+    for (char c = 1; c < 0x7F && ascii_is_itself_; ++c) {
+      ascii_is_itself_ = ReadsAsAscii(converter, std::string_view(&c, 1));
     }
   }
 }
@@ -289,10 +326,7 @@ ShownDecoder::~ShownDecoder() {
 }
 
 std::string ShownDecoder::Decode(std::string_view bytes) {
-  // ASCII is itself in every encoding but the wide ones.
-  if (kind_ != ShownEncoding::Kind::kWide && IsAscii(bytes)) {
-    return std::string(bytes);
-  }
+  if (ascii_is_itself_ && IsAscii(bytes)) return std::string(bytes);
   switch (kind_) {
     case ShownEncoding::Kind::kUtf8:
       return Utf8WithReplacements(bytes);
@@ -333,11 +367,53 @@ std::string ShownDecoder::Decode(std::string_view bytes) {
       continue;
     }
     if (errno == E2BIG) continue;
-    // EILSEQ or a sequence cut off at the end: one byte is given up.
+    // EILSEQ or a sequence cut off at the end: one code unit is given up,
+    // so that the units after it stay in step.
     AppendUtf8(out, kReplacement);
-    ++in;
-    --in_left;
+    const std::size_t skip = std::min(unit_, in_left);
+    in += skip;
+    in_left -= skip;
     if (in_left == 0) break;
+  }
+  return out;
+}
+
+std::string DecodeBase64(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() / 4 * 3);
+  std::uint32_t bits = 0;
+  int count = 0;
+  for (char c : text) {
+    int value;
+    if (c >= 'A' && c <= 'Z') {
+      value = c - 'A';
+    } else if (c >= 'a' && c <= 'z') {
+      value = c - 'a' + 26;
+    } else if (c >= '0' && c <= '9') {
+      value = c - '0' + 52;
+    } else if (c == '+' || c == '-') {
+      value = 62;
+    } else if (c == '/' || c == '_') {
+      value = 63;
+    } else if (c == '=') {
+      break;
+    } else {
+      continue;
+    }
+    bits = (bits << 6) | static_cast<std::uint32_t>(value);
+    if (++count == 4) {
+      out += static_cast<char>((bits >> 16) & 0xFF);
+      out += static_cast<char>((bits >> 8) & 0xFF);
+      out += static_cast<char>(bits & 0xFF);
+      bits = 0;
+      count = 0;
+    }
+  }
+  if (count == 3) {
+    out += static_cast<char>((bits >> 10) & 0xFF);
+    out += static_cast<char>((bits >> 2) & 0xFF);
+  } else if (count == 2) {
+    out += static_cast<char>((bits >> 4) & 0xFF);
   }
   return out;
 }
@@ -465,6 +541,31 @@ std::string XmlText(std::string_view content) {
       const std::size_t end = content.find("-->", comment + 4);
       i = end == std::string_view::npos ? content.size() : end + 3;
     }
+  }
+  return out;
+}
+
+bool HasC1Controls(std::string_view text) {
+  for (std::size_t at = text.find('\xC2'); at != std::string_view::npos;
+       at = text.find('\xC2', at + 1)) {
+    if (at + 1 < text.size() &&
+        static_cast<unsigned char>(text[at + 1]) <= 0x9F) {
+      return true;
+    }
+  }
+  return false;
+}
+
+std::string WithoutC1Controls(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\xC2' && i + 1 < text.size() &&
+        static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
+      ++i;
+      continue;
+    }
+    out += text[i];
   }
   return out;
 }

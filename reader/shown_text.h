@@ -28,9 +28,11 @@ struct ShownEncoding {
 };
 
 // A byte-order mark, else the XML declaration's encoding when the system's
-// converter knows it, else UTF-8 when the bytes are valid UTF-8, else
-// Windows-1250. ISO-8859-1 and US-ASCII are read as Windows-1252, their
-// superset, as browsers do: feeds so labelled often hold its quotes.
+// converter knows it and reads the declaration itself as written (a wide
+// encoding, under whatever name, cannot be declared in ASCII bytes), else
+// UTF-8 when the bytes are valid UTF-8, else Windows-1250. ISO-8859-1 and
+// US-ASCII are read as Windows-1252, their superset, as browsers do: feeds
+// so labelled often hold its quotes.
 ShownEncoding DetectShownEncoding(std::string_view document);
 
 // Decodes byte runs of one document. For every encoding but kWide the tags
@@ -42,13 +44,23 @@ class ShownDecoder {
   ShownDecoder(const ShownDecoder&) = delete;
   ShownDecoder& operator=(const ShownDecoder&) = delete;
 
-  // UTF-8 text; a byte the encoding cannot decode becomes one U+FFFD.
+  // UTF-8 text; a byte the encoding cannot decode becomes one U+FFFD (a
+  // code unit of UTF-16 or UTF-32, which then stay in step).
   std::string Decode(std::string_view bytes);
 
  private:
   ShownEncoding::Kind kind_;
   void* converter_ = nullptr;  // iconv_t
+  // ASCII reads as itself, byte for byte, so a run of it needs no
+  // converting (not so in UTF-7, HZ or ISO-2022, where ASCII carries
+  // shifts).
+  bool ascii_is_itself_ = true;
+  std::size_t unit_ = 1;  // bytes of one code unit
 };
+
+// The bytes base64 text stands for; characters outside the alphabet
+// (blanks, line breaks) are passed over, and the text ends at its padding.
+std::string DecodeBase64(std::string_view text);
 
 // A kWide document (after its byte-order mark) as UTF-8.
 std::string WideDocumentToUtf8(std::string_view document,
@@ -73,6 +85,11 @@ std::string DecodeCharacterReferences(std::string_view text);
 // comments dropped, the five XML entities and numeric references decoded
 // once. Other named references stay for the HTML reading.
 std::string XmlText(std::string_view content);
+
+// Whether valid UTF-8 text holds C1 control characters (U+0080 to U+009F),
+// and the text without them: they show nothing a reader could read.
+bool HasC1Controls(std::string_view text);
+std::string WithoutC1Controls(std::string_view text);
 
 // Runs of blanks and line breaks become one blank; none at either end.
 std::string CollapseWhitespace(std::string_view text);

@@ -82,7 +82,7 @@ void ApplyLanguagePlan(const LanguageWindow& target,
         if (target.set_column) target.set_column(action.column, value);
         break;
       case LanguageAction::Kind::kCaption:
-        target.window->setWindowTitle(value);
+        target.window->setWindowTitle(PlainWindowTitle(value));
         break;
       case LanguageAction::Kind::kMessage:
         if (target.set_message) {

@@ -27,13 +27,14 @@ namespace {
 // The most a document may hold, from a file as from the network.
 constexpr std::size_t kMaxDocumentSize = 64u * 1024 * 1024;
 
-std::string LoadDocument(const std::string& source) {
+// The document, and the address it was read from (none for a file).
+rivolet::HttpResult LoadDocument(const std::string& source) {
   if (rivolet::StartsWithIgnoreCase(source, "http://") ||
       rivolet::StartsWithIgnoreCase(source, "https://")) {
     rivolet::HttpClient client;
-    return rivolet::HttpGetText(client, source);
+    return rivolet::HttpGet(client, source);
   }
-  return rivolet::ReadWholeFile(source, kMaxDocumentSize);
+  return {rivolet::ReadWholeFile(source, kMaxDocumentSize), {}};
 }
 
 void AppendEscape(std::string& out, unsigned value) {
@@ -164,15 +165,18 @@ int main(int argc, char** argv) {
   if (!have_source || (shown && (first || as_unicode))) return Usage();
 
   std::string document;
+  std::string address;
   try {
-    document = LoadDocument(source);
+    rivolet::HttpResult loaded = LoadDocument(source);
+    document = std::move(loaded.body);
+    address = std::move(loaded.final_url);
   } catch (const std::exception& error) {
     std::fprintf(stderr, "%s\n", error.what());
     return 1;
   }
 
   const std::string json =
-      shown   ? ShownJson(rivolet::ReadShownFeed(document))
+      shown   ? ShownJson(rivolet::ReadShownFeed(document, address))
       : first ? FirstItemJson(rivolet::ReadFirstItem(std::move(document)),
                               as_unicode)
               : FeedJson(rivolet::ReadFeed(std::move(document)), as_unicode);

@@ -4,8 +4,10 @@
 #include <QAbstractItemView>
 #include <QEvent>
 #include <QHelpEvent>
-#include <QTextDocument>
+#include <QTextDocument>  // Qt::mightBeRichText
 #include <QToolTip>
+
+#include "platform/text_bridge.h"
 
 namespace rivolet {
 namespace {
@@ -33,7 +35,7 @@ class WholeTextTips : public QObject {
       // text, or a long one, goes escaped; a short one (an address) stays
       // on one line.
       const QString shown = Qt::mightBeRichText(tip) || tip.size() > kOneLine
-                                ? Qt::convertFromPlainText(tip)
+                                ? PlainToolTip(tip)
                                 : tip;
       QToolTip::showText(help->globalPos(), shown, view_->viewport(),
                          view_->visualRect(view_->indexAt(help->pos())));

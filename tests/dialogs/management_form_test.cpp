@@ -214,21 +214,19 @@ TEST_F(ManagementFormTest, ApplyMoveAndDeleteActOnTheSelectedRow) {
   EXPECT_EQ(ShownNames().size(), 2u);
 }
 
-// A name the list cannot keep whole is shown as it would read; going back
-// stores nothing.
+// A category the list cannot keep whole is shown as it would read; going
+// back stores nothing.
 TEST_F(ManagementFormTest, LostLettersAreToldBeforeTheSmallOkStoresThem) {
   Open();
   ClickRow(0);
-  form.Edit2->setText(QString::fromUtf8("\xD0\xA0\xD1\x83\xD1\x81"));
+  form.Edit2->setText(QString::fromUtf8("\xD0\xAF"));
   QTest::mouseClick(form.EditEdit, Qt::LeftButton);
-  ASSERT_EQ(desktop.choice_questions.size(), 1u);
-  EXPECT_NE(desktop.messages.back().text.find(
-                "\xD0\xA0\xD1\x83\xD1\x81\u201D \u2192 \u201C???"),
+  EXPECT_NE(desktop.messages.back().text.find("\u201C\xD0\xAF\u201D"),
             std::string::npos);
   EXPECT_EQ(form.working_copy().rows()[0].fields[0], "Kraj");
   desktop.choice_answers.push_back(0);  // store it so
   QTest::mouseClick(form.EditEdit, Qt::LeftButton);
-  EXPECT_EQ(form.working_copy().rows()[0].fields[0], "???");
+  EXPECT_EQ(form.working_copy().rows()[0].fields[0], "?");
 }
 
 TEST_F(ManagementFormTest,

@@ -3,10 +3,9 @@
 // it, and the list it had stays on disk whatever the answer.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
-#include <sstream>
 #include <string>
-#include <vector>
 
 #include "feeds/feed_list.h"
 #include "feeds/feed_stream.h"
@@ -29,14 +28,12 @@ bool SomeFileHolds(const std::filesystem::path& folder,
 
 TEST_F(ProgramTest, ASecondStartHandsItsListToTheRunningProgram) {
   if (!StartWindowManager()) GTEST_SKIP() << "openbox could not be started";
-  FeedList three;
-  three.Append("One", "A", "60", "http://127.0.0.1:9/one.xml");
-  three.Append("Two", "A", "60", "http://127.0.0.1:9/two.xml");
-  three.Append("Three", "B", "60", "http://127.0.0.1:9/three.xml");
+  FeedList three, shared;
+  for (const char* name : {"One", "Two", "Three"})
+    three.Append(name, "A", "60", std::string("http://127.0.0.1:9/") + name);
+  shared.Append("Shared", "Friends", "60", "http://127.0.0.1:9/shared");
   const std::string stored = WriteFeedFile(three, FeedListControl());
   WriteFileBytes(folder / "feeds.che", stored);
-  FeedList shared;
-  shared.Append("Shared", "Friends", "60", "http://127.0.0.1:9/shared.xml");
   WriteFileBytes(folder / "shared.che",
                  WriteFeedFile(shared, FeedListControl()));
   StartProgram();
@@ -71,11 +68,10 @@ TEST_F(ProgramTest, ASecondStartHandsItsListToTheRunningProgram) {
       return list.Count() == answer.feeds;
     })) << answer.key;
     EXPECT_TRUE(SomeFileHolds(folder, stored)) << answer.key;
-    std::istringstream windows(
-        Xdotool({"search", "--onlyvisible", "--name", "^Rivolet$"}));
-    std::vector<std::string> ids;
-    for (std::string id; std::getline(windows, id);) ids.push_back(id);
-    EXPECT_EQ(ids.size(), 1u) << answer.key;
+    const std::string windows =
+        Xdotool({"search", "--onlyvisible", "--name", "^Rivolet$"});
+    EXPECT_EQ(std::count(windows.begin(), windows.end(), '\n'), 1)
+        << answer.key;
   }
   EXPECT_EQ(Terminate(std::chrono::seconds(20)), std::optional<int>(0));
 }

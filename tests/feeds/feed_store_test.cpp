@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <time.h>
 
 #include <filesystem>
 
@@ -56,29 +57,18 @@ TEST(FeedStoreTest, DatedBackupsAreNewFilesBesideTheLinkedList) {
   FeedList list;
   list.Append("A", "c", "60", "http://a/");
   std::tm when{};
-  when.tm_year = 2024 - 1900;
-  when.tm_mon = 4;
-  when.tm_mday = 1;
-  when.tm_hour = 10;
-  when.tm_min = 22;
-  when.tm_sec = 5;
-  const fs::path first = dir / "sync" / "list.che.2024-05-01-102205.bak";
-  WriteFileBytes(first, "the user's own");
-  EXPECT_EQ(store.KeepDatedBackup(list, FeedListControl(), when),
-            dir / "sync" / "list.che.2024-05-01-102205.1.bak");
-  EXPECT_EQ(store.KeepDatedBackup(FeedList(), FeedListControl(), when),
-            dir / "sync" / "list.che.2024-05-01-102205.2.bak");
-  EXPECT_EQ(ReadFileBytes(first), "the user's own");
-  EXPECT_EQ(ReadFileBytes(dir / "sync" / "list.che.2024-05-01-102205.1.bak"),
-            WriteFeedFile(list, FeedListControl()));
-  EXPECT_EQ(fs::status(dir / "sync" / "list.che.2024-05-01-102205.1.bak")
-                    .permissions() &
-                fs::perms::all,
+  strptime("2024-05-01 10:22:05", "%Y-%m-%d %H:%M:%S", &when);
+  const fs::path taken = dir / "sync" / "list.che.2024-05-01-102205.bak";
+  const fs::path kept = dir / "sync" / "list.che.2024-05-01-102205.1.bak";
+  WriteFileBytes(taken, "the user's own");
+  EXPECT_EQ(store.KeepDatedBackup(list, FeedListControl(), when), kept);
+  EXPECT_EQ(ReadFileBytes(taken), "the user's own");
+  EXPECT_EQ(ReadFileBytes(kept), WriteFeedFile(list, FeedListControl()));
+  EXPECT_EQ(fs::status(kept).permissions() & fs::perms::all,
             fs::perms::owner_read | fs::perms::owner_write);
 
   WriteFileBytes(dir / "other.che", "damaged");
-  const FeedStore::OtherFile other =
-      FeedStore::ReadOther(dir / "other.che", {}, {});
+  const auto other = FeedStore::ReadOther(dir / "other.che", {}, {});
   EXPECT_EQ(other.list.Count(), 0u);
   EXPECT_EQ(other.error, "Invalid stream format");
 }

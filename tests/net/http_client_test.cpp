@@ -210,6 +210,21 @@ TEST(HttpClientTest, FollowsRedirectsWithinTheirRules) {
   }
 }
 
+TEST(HttpClientTest, ARedirectsRawBytesAreEncodedInTheRequestLineOnly) {
+  LoopbackServer server;
+  server.Serve("/raw", Response::Status("HTTP/1.1 302 Found", "moved")
+                           .Header("Location", "/\xE9\xFF?q=\xB1"));
+  server.Serve("/%E9%FF?q=%B1", Response::Ok("encoded"));
+  HttpClient client(Quick());
+  const HttpResult result = client.Fetch(server.Url("/raw"));
+  EXPECT_EQ(result.body, "encoded");
+  EXPECT_EQ(result.final_url, server.Url("/\xE9\xFF?q=\xB1"));
+  ASSERT_EQ(server.RequestCount(), 2u);
+  EXPECT_TRUE(
+      server.Requests()[1].starts_with("GET /%E9%FF?q=%B1 HTTP/1.1\r\n"))
+      << server.Requests()[1];
+}
+
 TEST(HttpClientTest, CookiesGoBackOnlyFromTheClientThatReceivedThem) {
   LoopbackServer server;
   server.ServeSequence("/feed",

@@ -100,20 +100,6 @@ TEST(HttpUrlTest, RejectsWhatIsNotAnAbsoluteHttpUrl) {
   }
 }
 
-TEST(HttpUrlTest, ResolvesReferencesAsRfc3986Does) {
-  // Each reference, then what it resolves to (mostly RFC 3986, 5.4).
-  const char* const cases[] = {
-      "?y",         "http://a/b/c/d;p?y",   "#s",    "http://a/b/c/d;p?q#s",
-      "../../../g", "http://a/g",           "./g/.", "http://a/b/c/g/",
-      "g?y/./x",    "http://a/b/c/g?y/./x", "a b:c", "http://a/b/c/a b:c",
-      "g;x=1/../y", "http://a/b/c/y",       "/./g",  "http://a/g"};
-  for (std::size_t i = 0; i < std::size(cases); i += 2) {
-    EXPECT_EQ(ResolveUriReference("http://a/b/c/d;p?q", cases[i]),
-              cases[i + 1]);
-  }
-  EXPECT_EQ(ResolveUriReference("http://h?q", "g"), "http://h/g");
-}
-
 TEST(HttpRequestTest, HasExactlyTheFixedHeadersInOrder) {
   EXPECT_EQ(
       BuildHttpRequest(ParseHttpUrl("http://example.com/rss.xml?id=5"), ""),

@@ -10,8 +10,10 @@
 #include <QObject>
 #include <QPushButton>
 #include <QTest>
+#include <QTextDocument>
 #include <QTimer>
 #include <QUrl>
+#include <QWindow>
 #include <filesystem>
 #include <initializer_list>
 #include <optional>
@@ -20,7 +22,6 @@
 
 #include "common/error.h"
 #include "platform/guard.h"
-#include "platform/modal_windows.h"
 #include "platform/qt_desktop.h"
 #include "platform/text_bridge.h"
 #include "tests/support/temp_dir.h"
@@ -82,21 +83,23 @@ TEST(QtDesktopQuestion, AChoiceOrCancel) {
   }
 }
 
-// What waits for the modal windows runs once the last has closed.
-TEST(ModalWindows, WaitForTheDialogToClose) {
-  bool ran = false;
-  QObject context;
-  WhenNoModalWindow(&context, [&] { ran = true; });
-  EXPECT_TRUE(ran);  // none open: at once
-  ran = false;
-  QDialog dialog;
-  dialog.setModal(true);
-  dialog.show();
-  WhenNoModalWindow(&context, [&] { ran = true; });
-  QTest::qWait(300);
-  EXPECT_FALSE(ran);
-  dialog.close();
-  EXPECT_TRUE(QTest::qWaitFor([&] { return ran; }));
+TEST(TextBridge, TextFromOutsideIsShownAsWrittenNeverAsMarkup) {
+  // A server's status line naming a picture (or an endless device).
+  const QString hostile = "HTTP/1.1 500 <img src=\"/dev/zero\"> [*] Oops";
+  QMessageBox box;
+  PrepareMessageBox(box, MessageKind::kError, FromQt(hostile), "Rivolet", "d");
+  EXPECT_EQ(box.textFormat(), Qt::PlainText);
+  EXPECT_EQ(box.text(), hostile);
+  EXPECT_EQ(box.detailedText(), "d");
+  // The tooltip holds nothing but its characters: no picture to load.
+  QTextDocument tip;
+  tip.setHtml(PlainToolTip(hostile));
+  EXPECT_EQ(tip.toPlainText(), hostile);
+  EXPECT_TRUE(Qt::mightBeRichText(PlainToolTip(hostile)));
+  QWidget window;
+  window.setWindowTitle(PlainWindowTitle(hostile));
+  window.show();
+  EXPECT_EQ(window.windowHandle()->title(), hostile);
 }
 
 TEST(TextBridge, Windows1250RoundTripsThroughQt) {

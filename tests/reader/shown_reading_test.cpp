@@ -49,10 +49,35 @@ TEST(ShownReadingTest, DocumentsShowEveryCharacterOfTheirEncoding) {
       // A declared UTF-8 text: each bad byte costs one character.
       {decl + "\"UTF-8\"?><title>a\xE9\xE9 b</title>",
        "a\xEF\xBF\xBD\xEF\xBF\xBD b"},
+      // Seven-bit encodings carry their shifts in ASCII.
+      {decl + "\"ISO-2022-JP\"?><title>\x1B$BF|K\\\x1B(B</title>",
+       "\xE6\x97\xA5\xE6\x9C\xAC"},
+      {decl + "\"UTF-7\"?><title>Hi +AOk-</title>", "Hi \xC3\xA9"},
   };
   for (const auto& [document, title] : cases) {
     EXPECT_EQ(ReadShownChannelTitle(document), title) << document;
   }
+  // A wide encoding under any of its names cannot be what bytes declared in
+  // ASCII are in.
+  for (const char* wide :
+       {"UTF16", "utf16le", "UCS2", "UNICODELITTLE", "UNICODEBIG", "WCHAR_T",
+        "UCS4", "UTF32", "ISO-10646/UCS2", "CSUNICODE"}) {
+    EXPECT_EQ(ReadShownChannelTitle(decl + "\"" + wide +
+                                    "\"?><title>T\xC3\xA9</title>"),
+              "T\xC3\xA9")
+        << wide;
+  }
+  // A bad code unit in UTF-16 costs one character, not the units after it.
+  std::string wide = "\xFF\xFE";
+  for (char c : std::string("<rss><channel><item><title>1</title></item>"
+                            "<item><title>2?</title></item><item><title>3"
+                            "</title></item></channel></rss>")) {
+    wide += c == '?' ? "\x00\xD8"s : std::string{c, '\0'};
+  }
+  const ShownFeed feed = ReadShownFeed(wide);
+  ASSERT_EQ(feed.items.size(), 3u);
+  EXPECT_EQ(feed.items[1].title, "2\xEF\xBF\xBD");
+  EXPECT_EQ(feed.items[2].title, "3");
 }
 
 TEST(ShownReadingTest, EveryCharacterReferenceIsDecoded) {
@@ -90,8 +115,8 @@ TEST(ShownReadingTest, DescriptionsBecomeTheSafeSubset) {
        "<![CDATA[<h2>H</h2><em>e</em><strong>s</strong><u>u</u><blockquote>"
        "q</blockquote><pre> a\n  b</pre>]]>",
        "H\n\nesu\n\nq\n\n a\n  b",
-       "<h2>H</h2><i>e</i><b>s</b><u>u</u><blockquote>q</blockquote><pre> "
-       "a\n  b</pre>"},
+       "<h2>H</h2><i>e</i><b>s</b><u>u</u><blockquote>q</blockquote>"
+       "<pre style=\"white-space: pre-wrap\"> a\n  b</pre>"},
       // Scripts and styles go with their text, other elements leave theirs.
       {MarkupKind::kHtml,
        "<![CDATA[a<script>x()</script><style>p{}</style><span>b</span>"
@@ -165,6 +190,7 @@ TEST(ShownReadingTest, ItemsAndEntriesAreFoundWithTheirAttributes) {
     std::string channel;
     int total;
     std::vector<std::vector<std::string>> items;  // title, date, link, text
+    std::string address = {};  // where the document was read from
   } cases[] = {
       {"<rdf:RDF><channel><title xml:lang=\"hu\">C &amp; D</title></channel>"
        "<item rdf:about=\"u\"><title xml:lang=\"hu\">T1</title>"
@@ -216,10 +242,90 @@ TEST(ShownReadingTest, ItemsAndEntriesAreFoundWithTheirAttributes) {
        "A&B",
        1,
        {{"E", "02.01.2006", "", "C\nD"}}},
+      // Each field comes from the entry's own elements: not from its source,
+      // nor from a picture inside its content.
+      {"<feed xmlns=\"http://www.w3.org/2005/Atom\"><title>F</title><entry>"
+       "<source><title>Origin</title><link href=\"http://origin.example/\"/>"
+       "<updated>2001-01-01T00:00:00Z</updated></source><title>Entry</title>"
+       "<link href=\"http://e.example/1\"/><updated>2002-02-02T00:00:00Z"
+       "</updated><content type=\"xhtml\"><div xmlns=\"http://www.w3.org/"
+       "1999/xhtml\"><svg><title>tip</title><desc>d</desc><metadata>m"
+       "</metadata><text>Seen</text></svg> body</div></content></entry></feed>",
+       "F",
+       1,
+       {{"Entry", "02.02.2002 00:00:00 Z", "http://e.example/1", "Seen body"}}},
+      // The channel's and the items' own titles, the guid as the link, and
+      // the text wherever the item keeps it; relative links resolve against
+      // where the document was read from.
+      {"<rss xmlns:content=\"http://purl.org/rss/1.0/modules/content/\" "
+       "xmlns:media=\"http://search.yahoo.com/mrss/\" xmlns:itunes=\"http://"
+       "www.itunes.com/dtds/podcast-1.0.dtd\" xmlns:dc=\"http://purl.org/dc/"
+       "elements/1.1/\"><channel><image><title>Logo</title></image><title>"
+       "News</title><item><image><title>Picture</title></image><title>One"
+       "</title><guid>http://g.example/1</guid><content:encoded><![CDATA[<p>"
+       "Full <a href=\"/p.html\">text</a></p>]]></content:encoded></item><item>"
+       "<title>Two</title><guid isPermaLink=\"false\">http://g.example/2"
+       "</guid><media:group><media:description>Video</media:description>"
+       "</media:group></item><item><title>Three</title><link>3.html</link>"
+       "<itunes:summary>Episode</itunes:summary></item><item><title>Four"
+       "</title><description> </description><dc:description>Dublin"
+       "</dc:description></item></channel></rss>",
+       "News",
+       4,
+       {{"One", "", "http://g.example/1", "Full text"},
+        {"Two", "", "", "Video"},
+        {"Three", "", "http://site.example/3.html", "Episode"},
+        {"Four", "", "", "Dublin"}},
+       "http://site.example/feed.xml"},
+      // Namespaces by their address, whatever the prefix; nested xml:base.
+      {"<a:feed xmlns:a=\"http://www.w3.org/2005/Atom\" xml:base=\"http://"
+       "base.example/dir/\"><a:title>P</a:title><a:entry xml:base=\"sub/\">"
+       "<a:title>E</a:title><a:link href=\"x\"/></a:entry><a:entry><x:title "
+       "xmlns:x=\"http://other.example/\">No</x:title><a:title>Yes</a:title>"
+       "<a:link href=\"/root\"/></a:entry></a:feed>",
+       "P",
+       2,
+       {{"E", "", "http://base.example/dir/sub/x", ""},
+        {"Yes", "", "http://base.example/root", ""}}},
+      {"<r:RDF xmlns:r=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\" "
+       "xmlns:s=\"http://purl.org/rss/1.0/\"><s:channel><s:title>R</s:title>"
+       "<s:link>http://r.example/</s:link></s:channel><s:item><s:title>I"
+       "</s:title><s:link>a.html</s:link></s:item></r:RDF>",
+       "R",
+       1,
+       {{"I", "", "http://r.example/a.html", ""}}},
+      // Text constructs by their type, with or without entries.
+      {"<feed xmlns=\"http://www.w3.org/2005/Atom\"><title type=\"text\">"
+       "Less &lt;than&gt; sign</title></feed>",
+       "Less <than> sign",
+       0,
+       {}},
+      {"<feed version=\"0.3\" xmlns=\"http://purl.org/atom/ns#\"><title "
+       "mode=\"xml\">Example <b>Atom</b></title><entry><title>B</title>"
+       "<content type=\"text/html\" mode=\"base64\">PGI+Qm9sZDwvYj4gJmFtcDs="
+       "</content></entry><entry><title>Bin</title><content type=\"image/png\" "
+       "mode=\"base64\">iVBORw0KGgo=</content></entry></feed>",
+       "Example Atom",
+       2,
+       {{"B", "", "", "Bold &"}, {"Bin", "", "", ""}}},
+      // An entry ends where the next begins; Atom links are always empty.
+      {"<feed xmlns=\"http://www.w3.org/2005/Atom\"><title>U</title><entry>"
+       "<title>1</title><link rel=\"x\"><link rel=\"x\"><link href=\"http://"
+       "u.example/1\"><entry><title>2</title></feed>",
+       "U",
+       2,
+       {{"1", "", "http://u.example/1", ""}, {"2", "", "", ""}}},
+      // Control characters show nothing.
+      {"<rss><channel><title>C</title><item><title>T</title><description>"
+       "a\xC2\x85"
+       "b &#x81;c</description></item></channel></rss>",
+       "C",
+       1,
+       {{"T", "", "", "ab c"}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.document);
-    const ShownFeed feed = ReadShownFeed(c.document);
+    const ShownFeed feed = ReadShownFeed(c.document, c.address);
     EXPECT_EQ(feed.channel_title, c.channel);
     EXPECT_EQ(feed.window_title, "Rivolet - " + c.channel);
     EXPECT_EQ(feed.total, c.total);
@@ -230,7 +336,7 @@ TEST(ShownReadingTest, ItemsAndEntriesAreFoundWithTheirAttributes) {
                                           FormatShownItem(item).plain}),
                 c.items[k]);
     }
-    if (!feed.atom) {
+    if (!feed.read_by_entries) {
       const FeedReadResult stored = ReadFeed(c.document);
       EXPECT_EQ(stored.total, feed.total);
       EXPECT_EQ(stored.items.count, static_cast<int>(feed.items.size()));

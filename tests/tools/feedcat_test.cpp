@@ -74,7 +74,8 @@ TEST_F(FeedcatTest, PrintsWhatEachReaderReadsFromAFile) {
       {{"--shown"},
        "{\"window_title\":\"Rivolet - Q\\\"B\\\\ \xC4\x85\",\"count\":1,"
        "\"items\":[\n{\"row\":\"a b \\u007F\",\"tab\":\"a b \\u007F\","
-       "\"title\":\"a b \\u007F\",\"date\":\"01.03.2005\",\"link\":\"L\","
+       // A relative link with nothing to resolve it against is no link.
+       "\"title\":\"a b \\u007F\",\"date\":\"01.03.2005\",\"link\":\"\","
        "\"text\":\"d\",\"rich\":\"d\"}\n]}\n"},
   };
   for (const Case& c : cases) {

@@ -40,10 +40,10 @@ std::string Feed(const std::string& title, int items = 1) {
 class BoxDesktop : public RecordingDesktop {
  public:
   MessageAnswer ShowMessage(MessageKind kind, const std::string& text,
-                            const std::string& caption,
-                            QWidget* owner) override {
+                            const std::string& caption, QWidget* owner,
+                            const std::string& details) override {
     if (on_message) on_message();
-    return RecordingDesktop::ShowMessage(kind, text, caption, owner);
+    return RecordingDesktop::ShowMessage(kind, text, caption, owner, details);
   }
   std::function<void()> on_message;
 };

@@ -8,8 +8,9 @@ namespace rivolet {
 MessageAnswer RecordingDesktop::ShowMessage(MessageKind kind,
                                             const std::string& text,
                                             const std::string& caption,
-                                            QWidget* /*owner*/) {
-  messages.push_back({kind, text, caption});
+                                            QWidget* /*owner*/,
+                                            const std::string& details) {
+  messages.push_back({kind, text, caption, details});
   if (kind != MessageKind::kQuestion) return MessageAnswer::kOk;
   if (answers.empty()) return MessageAnswer::kNo;
   MessageAnswer answer = answers.front();

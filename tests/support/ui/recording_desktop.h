@@ -19,11 +19,12 @@ class RecordingDesktop : public Desktop {
     MessageKind kind;
     std::string text;
     std::string caption;
+    std::string details = {};
   };
 
   MessageAnswer ShowMessage(MessageKind kind, const std::string& text,
-                            const std::string& caption,
-                            QWidget* owner) override;
+                            const std::string& caption, QWidget* owner,
+                            const std::string& details) override;
   // Recorded in `messages` as a question (its text UTF-8) and in `choices`;
   // answers the next of `choice_answers`, Cancel when it is empty.
   std::optional<std::size_t> AskChoice(const std::string& text,
