@@ -35,7 +35,8 @@ std::string EncodeHandOver(const HandOver& hand_over) {
 
 HandOverReader::State HandOverReader::Feed(std::string_view bytes) {
   if (state_ != State::kMore) return state_;
-  // Never more than one message's worth is kept.
+  // Never more than one message's worth is kept; what follows the message
+  // is not read.
   const std::size_t room = kLengthSize + kMaxHandOverSize - buffer_.size();
   buffer_.append(bytes.substr(0, room));
   if (buffer_.size() < kLengthSize) return state_;
@@ -44,16 +45,14 @@ HandOverReader::State HandOverReader::Feed(std::string_view bytes) {
     length |= static_cast<std::size_t>(static_cast<unsigned char>(buffer_[i]))
               << (8 * i);
   }
-  if (length > kMaxHandOverSize || length < kMagic.size() ||
-      bytes.size() > room) {
+  if (length > kMaxHandOverSize || length < kMagic.size()) {
     return state_ = State::kRefused;
   }
   if (buffer_.size() < kLengthSize + length) return state_;
   const std::string_view body =
       std::string_view(buffer_).substr(kLengthSize, length);
   if (body.substr(0, kMagic.size()) != kMagic ||
-      body.find('\0') != std::string_view::npos ||
-      buffer_.size() > kLengthSize + length) {
+      body.find('\0') != std::string_view::npos) {
     return state_ = State::kRefused;
   }
   hand_over_.file = std::string(body.substr(kMagic.size()));

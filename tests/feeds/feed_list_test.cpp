@@ -139,19 +139,6 @@ TEST(FeedRulesTest, CatalogueDuplicatesOfABatchAreThoseOfTheWalk) {
   }
 }
 
-TEST(FeedRulesTest, AddedEntriesKeepEverythingAndSkipListedAddresses) {
-  FeedList list = ListOf({{"A", "c", "60", "http://a.example/feed?x"}});
-  FeedEntry odd;
-  odd.name = "Odd";
-  odd.fields = {"k", "5", "http://odd/", "extra"};
-  odd.image_index = 7;
-  const std::vector<FeedEntry> entries = {
-      ListOf({{"A2", "c", "1", "http://a.example/feed"}}).Entry(0), odd, odd};
-  EXPECT_EQ(AddFeedEntries(entries, list), 1u);
-  ASSERT_EQ(list.Count(), 2u);
-  EXPECT_EQ(list.Entry(1), odd);
-}
-
 TEST(FeedRulesTest, GroupingFollowsFirstOccurrenceAndIgnoresCaseAndMarkers) {
   FeedList list = ListOf({
       {"t1", "Tech", "", ""},

@@ -2,21 +2,16 @@
 // the files that stand for the registrations.
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QDesktopServices>
-#include <QDialog>
 #include <QLocale>
 #include <QMessageBox>
 #include <QObject>
 #include <QPushButton>
-#include <QTest>
 #include <QTextDocument>
-#include <QTimer>
 #include <QUrl>
 #include <QWindow>
 #include <filesystem>
 #include <initializer_list>
-#include <optional>
 #include <utility>
 #include <vector>
 
@@ -58,29 +53,6 @@ TEST(ErrorBox, GuardShowsTheEscapedErrorAndGoesOn) {
   EXPECT_EQ(desktop.messages[0].kind, MessageKind::kError);
   EXPECT_EQ(desktop.messages[0].text, "Connection refused by example.com.");
   EXPECT_EQ(desktop.messages[0].caption, "Rivolet");
-}
-
-// The three-answer box: plain text in any letters, the preferred choice on
-// Enter, Cancel on Escape.
-TEST(QtDesktopQuestion, AChoiceOrCancel) {
-  QtDesktop desktop;
-  const std::string text = "<b>\xD0\xA0\xD1\x83\xD1\x81</b>";
-  for (const int key : {Qt::Key_Return, Qt::Key_Escape}) {
-    QString shown;
-    QTimer::singleShot(0, [&] {
-      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-      ASSERT_NE(box, nullptr);
-      EXPECT_EQ(box->textFormat(), Qt::PlainText);
-      shown = box->text();
-      EXPECT_EQ(box->defaultButton()->text(), "&Replace");
-      QTest::keyClick(box, static_cast<Qt::Key>(key));
-    });
-    const std::optional<std::size_t> answer =
-        desktop.AskChoice(text, "Rivolet", {"&Add", "&Replace"}, 1, nullptr);
-    EXPECT_EQ(shown, QString::fromUtf8(text.c_str()));
-    EXPECT_EQ(answer, key == Qt::Key_Return ? std::optional<std::size_t>(1)
-                                            : std::nullopt);
-  }
 }
 
 TEST(TextBridge, TextFromOutsideIsShownAsWrittenNeverAsMarkup) {

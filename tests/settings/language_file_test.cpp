@@ -53,21 +53,8 @@ TEST(LanguageFileTest, KeysTheFileLeavesMoveOffTheLettersItTakes) {
         {"&Exit", true}},
        {"&New feed", "&Xopts", "&Import OPML...", "Ex&port OPML...", "&Exit"}},
       {"letter case and Polish letters compare folded",
-       {{"&\xA3\xF3"
-         "d\xBC",
-         true},
-        {"&\xB3"
-         "ad",
-         false},
-        {"&aB", false}},
-       {"&\xA3\xF3"
-        "d\xBC",
-        "\xB3"
-        "&ad",
-        "a&B"}},
-      {"two left alone do not share a key either",
-       {{"&Go", false}, {"&go on", false}},
-       {"&Go", "g&o on"}},
+       {{"&\xA3\xF3\x64\xBC", true}, {"&\xB3\x61\x64", false}, {"&aB", false}},
+       {"&\xA3\xF3\x64\xBC", "\xB3&ad", "a&B"}},
       {"no letter free: no key; a literal & stays",
        {{"&ab", true}, {"&b", true}, {"a&&&b", false}, {"plain", false}},
        {"&ab", "&b", "a&&b", "plain"}},

@@ -124,7 +124,6 @@ TEST(ApplyReadsTest, TheSameFailureIsBoxedOnceUntilItChanges) {
   } ticks[] = {
       {"404", "No route", true, "D: 404", {"No route"}},
       {"404", "No route", true, "G: No route", {"404"}},
-      {"404", "No route", true, "", {"404", "No route"}},
       {"500", "No route", false, "", {"500", "No route"}},
       {"500", "No route", true, "D: 500", {"No route"}},
       {"", "x", true, "G: x", {}},

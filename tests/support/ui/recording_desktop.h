@@ -62,13 +62,8 @@ class RecordingDesktop : public Desktop {
     std::filesystem::path proposed;
   };
 
-  struct ChoiceQuestion {
-    std::vector<std::string> choices;
-    std::size_t preferred;
-  };
-
   std::vector<Message> messages;
-  std::vector<ChoiceQuestion> choice_questions;
+  std::vector<std::vector<std::string>> choice_questions;  // their choices
   std::deque<std::optional<std::size_t>> choice_answers;
   std::vector<FileQuestion> file_questions;
   std::deque<std::filesystem::path> chosen_files;
