@@ -273,38 +273,45 @@ void RivoletApp::RestoreProgram() {
 int RunProgram(ProgramFolders folders, std::filesystem::path executable,
                std::vector<std::string> arguments) {
   MakeUserFolder(folders);
-  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  SingleInstance instance(
-      folders.user,
-      InstanceSocketPath(folders.user, runtime ? runtime : "", ::getuid()));
-  // The running program may have been started elsewhere: the file goes to
-  // it as this start sees it.
-  HandOver hand_over;
-  if (!arguments.empty() && !arguments.front().empty()) {
-    std::error_code ec;
-    hand_over.file = std::filesystem::absolute(arguments.front(), ec);
-  }
-  switch (instance.Enter(hand_over)) {
-    case SingleInstance::Start::kHandedOver:
-      return 0;
-    case SingleInstance::Start::kNoAnswer:
-      GeneralErrorBox("Rivolet is already running for " +
-                      folders.user.string() + " and does not answer");
-      return 1;
-    case SingleInstance::Start::kRun:
-      break;
-  }
-  RivoletApp app(std::move(folders), std::move(executable),
-                 std::move(arguments));
-  app.CreateWindows();
-  instance.Listen();
-  QObject::connect(&instance, &SingleInstance::handedOver, &app.MainForm(),
-                   [&app](const HandOver& handed) {
-                     Guarded([&] { app.OpenHandedOver(handed.file); });
-                   });
-  CloseOnTerminationSignals(&app.MainForm());
-  app.MainForm().show();
-  return QApplication::exec();
+  const ProgramFolders made = folders;
+  // Everything of the run, the other start's hand-over included, is over
+  // before a stand-in folder goes.
+  const int result = [&] {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    SingleInstance instance(
+        folders.user,
+        InstanceSocketPath(folders.user, runtime ? runtime : "", ::getuid()));
+    // The running program may have been started elsewhere: the file goes to
+    // it as this start sees it.
+    HandOver hand_over;
+    if (!arguments.empty() && !arguments.front().empty()) {
+      std::error_code ec;
+      hand_over.file = std::filesystem::absolute(arguments.front(), ec);
+    }
+    switch (instance.Enter(hand_over)) {
+      case SingleInstance::Start::kHandedOver:
+        return 0;
+      case SingleInstance::Start::kNoAnswer:
+        GeneralErrorBox("Rivolet is already running for " +
+                        folders.user.string() + " and does not answer");
+        return 1;
+      case SingleInstance::Start::kRun:
+        break;
+    }
+    RivoletApp app(std::move(folders), std::move(executable),
+                   std::move(arguments));
+    app.CreateWindows();
+    instance.Listen();
+    QObject::connect(&instance, &SingleInstance::handedOver, &app.MainForm(),
+                     [&app](const HandOver& handed) {
+                       Guarded([&] { app.OpenHandedOver(handed.file); });
+                     });
+    CloseOnTerminationSignals(&app.MainForm());
+    app.MainForm().show();
+    return QApplication::exec();
+  }();
+  RemoveStandInFolder(made);
+  return result;
 }
 
 }  // namespace rivolet

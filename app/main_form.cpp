@@ -36,6 +36,7 @@
 #include "common/links.h"
 #include "common/screen_geometry.h"
 #include "common/text.h"
+#include "dialogs/new_feed.h"
 #include "feeds/feed_rules.h"
 #include "feeds/opml.h"
 #include "platform/desktop.h"
@@ -59,7 +60,7 @@ constexpr char kOpmlFileFilter[] = "OPML files (*.opml *.xml)";
 // Qt reads "&" in captions as a keyboard marker; feed names and categories
 // show it literally.
 QString LiteralCaption(std::string_view text) {
-  return ToQt(text).replace('&', "&&");
+  return ToQt(ControlsAsBlanks(text)).replace('&', "&&");
 }
 
 // The same for a feed's text as shown (UTF-8).
@@ -324,6 +325,13 @@ void TMainForm::showEvent(QShowEvent* event) {
   if (QWindow* window = windowHandle()) window->installEventFilter(this);
   Guarded([this] { FormShow(); });
   ShowEmptyListNote();
+  if (parts_.folders.keeps_nothing) {
+    // Told once the window is on the screen.
+    QTimer::singleShot(0, this, [this] {
+      CurrentDesktop().ShowMessage(MessageKind::kWarning, Text("NoUserFolder"),
+                                   kProgramCaption, this);
+    });
+  }
   if (!damaged_list_) return;
   // Told once the window is on the screen.
   QTimer::singleShot(0, this, [this] {
@@ -335,19 +343,25 @@ void TMainForm::showEvent(QShowEvent* event) {
             : backup.string();
     CurrentDesktop().ShowMessage(
         MessageKind::kWarning,
-        Text("FeedListDamaged", {damaged_list_->reason, name}), kProgramCaption,
-        this);
+        damaged_list_->kept
+            ? Text("FeedListDamaged", {damaged_list_->reason, name})
+            : Text("FeedListNotKept", {damaged_list_->reason}),
+        kProgramCaption, this);
   });
 }
 
 bool TMainForm::FormCloseQuery() {
-  // The feed list is saved first. When it cannot be (a full disk), the
-  // window stays open after the message, so that the user can make room and
-  // close again instead of losing the session's changes; the old file stays.
-  if (!Guarded([this] {
-        parts_.feed_store.Save(parts_.feed_list, parts_.feed_list_control);
-      })) {
-    return false;
+  // The feed list is saved first, when the file does not hold it yet. When
+  // it cannot be (a full disk), the window stays open after the message, so
+  // that the user can make room and close again instead of losing the
+  // session's changes; the old file stays. A feeds.che that no save can
+  // ever replace (a folder, a pipe, a device) is told once and the close
+  // goes on: waiting would trap the program.
+  FeedStore& store = parts_.feed_store;
+  if (store.NeedsSave(parts_.feed_list, parts_.feed_list_control)) {
+    const bool saved = Guarded(
+        [&] { store.Save(parts_.feed_list, parts_.feed_list_control); });
+    if (!saved && !store.CanNeverBeWritten()) return false;
   }
   std::error_code ec;
   std::filesystem::remove(parts_.folders.user / "temp.xml", ec);
@@ -691,19 +705,24 @@ void TMainForm::ImportOpml1Click() {
   if (!ImportKeepsLettersOrAgreed(feeds)) return;
   // Our own export brings every feed's period: nothing to ask then.
   std::string period = kDefaultOpmlPeriod;
-  if (std::any_of(feeds.begin(), feeds.end(),
-                  [](const OpmlFeed& feed) { return !feed.period; })) {
+  if (!std::all_of(feeds.begin(), feeds.end(), HasOwnPeriod)) {
     const std::optional<std::string> asked = host_.AskImportPeriod();
     if (!asked) return;
     period = *asked;
   }
-  const OpmlImportCounts counts = AddOpmlFeeds(feeds, period, parts_.feed_list);
+  const OpmlImportCounts counts =
+      AddOpmlFeeds(feeds, period, parts_.feed_list, IsFeedAddress);
   if (counts.added > 0) host_.SaveFeedList();
-  CurrentDesktop().ShowMessage(
-      MessageKind::kInformation,
-      Text("OpmlImported", {std::to_string(counts.added),
-                            std::to_string(counts.already_there)}),
-      kProgramCaption, this);
+  std::string text = Text("OpmlImported", {std::to_string(counts.added),
+                                           std::to_string(counts.already_there),
+                                           std::to_string(counts.refused)});
+  if (IsEnglish(parts_.language)) text = EnglishSingulars(std::move(text));
+  std::string refused;
+  for (const std::string& address : counts.refused_addresses) {
+    refused += address + "\n";
+  }
+  CurrentDesktop().ShowMessage(MessageKind::kInformation, text, kProgramCaption,
+                               this, refused);
 }
 
 bool TMainForm::ImportKeepsLettersOrAgreed(const std::vector<OpmlFeed>& feeds) {

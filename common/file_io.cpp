@@ -229,10 +229,13 @@ void RemoveTemporaryLeftovers(const std::filesystem::path& folder,
        !ec && it != end; it.increment(ec)) {
     const std::filesystem::path& entry = it->path();
     if (!IsTemporaryName(entry.filename().string(), names)) continue;
-    // unlink() removes a link, never what it leads to; the kind is checked
-    // only so that nothing but our own kind of file goes.
+    // Only what is surely ours goes: a regular file of this user, still
+    // readable by no one else, as a save makes it. A user's own file of
+    // the same name (feeds.che.backup.tmp) stays. unlink() removes a link,
+    // never what it leads to.
     struct stat info {};
-    if (::lstat(entry.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
+    if (::lstat(entry.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+        info.st_uid == ::geteuid() && (info.st_mode & 07777) == 0600) {
       ::unlink(entry.c_str());
     }
   }

@@ -40,8 +40,9 @@ void WriteFileAtomically(const std::filesystem::path& path,
 // Removes the temporary files that WriteFileAtomically leaves behind when
 // the program is killed mid-save: regular files in `folder` named
 // "<name>.<6 letters or digits>.tmp", where <name> is one of `names` (any
-// name when `names` is empty). Links, folders and other kinds of file are
-// never removed nor followed. Failures are ignored.
+// name when `names` is empty), owned by this user with mode 0600. Links,
+// folders, other kinds of file and other modes are never removed nor
+// followed. Failures are ignored.
 void RemoveTemporaryLeftovers(const std::filesystem::path& folder,
                               const std::vector<std::string>& names = {});
 

@@ -1,6 +1,7 @@
 // Where the program's files live.
 #include "common/program_folders.h"
 
+#include <stdlib.h>
 #include <unistd.h>
 
 #include <system_error>
@@ -42,21 +43,35 @@ ProgramFolders FindProgramFolders(const fs::path& exe_folder,
   if (!installed_layout && ::access(exe_folder.c_str(), W_OK) == 0) {
     return PortableFolders(exe_folder);
   }
+  const fs::path data =
+      IsDirectory(installed_data) ? installed_data : exe_folder;
   fs::path data_home(xdg_data_home);
   if (!data_home.is_absolute()) {
     const fs::path home_folder(home);
-    if (!home_folder.is_absolute()) return PortableFolders(exe_folder);
+    if (!home_folder.is_absolute()) return {{}, data};
     data_home = home_folder / ".local" / "share";
   }
-  return {data_home / "rivolet",
-          IsDirectory(installed_data) ? installed_data : exe_folder};
+  return {data_home / "rivolet", data};
 }
 
-void MakeUserFolder(const ProgramFolders& folders) {
+void MakeUserFolder(ProgramFolders& folders) {
   std::error_code ec;
+  if (folders.user.empty()) {
+    const fs::path base = fs::temp_directory_path(ec);
+    std::string pattern = ((ec ? fs::path("/tmp") : base) / "rivolet-XXXXXX");
+    if (::mkdtemp(pattern.data()) != nullptr) folders.user = pattern;
+    folders.keeps_nothing = true;
+    return;
+  }
   if (fs::create_directories(folders.user, ec)) {
     fs::permissions(folders.user, fs::perms::owner_all, ec);
   }
+}
+
+void RemoveStandInFolder(const ProgramFolders& folders) {
+  if (!folders.keeps_nothing || folders.user.empty()) return;
+  std::error_code ec;
+  fs::remove_all(folders.user, ec);
 }
 
 }  // namespace rivolet

@@ -11,10 +11,14 @@
 namespace rivolet {
 
 struct ProgramFolders {
-  // feeds.che and its backups, rivolet.ini, language.dat, temp.xml.
+  // feeds.che and its backups, rivolet.ini, language.dat, temp.xml. Empty
+  // when there is no folder to keep them in (an installed program without
+  // a home folder).
   std::filesystem::path user;
   // languages/, help.html, pomoc.html, rss_pl.txt: read, never written.
   std::filesystem::path data;
+  // The user's folder is a stand-in for this run alone: nothing is kept.
+  bool keeps_nothing = false;
 
   // A copy that keeps everything beside itself.
   bool Portable() const { return user == data; }
@@ -35,13 +39,18 @@ ProgramFolders PortableFolders(const std::filesystem::path& folder);
 // Installed, the user's files go to $XDG_DATA_HOME/rivolet (an unset or
 // relative value means ~/.local/share) and the data is read from
 // <prefix>/share/rivolet (the executable's folder when there is none).
-// Without a home folder the executable's folder is used for both.
+// Without a home folder an installed program has no user's folder (never
+// the executable's: that would be the system's bin/).
 ProgramFolders FindProgramFolders(const std::filesystem::path& exe_folder,
                                   std::string_view xdg_data_home,
                                   std::string_view home);
 
 // Makes the user's folder (private to the user) when it is missing; a
-// failure shows later, when a file cannot be written there.
-void MakeUserFolder(const ProgramFolders& folders);
+// failure shows later, when a file cannot be written there. Without one,
+// a private folder for this run alone stands in (keeps_nothing), so that
+// nothing is ever written beside the executable or in the working folder;
+// RemoveStandInFolder removes it at the end.
+void MakeUserFolder(ProgramFolders& folders);
+void RemoveStandInFolder(const ProgramFolders& folders);
 
 }  // namespace rivolet

@@ -45,6 +45,14 @@ std::string Trim(std::string_view text) {
   return std::string(text.substr(first, last - first));
 }
 
+std::string ControlsAsBlanks(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) {
+    if (static_cast<unsigned char>(c) < 32) c = ' ';
+  }
+  return out;
+}
+
 std::string ReplaceAll(std::string_view text, std::string_view from,
                        std::string_view to) {
   if (from.empty()) return std::string(text);

@@ -25,6 +25,11 @@ void Delete(std::string& text, std::int64_t start, std::int64_t count);
 // Removes every leading and trailing byte with a code of 32 or lower.
 std::string Trim(std::string_view text);
 
+// `text` with every control byte (codes below 32: a tab, a line break) as a
+// blank, for one line of a menu or a list: a stored name may hold them, and
+// a tab would push the rest of it into a menu's shortcut column.
+std::string ControlsAsBlanks(std::string_view text);
+
 // Replaces every occurrence of `from`, left to right, without overlap and
 // without rescanning inserted text. An empty `from` changes nothing.
 std::string ReplaceAll(std::string_view text, std::string_view from,

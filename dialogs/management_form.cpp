@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 
+#include "common/text.h"
 #include "dialogs/new_feed.h"
 #include "platform/desktop.h"
 #include "platform/text_bridge.h"
@@ -121,7 +122,7 @@ void TManagementForm::ShowRows() {
     int column = 0;
     for (const std::string* text :
          {&texts.name, &texts.category, &texts.period, &texts.url}) {
-      auto* cell = new QTableWidgetItem(ToQt(*text));
+      auto* cell = new QTableWidgetItem(ToQt(ControlsAsBlanks(*text)));
       cell->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
       ManageRssList->setItem(static_cast<int>(i), column++, cell);
     }

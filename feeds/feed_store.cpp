@@ -39,8 +39,9 @@ std::optional<StoredFileDamage> FeedStore::LoadStored(
   if (!std::filesystem::exists(file_, ec)) return std::nullopt;
   StoredFileDamage damage;
   try {
-    ReadFeedFile(ReadWholeFile(file_), list, control, name_taken,
-                 component_exists);
+    std::string bytes = ReadWholeFile(file_);
+    ReadFeedFile(bytes, list, control, name_taken, component_exists);
+    if (WriteFeedFile(list, control) == bytes) saved_ = std::move(bytes);
     return std::nullopt;
   } catch (const std::exception& e) {
     damage.reason = e.what();
@@ -49,6 +50,7 @@ std::optional<StoredFileDamage> FeedStore::LoadStored(
   // run killed before any save loses nothing either way.
   try {
     damage.backup = KeepBackup();
+    damage.kept = !damage.backup.empty();
   } catch (const std::exception&) {
     backup_pending_ = true;
     damage.backup = file_;
@@ -104,10 +106,24 @@ std::filesystem::path FeedStore::KeepDatedBackup(const FeedList& list,
 }
 
 void FeedStore::Save(const FeedList& list, const FeedListControl& control) {
-  const std::string bytes = WriteFeedFile(list, control);
+  std::string bytes = WriteFeedFile(list, control);
   if (backup_pending_) KeepBackup();
   backup_pending_ = false;
   WriteFileAtomically(file_, bytes);
+  saved_ = std::move(bytes);
+}
+
+bool FeedStore::NeedsSave(const FeedList& list,
+                          const FeedListControl& control) const {
+  return backup_pending_ || !saved_ || WriteFeedFile(list, control) != *saved_;
+}
+
+bool FeedStore::CanNeverBeWritten() const {
+  const std::filesystem::path target = FollowLinks(file_);
+  if (target.empty()) return true;  // links without end
+  struct stat info {};
+  if (::lstat(target.c_str(), &info) != 0) return false;  // made anew
+  return !S_ISREG(info.st_mode);
 }
 
 // The stored file may be of any size, so it is never copied: the backup is a

@@ -21,6 +21,7 @@ struct StoredFileDamage {
   // (every save then tries again before it writes, and fails while it
   // cannot).
   std::filesystem::path backup;
+  bool kept = false;  // a backup was made
 };
 
 class FeedStore {
@@ -74,6 +75,15 @@ class FeedStore {
   // regular file is ever kept or replaced (see WriteFileAtomically).
   void Save(const FeedList& list, const FeedListControl& control);
 
+  // The file does not hold `list` yet: it changed since it was loaded or
+  // last saved, a backup is still to be kept, or nothing was ever read or
+  // written.
+  bool NeedsSave(const FeedList& list, const FeedListControl& control) const;
+
+  // The file is there but not a regular file (a folder, a pipe, a device,
+  // or a link to one): no save can ever replace it.
+  bool CanNeverBeWritten() const;
+
   bool backup_pending() const { return backup_pending_; }
 
  private:
@@ -82,6 +92,7 @@ class FeedStore {
 
   std::filesystem::path file_;
   bool backup_pending_ = false;
+  std::optional<std::string> saved_;  // the bytes known to be in the file
 };
 
 }  // namespace rivolet

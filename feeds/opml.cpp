@@ -8,6 +8,7 @@
 #include <expat.h>
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <memory>
@@ -30,10 +31,15 @@ namespace {
 constexpr char kNamespaceSeparator = '|';
 
 // An attribute value as the feed list keeps it.
-std::string Stored(std::string_view utf8) {
-  std::string text = Utf8ToCp1250Lenient(utf8);
-  if (text.size() > kMaxOpmlTextSize) text.resize(kMaxOpmlTextSize);
-  return text;
+// A text in the form the list keeps (Windows-1250), whole: one that does not
+// fit is refused by the import, never cut.
+std::string Stored(std::string_view utf8) { return Utf8ToCp1250Lenient(utf8); }
+
+// The list's update periods: one to five digits, or none (never updated,
+// as our own export writes it).
+bool IsPeriod(std::string_view text) {
+  return text.size() <= 5 &&
+         std::all_of(text.begin(), text.end(), IsAsciiDigit);
 }
 
 // The Unicode characters of a single-byte encoding as iconv knows it, for
@@ -109,6 +115,7 @@ class OpmlReader {
     XML_SetUserData(parser_, this);
     XML_SetElementHandler(parser_, &OnStart, &OnEnd);
     XML_SetEntityDeclHandler(parser_, &OnEntityDecl);
+    XML_SetStartDoctypeDeclHandler(parser_, &OnDoctype);
     XML_SetUnknownEncodingHandler(parser_, &OnUnknownEncoding, nullptr);
     XML_SetParamEntityParsing(parser_, XML_PARAM_ENTITY_PARSING_NEVER);
     const XML_Status status = XML_Parse(
@@ -152,6 +159,13 @@ class OpmlReader {
                                    const XML_Char*, const XML_Char*,
                                    const XML_Char*) {
     static_cast<OpmlReader*>(self)->Refuse();
+  }
+
+  // A document type of its own can give every outline an address by
+  // default (an attribute list): refused whole, as entities are.
+  static void XMLCALL OnDoctype(void* self, const XML_Char*, const XML_Char*,
+                                const XML_Char*, int has_internal_subset) {
+    if (has_internal_subset) static_cast<OpmlReader*>(self)->Refuse();
   }
 
   void Refuse() {
@@ -228,7 +242,7 @@ class OpmlReader {
       if (text == nullptr) continue;
       std::string stored = Stored(text);
       if (Trim(stored).empty()) continue;
-      const bool loses = Cp1250ToUtf8(Utf8ToCp1250Lenient(text)) != text;
+      const bool loses = Cp1250ToUtf8(stored) != text;
       return Given{std::move(stored), loses ? text : ""};
     }
     return std::nullopt;
@@ -292,23 +306,46 @@ std::optional<std::vector<OpmlFeed>> ParseOpml(std::string_view document,
 }
 
 OpmlImportCounts AddOpmlFeeds(const std::vector<OpmlFeed>& feeds,
-                              std::string_view period, FeedList& list) {
-  std::vector<std::string> urls;
-  urls.reserve(feeds.size());
-  for (const OpmlFeed& feed : feeds) urls.push_back(feed.url);
-  const std::vector<bool> refused = CatalogueDuplicates(list, urls);
+                              std::string_view period, FeedList& list,
+                              const AddressRule& is_address) {
   OpmlImportCounts counts;
-  for (std::size_t i = 0; i < feeds.size(); ++i) {
-    if (refused[i]) {
+  std::vector<OpmlFeed> taken;
+  taken.reserve(feeds.size());
+  for (const OpmlFeed& feed : feeds) {
+    OpmlFeed entry;
+    entry.url = Trim(feed.url);
+    entry.name = Trim(feed.name);
+    if (entry.name.empty()) entry.name = entry.url;
+    entry.category = feed.category;
+    if (!is_address(entry.url) || entry.url.size() > kMaxOpmlTextSize ||
+        entry.name.size() > kMaxOpmlTextSize ||
+        entry.category.size() > kMaxOpmlTextSize) {
+      ++counts.refused;
+      counts.refused_addresses.push_back(feed.url);
+      continue;
+    }
+    entry.period = HasOwnPeriod(feed) ? feed.period : std::nullopt;
+    taken.push_back(std::move(entry));
+  }
+  std::vector<std::string> urls;
+  urls.reserve(taken.size());
+  for (const OpmlFeed& feed : taken) urls.push_back(feed.url);
+  const std::vector<bool> duplicate = CatalogueDuplicates(list, urls);
+  for (std::size_t i = 0; i < taken.size(); ++i) {
+    if (duplicate[i]) {
       ++counts.already_there;
       continue;
     }
-    const OpmlFeed& feed = feeds[i];
+    const OpmlFeed& feed = taken[i];
     list.Append(feed.name, feed.category,
                 feed.period ? *feed.period : std::string(period), feed.url);
     ++counts.added;
   }
   return counts;
+}
+
+bool HasOwnPeriod(const OpmlFeed& feed) {
+  return feed.period && IsPeriod(*feed.period);
 }
 
 std::vector<OpmlFeed> ReadOpmlFile(const std::filesystem::path& file) {
@@ -326,8 +363,9 @@ std::vector<OpmlFeed> ReadOpmlFile(const std::filesystem::path& file) {
 }
 
 OpmlImportCounts ImportOpmlFile(const std::filesystem::path& file,
-                                std::string_view period, FeedList& list) {
-  return AddOpmlFeeds(ReadOpmlFile(file), period, list);
+                                std::string_view period, FeedList& list,
+                                const AddressRule& is_address) {
+  return AddOpmlFeeds(ReadOpmlFile(file), period, list, is_address);
 }
 
 std::string WriteOpml(const FeedList& list) {

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,7 +19,8 @@ namespace rivolet {
 inline constexpr std::size_t kMaxOpmlFileSize = 64u * 1024 * 1024;
 inline constexpr std::size_t kMaxOpmlDepth = 100;  // elements open at once
 inline constexpr std::size_t kMaxOpmlOutlines = 100000;
-// What the feed list file keeps of a text; longer texts are cut to it.
+// What the feed list file keeps of a text; an outline with a longer one is
+// refused by the import, never stored cut.
 inline constexpr std::size_t kMaxOpmlTextSize = 255;
 
 // The namespace of our own attributes; other readers ignore them. Our
@@ -50,14 +52,15 @@ enum class OpmlRefusal {
 };
 
 // The feeds of an OPML document in document order, or nothing when it is
-// refused, with the reason in `why` when given.
+// refused (a document type with an internal subset among the reasons), with
+// the reason in `why` when given.
 //
 // Every <outline> under <body> with a non-blank xmlUrl is a feed. Its name is
 // its title, else its text, else the address (the first that is not blank).
 // Its category is the text (else the title) of the nearest enclosing outline
 // without xmlUrl that has a non-blank one; without such an outline it is
 // kNoCategoryText. Texts are kept as written, converted to Windows-1250
-// ('?' for what the code page lacks) and cut to kMaxOpmlTextSize bytes.
+// ('?' for what the code page lacks), whole.
 // The document may be UTF-8 or UTF-16 (with or without a byte order mark),
 // or declare Windows-1250, ISO-8859-1 or another single-byte encoding that
 // iconv knows.
@@ -67,17 +70,30 @@ std::optional<std::vector<OpmlFeed>> ParseOpml(std::string_view document,
 struct OpmlImportCounts {
   std::size_t added = 0;
   std::size_t already_there = 0;
+  std::size_t refused = 0;
+  std::vector<std::string> refused_addresses;  // as the file gives them
 
   friend bool operator==(const OpmlImportCounts&,
                          const OpmlImportCounts&) = default;
 };
 
-// Appends the feeds, in order, to the end of `list`, each with its own
-// period when it has one and `period` otherwise (empty: never updated). A
-// feed whose address is already in the list, or came earlier in `feeds`, by
-// the Catalogue's containment test (IsCatalogueDuplicate), is not appended.
+// Whether an address may be stored: the New feed dialog's rule.
+using AddressRule = std::function<bool(std::string_view)>;
+
+// The feed brings a period of its own that the list can keep: one to five
+// digits, or empty (never updated). Any other is as good as none.
+bool HasOwnPeriod(const OpmlFeed& feed);
+
+// Appends the feeds, in order, to the end of `list`, each with its address
+// and name trimmed (a name left empty is the address), its own period when
+// HasOwnPeriod and `period` otherwise (empty: never updated). Refused and
+// listed: an address `is_address` refuses, and a name, category or address
+// too long for the list (kMaxOpmlTextSize). A feed whose address is already
+// in the list, or came earlier in `feeds`, by the Catalogue's containment
+// test (IsCatalogueDuplicate), is not appended.
 OpmlImportCounts AddOpmlFeeds(const std::vector<OpmlFeed>& feeds,
-                              std::string_view period, FeedList& list);
+                              std::string_view period, FeedList& list,
+                              const AddressRule& is_address);
 
 // The feeds of the OPML file `file` (at most kMaxOpmlFileSize bytes). Fails
 // with "This OPML file has too many outlines: <path>" beyond the cap of
@@ -88,7 +104,8 @@ std::vector<OpmlFeed> ReadOpmlFile(const std::filesystem::path& file);
 // Reads the OPML file `file` and adds its feeds as AddOpmlFeeds does. Fails
 // as ReadOpmlFile; nothing is added then.
 OpmlImportCounts ImportOpmlFile(const std::filesystem::path& file,
-                                std::string_view period, FeedList& list);
+                                std::string_view period, FeedList& list,
+                                const AddressRule& is_address);
 
 // The list as an OPML 2.0 document in UTF-8: one outline per category, in
 // the order categories first occur (exact text, so "Tech" and "tech" are

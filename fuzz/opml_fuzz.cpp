@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "common/text.h"
 #include "feeds/feed_rules.h"
 #include "feeds/opml.h"
 
@@ -32,18 +33,30 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!feeds) return 0;
   Check(feeds->size() <= rivolet::kMaxOpmlOutlines);
   rivolet::FeedList parsed;
+  // What the import takes: every feed the rule allows, trimmed and whole,
+  // with a period the list can keep.
+  const auto any = [](std::string_view) { return true; };
   for (const rivolet::OpmlFeed& f : *feeds) {
     for (const std::string* text : {&f.name, &f.category, &f.url}) {
-      Check(!text->empty() && text->size() <= rivolet::kMaxOpmlTextSize);
+      Check(!text->empty());
     }
-    Check(!f.period || f.period->size() <= rivolet::kMaxOpmlTextSize);
-    parsed.Append(f.name, f.category, f.period.value_or("60"), f.url);
+    rivolet::OpmlFeed taken = f;
+    taken.url = rivolet::Trim(f.url);
+    taken.name = rivolet::Trim(f.name);
+    if (taken.name.empty()) taken.name = taken.url;
+    if (taken.url.size() > rivolet::kMaxOpmlTextSize ||
+        taken.name.size() > rivolet::kMaxOpmlTextSize ||
+        taken.category.size() > rivolet::kMaxOpmlTextSize) {
+      continue;
+    }
+    parsed.Append(taken.name, taken.category,
+                  rivolet::HasOwnPeriod(f) ? *f.period : "60", taken.url);
   }
 
   rivolet::FeedList list;
   list.Append("old", "c", "1", "http://a/");
   const rivolet::FeedList walked = Walk(list, parsed.entries());
-  rivolet::AddOpmlFeeds(*feeds, "60", list);
+  rivolet::AddOpmlFeeds(*feeds, "60", list, any);
   Check(list.entries() == walked.entries());
 
   // The export holds the feeds grouped by category; read back into an empty
@@ -61,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const auto again = rivolet::ParseOpml(rivolet::WriteOpml(list));
   Check(again.has_value());
   rivolet::FeedList read;
-  rivolet::AddOpmlFeeds(*again, "", read);
+  rivolet::AddOpmlFeeds(*again, "", read, any);
   Check(read.entries() == Walk(rivolet::FeedList(), grouped).entries());
   return 0;
 }

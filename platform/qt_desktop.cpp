@@ -15,6 +15,7 @@
 #include <QStandardPaths>
 #include <QTranslator>
 #include <QUrl>
+#include <cstdlib>
 #include <memory>
 #include <system_error>
 
@@ -91,14 +92,30 @@ QtDesktop::QtDesktop(std::filesystem::path data_home,
                      std::filesystem::path config_home)
     : data_home_(std::move(data_home)), config_home_(std::move(config_home)) {}
 
+namespace {
+
+// Whether the user's XDG folder named by `variable` exists at all: Qt falls
+// back to the root folder when neither it nor a home folder is set.
+bool HasUserFolder(const char* variable) {
+  for (const char* name : {variable, "HOME"}) {
+    const char* value = std::getenv(name);
+    if (value != nullptr && value[0] == '/') return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 std::filesystem::path QtDesktop::DataHome() const {
   if (!data_home_.empty()) return data_home_;
+  if (!HasUserFolder("XDG_DATA_HOME")) return {};
   return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
       .toStdString();
 }
 
 std::filesystem::path QtDesktop::ConfigHome() const {
   if (!config_home_.empty()) return config_home_;
+  if (!HasUserFolder("XDG_CONFIG_HOME")) return {};
   return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
       .toStdString();
 }
@@ -245,12 +262,13 @@ void QtDesktop::RegisterFileType(const std::filesystem::path& executable,
                             "NoDisplay=true\n"
                             "Terminal=false\n";
   const std::filesystem::path data = DataHome();
+  // Without a home there is no desktop of the user's to tell.
+  if (data.empty()) return;
   const std::filesystem::path mime_folder = data / "mime";
   const std::filesystem::path entry_folder = data / "applications";
   bool mime_changed = false;
   bool entry_changed = false;
-  if (data.empty() ||
-      !WriteWhole(mime_folder / "packages" / "rivolet.xml", mime,
+  if (!WriteWhole(mime_folder / "packages" / "rivolet.xml", mime,
                   &mime_changed) ||
       !WriteWhole(data / "icons" / "hicolor" / "48x48" / "apps" / "rivolet.png",
                   icon_png) ||

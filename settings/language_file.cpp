@@ -55,9 +55,16 @@ std::string ColumnKey(std::string_view list, int column) {
 
 const std::vector<WindowText>& MainFormTexts() {
   static const std::vector<WindowText> texts = {
-      {"OpmlImported", "Imported %s feeds; %s were already in the list."},
+      {"OpmlImported",
+       "Imported %s feeds; %s were already in the list; %s were refused."},
       {"FeedListDamaged",
        "feeds.che could not be read (%s); it was kept as %s."},
+      {"FeedListNotKept",
+       "feeds.che could not be read (%s); nothing could be kept of it."},
+      {"NoUserFolder",
+       "Rivolet keeps your files in $XDG_DATA_HOME/rivolet or "
+       "~/.local/share/rivolet, but neither that nor a home folder is set: "
+       "nothing of this run will be kept."},
       {"NoFeedsYet", "No feeds yet: use Add feed or Catalogue"},
       {"OpenListQuestion",
        "Feeds in %s: %s. Feeds in your list: %s. Add them to your list (the "
@@ -71,6 +78,28 @@ const std::vector<WindowText>& MainFormTexts() {
       {"ImportAsShown", "&Import like this"},
   };
   return texts;
+}
+
+std::string EnglishSingulars(std::string text) {
+  for (const auto& [plural, singular] :
+       {std::pair<std::string_view, std::string_view>{"feeds", "feed"},
+        {"were", "was"}}) {
+    const std::string one = "1 " + std::string(plural);
+    for (std::size_t at = text.find(one); at != std::string::npos;
+         at = text.find(one, at + 1)) {
+      // The count alone, not the end of a larger number.
+      if (at > 0 && IsAsciiDigit(text[at - 1])) continue;
+      const std::size_t end = at + one.size();
+      if (end < text.size() && IsAsciiLetter(text[end])) continue;
+      text.replace(at + 2, plural.size(), singular);
+    }
+  }
+  return text;
+}
+
+bool IsEnglish(const LanguageState& language) {
+  return language.current_name.empty() ||
+         EqualsIgnoreCase(language.current_name, "English");
 }
 
 std::string FillIn(std::string_view text,

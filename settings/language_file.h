@@ -138,6 +138,14 @@ struct LanguageState {
                                        // none
 };
 
+// The built-in texts or the English language file are in use.
+bool IsEnglish(const LanguageState& language);
+
+// English grammar for counts filled into a text: "1 feeds" reads "1 feed"
+// and "1 were" reads "1 was". The other languages' texts are written so
+// that no count changes a word.
+std::string EnglishSingulars(std::string text);
+
 // Appends an entry for every regular file in the languages folder `folder`
 // whose name ends in ".lng" (any letter case), sorted by name. A missing
 // folder adds nothing. Returns false when a file or the folder cannot be read

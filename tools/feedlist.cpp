@@ -21,6 +21,7 @@
 #include "common/codepage.h"
 #include "common/error.h"
 #include "common/file_io.h"
+#include "dialogs/new_feed.h"
 #include "feeds/feed_list.h"
 #include "feeds/feed_stream.h"
 #include "feeds/opml.h"
@@ -85,13 +86,16 @@ int ImportOpml(const std::filesystem::path& file,
   rivolet::FeedList list;
   rivolet::FeedListControl control;
   LoadIfThere(file, list, control);
-  const rivolet::OpmlImportCounts counts =
-      rivolet::ImportOpmlFile(opml, FromTerminal(period), list);
+  const rivolet::OpmlImportCounts counts = rivolet::ImportOpmlFile(
+      opml, FromTerminal(period), list, rivolet::IsFeedAddress);
   if (counts.added > 0) {
     rivolet::WriteFileAtomically(file, rivolet::WriteFeedFile(list, control));
   }
-  std::printf("%zu added, %zu already in the list\n", counts.added,
-              counts.already_there);
+  std::printf("%zu added, %zu already in the list, %zu refused\n", counts.added,
+              counts.already_there, counts.refused);
+  for (const std::string& address : counts.refused_addresses) {
+    std::printf("refused: %s\n", address.c_str());
+  }
   return 0;
 }
 

@@ -85,7 +85,12 @@ TEST(MainFormLife, TheStartRemovesOnlyTheTemporaryFilesOfItsOwnSaves) {
                                          "language.dat.q0q0q0.tmp"};
   const std::vector<std::string> others = {"feeds.che.a1B2c.tmp",
                                            "other.txt.a1B2c3.tmp"};
-  for (const auto& name : ours) WriteFileBytes(h.dir / name, "x");
+  for (const auto& name : ours) {
+    WriteFileBytes(h.dir / name, "x");
+    std::filesystem::permissions(h.dir / name,
+                                 std::filesystem::perms::owner_read |
+                                     std::filesystem::perms::owner_write);
+  }
   for (const auto& name : others) WriteFileBytes(h.dir / name, "x");
   h.Start();
   for (const auto& name : ours)
@@ -183,6 +188,23 @@ TEST(MainFormLife, AFailedSaveKeepsTheOldFileAndTheWindowOpen) {
   EXPECT_EQ(ReadFileBytes(h.dir / "feeds.che"), stored);
   EXPECT_TRUE(h.Close());
   EXPECT_NE(ReadFileBytes(h.dir / "feeds.che"), stored);
+}
+
+TEST(MainFormLife, AFeedsCheNoSaveCanReplaceIsToldAndTheCloseGoesOn) {
+  AppHarness h;
+  std::filesystem::create_directory(h.dir / "feeds.che");
+  h.Start();
+  QCoreApplication::processEvents();  // the message of the start
+  ASSERT_EQ(h.desktop.messages.size(), 1u);
+  EXPECT_EQ(h.desktop.messages[0].text,
+            "feeds.che could not be read (Cannot open file " +
+                (h.dir / "feeds.che").string() +
+                "); nothing could be kept of it.");
+  EXPECT_TRUE(h.Close());
+  EXPECT_EQ(h.ErrorTexts(),
+            std::vector<std::string>{"Cannot create file " +
+                                     (h.dir / "feeds.che").string() + "."});
+  EXPECT_TRUE(std::filesystem::is_directory(h.dir / "feeds.che"));
 }
 
 TEST(MainFormLife, EachChangeIsWrittenAtOnceAndAFailedWriteIsToldAndRetried) {

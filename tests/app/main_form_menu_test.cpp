@@ -15,9 +15,11 @@
 #include <QTest>
 #include <QTextBrowser>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <cmath>
 
 #include "dialogs/information_form.h"
 #include "tests/support/loopback_server.h"
@@ -203,6 +205,23 @@ TEST_F(FeedMenuTest, AHugeItemShowsItsFirst64KiBAndKeepsTheRest) {
       << description.size();
   EXPECT_EQ(f.Zakladki->tabText(1).toStdString(),
             ("T" + words).substr(0, 43) + "...");
+}
+
+TEST_F(FeedMenuTest, PreformattedTextWrapsAtTheViewsWidth) {
+  RivoletApp& app = Start();
+  std::string line;
+  while (line.size() < 600) line += "int value = compute(value); ";
+  server.Serve("/pre.xml",
+               Response::Ok(Feed("Pre", Item("Code", "&lt;pre&gt;" + line +
+                                                         "&lt;/pre&gt;"))));
+  app.feed_list.Append("Pre", "P", "60", server.Url("/pre.xml"));
+  Choose(Main(), "P", "Pre");
+  TMainForm& f = Main();
+  OpenRow(f, 0);
+  const QTextDocument* document = f.item_desc->document();
+  EXPECT_LE(document->size().width(), f.item_desc->width());
+  EXPECT_GT(document->size().height(), 3 * f.item_desc->fontMetrics().height());
+  EXPECT_EQ(f.item_desc->height(), std::ceil(document->size().height()));
 }
 
 TEST_F(FeedMenuTest, AMenuEntryOpensExactlyItsOwnFeed) {

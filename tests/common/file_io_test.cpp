@@ -146,7 +146,15 @@ TEST(RemoveTemporaryLeftoversTest, RemovesOnlyOurRegularTemporaryFiles) {
       {"feeds.che.aZ09x.tmp", false},   {"feeds.che.aZ09xYz.tmp", false},
       {"feeds.che.aZ-9xY.tmp", false},  {".aZ09xY.tmp", false},
       {"feeds.che.aZ09xY.tmp~", false}, {"notes.txt.aZ09xY.tmp", false}};
-  for (const auto& [name, removed] : files) WriteFileBytes(dir / name, "");
+  for (const auto& [name, removed] : files) {
+    WriteFileBytes(dir / name, "");
+    fs::permissions(dir / name, fs::perms::owner_read | fs::perms::owner_write);
+  }
+  // The user's own file of such a name: readable by others, not a save's.
+  WriteFileBytes(dir / "feeds.che.backup.tmp", "mine");
+  fs::permissions(dir / "feeds.che.backup.tmp",
+                  fs::perms::owner_read | fs::perms::owner_write |
+                      fs::perms::group_read | fs::perms::others_read);
   const std::string others[] = {"feeds.che.linkto.tmp", "feeds.che.folder.tmp",
                                 "feeds.che.piped0.tmp"};
   fs::create_symlink("notes.txt.aZ09xY.tmp", dir / others[0]);
@@ -157,6 +165,7 @@ TEST(RemoveTemporaryLeftoversTest, RemovesOnlyOurRegularTemporaryFiles) {
     EXPECT_EQ(fs::exists(dir / name), !removed) << name;
   }
   for (const auto& name : others) EXPECT_TRUE(fs::exists(dir / name)) << name;
+  EXPECT_TRUE(fs::exists(dir / "feeds.che.backup.tmp"));
 }
 
 }  // namespace

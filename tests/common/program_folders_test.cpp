@@ -37,7 +37,8 @@ TEST(ProgramFoldersTest, PortableUnlessInstalled) {
     EXPECT_EQ(found.user, c.user) << c.exe_folder << c.data_home;
     EXPECT_EQ(found.data, c.data) << c.exe_folder << c.data_home;
   }
-  EXPECT_EQ(FindProgramFolders(bin, "", "").user, bin);  // no home at all
+  // No home at all: no user's folder, never the executable's.
+  EXPECT_EQ(FindProgramFolders(bin, "", "").user, fs::path());
 
   // The user's own languages are read after the shipped ones.
   EXPECT_EQ(
@@ -45,7 +46,8 @@ TEST(ProgramFoldersTest, PortableUnlessInstalled) {
       (std::vector<fs::path>{shared / "languages", "/x/rivolet/languages"}));
   EXPECT_EQ(PortableFolders(dist).LanguageFolders(),
             std::vector<fs::path>{dist / "languages"});
-  MakeUserFolder({dir / "data/rivolet", shared});
+  ProgramFolders made{dir / "data/rivolet", shared};
+  MakeUserFolder(made);
   EXPECT_EQ(fs::status(dir / "data/rivolet").permissions() & fs::perms::all,
             fs::perms::owner_all);
 }

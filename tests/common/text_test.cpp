@@ -74,6 +74,10 @@ TEST(TextTest, TrimRemovesCodesUpTo32Only) {
   EXPECT_EQ(Trim(""), "");
 }
 
+TEST(TextTest, ControlsBecomeBlanksOnOneLine) {
+  EXPECT_EQ(ControlsAsBlanks("a\tb\r\nc\x1F\x7F\xA0"), "a b  c \x7F\xA0");
+}
+
 TEST(TextTest, ReplaceAll) {
   EXPECT_EQ(ReplaceAll("aaaa", "aa", "a"), "aa");  // no rescanning
   EXPECT_EQ(ReplaceAll("aaa", "aa", "b"), "ba");   // no overlap

@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
+
+#include "feeds/opml.h"
 
 namespace rivolet {
 namespace {
@@ -103,6 +106,38 @@ TEST(AddNewFeedTest, NothingThatCanNeverBeReadIsAdded) {
   EXPECT_EQ(AddNewFeed({"N", "a", "", ""}, list).message,
             "Not an absolute web address: a");
   EXPECT_EQ(list.Count(), 0u);
+}
+
+// An OPML import takes only what New feed would take, never cut, and no
+// period the list could not keep.
+TEST(OpmlImportTest, TakesOnlyWhatNewFeedWouldTake) {
+  const std::string long_url = "http://x.example/" + std::string(306, 'a');
+  const std::vector<OpmlFeed> feeds = {
+      {"  Kept  ", "C", " http://ok.example/ ", "7"},
+      {"p1", "C", "http://p1.example/", "-5"},
+      {"p2", "C", "http://p2.example/", "99999999999999999999"},
+      {"p3", "C", "http://p3.example/", "abc\ndef"},
+      {"j", "C", "javascript:alert(1)", {}},
+      {"f", "C", "file:///etc/passwd", {}},
+      {"d", "C", "data:text/html,x", {}},
+      {"r", "C", "feed.xml", {}},
+      {"t", "C", "http://a.example/\tb", {}},
+      {"v", "C", "vfolder", {}},
+      {"long", "C", long_url, {}},
+      {std::string(256, 'n'), "C", "http://n.example/", {}},
+  };
+  FeedList list;
+  const OpmlImportCounts counts =
+      AddOpmlFeeds(feeds, "60", list, IsFeedAddress);
+  EXPECT_EQ(counts.added, 4u);
+  EXPECT_EQ(counts.refused, 8u);
+  EXPECT_EQ(counts.refused_addresses.front(), "javascript:alert(1)");
+  ASSERT_EQ(list.Count(), 4u);
+  EXPECT_EQ(list.Entry(0).fields,
+            (std::vector<std::string>{"C", "7", "http://ok.example/"}));
+  EXPECT_EQ(list.Entry(0).name, "Kept");
+  for (std::size_t k = 1; k < 4; ++k) EXPECT_EQ(list.Entry(k).fields[1], "60");
+  EXPECT_FALSE(HasOwnPeriod(feeds[1]));
 }
 
 }  // namespace

@@ -133,5 +133,51 @@ TEST(FeedStoreTest, APipeALinkLeadsToIsNeitherKeptNorReplaced) {
   EXPECT_FALSE(fs::exists(dir / "pipe.bak"));
 }
 
+TEST(FeedStoreTest, ASaveIsNeededOnlyWhenTheFileDoesNotHoldTheList) {
+  TempDir dir;
+  const fs::path file = dir / "feeds.che";
+  FeedStore store(file);
+  FeedList list;
+  FeedListControl control;
+  EXPECT_TRUE(store.NeedsSave(list, control));  // nothing there yet
+  store.Save(list, control);
+  EXPECT_FALSE(store.NeedsSave(list, control));
+  list.Append("N", "C", "5", "http://n.example/");
+  EXPECT_TRUE(store.NeedsSave(list, control));
+  store.Save(list, control);
+  FeedStore again(file);
+  FeedList loaded;
+  again.LoadStored(loaded, control, {}, {});
+  EXPECT_FALSE(again.NeedsSave(loaded, control));
+}
+
+TEST(FeedStoreTest, ASpecialFileCanNeverBeWrittenNorKept) {
+  TempDir dir;
+  const fs::path file = dir / "feeds.che";
+  EXPECT_FALSE(FeedStore(file).CanNeverBeWritten());  // made at the save
+  WriteFileBytes(dir / "regular", "x");
+  fs::create_directory(dir / "folder");
+  ::mkfifo((dir / "pipe").c_str(), 0600);
+  const std::pair<const char*, bool> targets[] = {{"regular", false},
+                                                  {"missing", false},
+                                                  {"folder", true},
+                                                  {"pipe", true},
+                                                  {"/dev/null", true}};
+  for (const auto& [target, never] : targets) {
+    fs::remove(file);
+    fs::create_symlink(target, file);
+    FeedStore store(file);
+    EXPECT_EQ(store.CanNeverBeWritten(), never) << target;
+    FeedList list;
+    FeedListControl control;
+    const auto damage = store.LoadStored(list, control, {}, {});
+    if (never) {
+      // Nothing could be kept, and the message must not say it was.
+      ASSERT_TRUE(damage) << target;
+      EXPECT_FALSE(damage->kept) << target;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace rivolet

@@ -85,16 +85,21 @@ TEST(OpmlTest, ReadsFeedsAndTheirFoldersAndRefusesWhatIsNotOpml) {
        Feeds{{"a", "No Name", "http://a/", ""},
              {"b", "No Name", "http://b/", "15"},
              {"c", "No Name", "http://c/", {}}}},
-      {"long texts are cut",
+      {"long texts are kept whole (the import refuses them)",
        "<opml><body><outline text=\"" + long_name +
            "\" xmlUrl=\"http://x/\"/></body></opml>",
-       Feeds{{long_name.substr(0, 255), "No Name", "http://x/", {}}}},
+       Feeds{{long_name, "No Name", "http://x/", {}}}},
       {"empty", "", std::nullopt},
       {"another root", "<rss><channel/></rss>", std::nullopt},
       {"not well-formed", "<opml><body><outline></body></opml>", std::nullopt},
       {"an entity declaration",
        "<!DOCTYPE opml [<!ENTITY a \"aaaaaaaa\">]><opml><body>"
        "<outline text=\"&a;\" xmlUrl=\"http://a/\"/></body></opml>",
+       std::nullopt},
+      {"a document type of its own, which could give every outline an "
+       "address",
+       "<!DOCTYPE opml [<!ATTLIST outline xmlUrl CDATA \"javascript:x\">]>"
+       "<opml><body><outline text=\"a\"/></body></opml>",
        std::nullopt},
       {"an unknown encoding",
        "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?><opml/>", std::nullopt},
@@ -121,16 +126,18 @@ TEST(OpmlTest, OurExportComesBackAsTheListItWasWrittenFrom) {
   FeedList read;
   const std::optional<Feeds> feeds = ParseOpml(written);
   ASSERT_TRUE(feeds);
-  EXPECT_EQ(AddOpmlFeeds(*feeds, "99", read), (OpmlImportCounts{3, 0}));
+  const auto any = [](std::string_view) { return true; };
+  EXPECT_EQ(AddOpmlFeeds(*feeds, "99", read, any).added, 3u);
   EXPECT_EQ(read.entries(), list.entries());
 
   // Addresses already there are skipped by the Catalogue's rule, and feeds
   // without our period get the one asked for.
-  EXPECT_EQ(AddOpmlFeeds({{"n", "c", "http://a/", {}},
-                          {"n", "c", "http://new/", {}},
-                          {"n", "c", "http://new/", {}}},
-                         "", read),
-            (OpmlImportCounts{1, 2}));
+  const OpmlImportCounts counts = AddOpmlFeeds({{"n", "c", "http://a/", {}},
+                                                {"n", "c", "http://new/", {}},
+                                                {"n", "c", "http://new/", {}}},
+                                               "", read, any);
+  EXPECT_EQ(counts.added, 1u);
+  EXPECT_EQ(counts.already_there, 2u);
   EXPECT_EQ(read.entries().back().fields,
             (std::vector<std::string>{"c", "", "http://new/"}));
 }
@@ -142,12 +149,18 @@ TEST(OpmlTest, FilesThatCannotBeReadOrWrittenChangeNothing) {
   std::filesystem::resize_file(large, kMaxOpmlFileSize + 1);
   FeedList list;
   for (const std::filesystem::path& file : {dir / "missing.opml", large}) {
-    EXPECT_EQ(testing::ErrorText([&] { ImportOpmlFile(file, "60", list); }),
+    EXPECT_EQ(testing::ErrorText([&] {
+                ImportOpmlFile(file, "60", list,
+                               [](std::string_view) { return true; });
+              }),
               "This is not an OPML file: " + file.string());
   }
   const std::filesystem::path many = dir / "many.opml";
   testing::WriteFileBytes(many, Body(kMaxOpmlOutlines + 1, false));
-  EXPECT_EQ(testing::ErrorText([&] { ImportOpmlFile(many, "60", list); }),
+  EXPECT_EQ(testing::ErrorText([&] {
+              ImportOpmlFile(many, "60", list,
+                             [](std::string_view) { return true; });
+            }),
             "This OPML file has too many outlines: " + many.string());
   EXPECT_EQ(list.Count(), 0u);
   EXPECT_THROW(ExportOpmlFile(list, dir / "no" / "such.opml"), Error);

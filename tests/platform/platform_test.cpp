@@ -10,6 +10,7 @@
 #include <QTextDocument>
 #include <QUrl>
 #include <QWindow>
+#include <cstdlib>
 #include <filesystem>
 #include <initializer_list>
 #include <utility>
@@ -143,6 +144,20 @@ TEST(QtDesktopRegistration, StartupEntryNeedsAnAbsoluteConfigFolder) {
   EXPECT_FALSE(desktop.HasStartupEntry());
   std::filesystem::current_path(here);
   EXPECT_FALSE(std::filesystem::exists(dir / "relative-config"));
+}
+
+TEST(QtDesktopRegistration, WithoutAHomeNothingIsRegisteredAnywhere) {
+  // Qt would fall back to the root folder: /.local/share.
+  const bool root_had = std::filesystem::exists("/.local");
+  std::vector<std::pair<const char*, std::string>> saved;
+  for (const char* name : {"HOME", "XDG_DATA_HOME"}) {
+    if (const char* value = std::getenv(name)) saved.push_back({name, value});
+    ::unsetenv(name);
+  }
+  QtDesktop desktop;
+  EXPECT_NO_THROW(desktop.RegisterFileType("/opt/rivolet/rivolet", "PNG"));
+  EXPECT_EQ(std::filesystem::exists("/.local"), root_had);
+  for (const auto& [name, value] : saved) ::setenv(name, value.c_str(), 1);
 }
 
 // Takes what the desktop would have opened, scheme by scheme.

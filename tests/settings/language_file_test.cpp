@@ -19,6 +19,13 @@ using testing::ReadFileBytes;
 using testing::TempDir;
 using testing::WriteFileBytes;
 
+TEST(LanguageFileTest, EnglishCountsOfOneAreSingular) {
+  EXPECT_EQ(EnglishSingulars("Imported 1 feeds; 1 were there; 11 were not; "
+                             "21 feeds; 1 feedstock"),
+            "Imported 1 feed; 1 was there; 11 were not; 21 feeds; "
+            "1 feedstock");
+}
+
 TEST(LanguageFileTest, Split) {
   struct Case {
     std::string bytes;

@@ -60,11 +60,11 @@ TEST(FeedlistTool, MovesFeedsInAndOutAsOpml) {
                           "</outline></body></opml>");
   bool ok = false;
   EXPECT_EQ(RunCommand({kTool, "import-opml", file, opml, ""}, {}, &ok),
-            "1 added, 0 already in the list\n");
+            "1 added, 0 already in the list, 0 refused\n");
   RunCommand({kTool, "export-opml", file, opml}, {}, &ok);
   EXPECT_TRUE(ok);
   EXPECT_EQ(RunCommand({kTool, "import-opml", file, opml}, {}, &ok),
-            "0 added, 1 already in the list\n");
+            "0 added, 1 already in the list, 0 refused\n");
   EXPECT_EQ(RunCommand({kTool, "show", file}, {}, &ok),
             "A\tTech\t\thttp://a/\n");
   RunCommand({kTool, "import-opml", file, file}, {}, &ok);
