@@ -1,13 +1,19 @@
 // The application object.
 #include "app/application.h"
 
+#include <unistd.h>
+
 #include <QApplication>
 #include <QDialog>
+#include <cstdlib>
 
 #include "app/about_form.h"
 #include "app/main_form.h"
 #include "app/program.h"
+#include "app/single_instance.h"
 #include "app/termination.h"
+#include "app/tray_icon.h"
+#include "background/download.h"
 #include "dialogs/catalogue_form.h"
 #include "dialogs/import_period_form.h"
 #include "dialogs/information_form.h"
@@ -16,6 +22,7 @@
 #include "dialogs/options_form.h"
 #include "platform/desktop.h"
 #include "platform/guard.h"
+#include "platform/modal_windows.h"
 #include "settings/settings.h"
 
 namespace rivolet {
@@ -60,7 +67,8 @@ RivoletApp::~RivoletApp() {
 
 void RivoletApp::CreateWindows() {
   updater_ = std::make_unique<FeedUpdater>(
-      feed_list, http, [this] { return settings.UpdatingOn(); });
+      feed_list, http, [this] { return settings.UpdatingOn(); },
+      [this] { return !tick_box_pending_; });
   QObject::connect(updater_.get(), &FeedUpdater::tickStarted, updater_.get(),
                    [this] { AktualizacjaForm().ClearRows(); });
   QObject::connect(updater_.get(), &FeedUpdater::tickEnded, updater_.get(),
@@ -260,8 +268,27 @@ void RivoletApp::ApplyTickOutcome(const TickOutcome& outcome) {
     notification.show();
   }
   main_form_->ShowUnreadTotal();
-  // Ticks go on while the box is up; their failures wait for it to close.
-  if (outcome.first_error) tick_errors_.Show(*outcome.first_error);
+  // Never over a dialog the user is working in: the box waits for it to
+  // close. Ticks go on meanwhile, and their failures go into rows.
+  if (!outcome.first_error) return;
+  tick_box_pending_ = true;
+  WhenNoModalWindow(main_form_.get(), [this, error = *outcome.first_error] {
+    struct Closed {
+      bool& pending;
+      ~Closed() { pending = false; }
+    } closed{tick_box_pending_};
+    GeneralErrorBox(error);
+  });
+}
+
+void RivoletApp::OpenHandedOver(const std::filesystem::path& file) {
+  main_form_->tray->Restore();
+  if (file.empty()) return;
+  DownloadService::AfterWait([this, file] {
+    WhenNoModalWindow(main_form_.get(), [this, file] {
+      Guarded([&] { main_form_->OpenListFile(file); });
+    });
+  });
 }
 
 void RivoletApp::RestoreProgram() {
@@ -275,15 +302,42 @@ int RunProgram(ProgramFolders folders, std::filesystem::path executable,
                std::vector<std::string> arguments) {
   MakeUserFolder(folders);
   const ProgramFolders made = folders;
-  int result = 0;
-  {
+  // Everything of the run, the other start's hand-over included, is over
+  // before a stand-in folder goes.
+  const int result = [&] {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    SingleInstance instance(
+        folders.user,
+        InstanceSocketPath(folders.user, runtime ? runtime : "", ::getuid()));
+    // The running program may have been started elsewhere: the file goes to
+    // it as this start sees it.
+    HandOver hand_over;
+    if (!arguments.empty() && !arguments.front().empty()) {
+      std::error_code ec;
+      hand_over.file = std::filesystem::absolute(arguments.front(), ec);
+    }
+    switch (instance.Enter(hand_over)) {
+      case SingleInstance::Start::kHandedOver:
+        return 0;
+      case SingleInstance::Start::kNoAnswer:
+        GeneralErrorBox("Rivolet is already running for " +
+                        folders.user.string() + " and does not answer");
+        return 1;
+      case SingleInstance::Start::kRun:
+        break;
+    }
     RivoletApp app(std::move(folders), std::move(executable),
                    std::move(arguments));
     app.CreateWindows();
+    instance.Listen();
+    QObject::connect(&instance, &SingleInstance::handedOver, &app.MainForm(),
+                     [&app](const HandOver& handed) {
+                       Guarded([&] { app.OpenHandedOver(handed.file); });
+                     });
     CloseOnTerminationSignals(&app.MainForm());
     app.MainForm().show();
-    result = QApplication::exec();
-  }
+    return QApplication::exec();
+  }();
   RemoveStandInFolder(made);
   return result;
 }

@@ -108,6 +108,11 @@ class RivoletApp : public NotificationHost, public MainFormHost {
   void OpenNotifiedFeed(const std::string& url) override;
   void RestoreProgram() override;
 
+  // A second start handed `file` over (empty: none): the window comes back
+  // from the tray and to the front, and the file is opened as one named on
+  // the command line, once no dialog or download is being waited for.
+  void OpenHandedOver(const std::filesystem::path& file);
+
   const ProgramFolders& folders() const { return folders_; }
   const std::filesystem::path& executable() const { return executable_; }
   const std::vector<std::string>& arguments() const { return arguments_; }
@@ -151,7 +156,9 @@ class RivoletApp : public NotificationHost, public MainFormHost {
   std::unique_ptr<TInformationForm> information_form_;
   std::unique_ptr<TImportPeriodForm> import_period_form_;
   std::unique_ptr<FeedUpdater> updater_;
-  OneErrorBox tick_errors_;  // a failing feed reports once, not every minute
+  // A tick's error box is waiting for the dialogs to close, or is open:
+  // later ticks put their failures in rows instead.
+  bool tick_box_pending_ = false;
   // Where the store's trouble is told; none once the windows go.
   std::atomic<TMainForm*> trouble_form_{nullptr};
 };

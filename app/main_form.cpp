@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTabBar>
@@ -25,10 +26,12 @@
 #include <QWindow>
 #include <algorithm>
 #include <cmath>
+#include <ctime>
 #include <system_error>
 
 #include "app/tray_icon.h"
 #include "background/download.h"
+#include "common/codepage.h"
 #include "common/file_io.h"
 #include "common/links.h"
 #include "common/screen_geometry.h"
@@ -188,11 +191,15 @@ void TMainForm::FormCreate() {
   const MainWindowPlacement placement =
       ReadMainWindowPlacement(parts_.settings_file);
   if (placement.remembered) {
-    const QSize size = sizeHint();
-    const PixelPoint at = KeepOnScreen(
-        {placement.left, placement.top, size.width(), size.height()},
-        CurrentDesktop().Screens());
-    MoveFrameTo(this, {at.left, at.top});
+    // Once more when the frame is known: the whole window, frame included,
+    // must be within reach, whatever the scale makes of its size.
+    const KeepCorner keep = [](QPoint corner, QSize outer) {
+      const PixelPoint at =
+          KeepOnScreen({corner.x(), corner.y(), outer.width(), outer.height()},
+                       CurrentDesktop().Screens());
+      return QPoint(at.left, at.top);
+    };
+    MoveFrameTo(this, keep({placement.left, placement.top}, sizeHint()), keep);
   }
   // A save cut short by a kill leaves its temporary file behind.
   for (const std::filesystem::path& file :
@@ -209,18 +216,69 @@ void TMainForm::FormCreate() {
           StartupLanguage(parts_.folders.user, parts_.language)) {
     ApplyMainLanguage(*lines);
   }
+  // The menu shows the language in use.
+  const QList<QAction*> items = LanguageItems->actions();
+  for (std::size_t i = 0; i < parts_.language.index.size() &&
+                          i < static_cast<std::size_t>(items.size());
+       ++i) {
+    if (!parts_.language.current_file.empty() &&
+        parts_.language.index[i].file == parts_.language.current_file) {
+      items[static_cast<qsizetype>(i)]->setChecked(true);
+    }
+  }
   ShowEmptyListNote();
   timer->start();
 }
 
 void TMainForm::FormShow() {
   if (parts_.arguments.empty()) return;
-  const std::filesystem::path file(parts_.arguments.front());
+  // Once the window is on the screen: a question may come.
+  QTimer::singleShot(0, this, [this, file = parts_.arguments.front()] {
+    Guarded([&] { OpenListFile(file); });
+  });
+}
+
+void TMainForm::OpenListFile(const std::filesystem::path& file) {
   std::error_code ec;
   if (!std::filesystem::is_regular_file(file, ec)) return;
-  parts_.feed_store.LoadFrom(
-      file, parts_.feed_list, parts_.feed_list_control, IsWindowName,
+  FeedStore::OtherFile other = FeedStore::ReadOther(
+      file, IsWindowName,
       [this](std::string_view name) { return ComponentExists(name); });
+  if (other.error) GeneralErrorBox(*other.error);
+  // A file without feeds changes nothing.
+  if (other.list.Count() == 0) return;
+  FeedList& list = parts_.feed_list;
+  if (list.Count() == 0) {
+    list.ReplaceAll(other.list.CopyOut());
+    parts_.feed_list_control = other.control;
+    host_.SaveFeedList();
+    return;
+  }
+  // Whatever the answer, the list as it is now is kept first.
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  ::localtime_r(&now, &local);
+  const std::filesystem::path backup =
+      parts_.feed_store.KeepDatedBackup(list, parts_.feed_list_control, local);
+  auto name = [](const std::filesystem::path& path) {
+    return QFile::decodeName(path.filename().c_str()).toStdString();
+  };
+  const std::string question =
+      FillIn(Cp1250ToUtf8(Text("OpenListQuestion")),
+             {name(file), std::to_string(other.list.Count()),
+              std::to_string(list.Count()), name(backup)});
+  const std::optional<std::size_t> answer =
+      CurrentDesktop().AskChoice(question, kProgramCaption,
+                                 {Cp1250ToUtf8(Text("OpenListAdd")),
+                                  Cp1250ToUtf8(Text("OpenListReplace"))},
+                                 0, this);
+  if (!answer) return;
+  if (*answer == 0) {
+    AddFeedEntries(other.list.entries(), list);
+  } else {
+    list.ReplaceAll(other.list.CopyOut());
+    parts_.feed_list_control = other.control;
+  }
   host_.SaveFeedList();
 }
 
@@ -390,9 +448,43 @@ void TMainForm::ApplyMainLanguage(const LanguageLines& lines) {
                         texts_[std::string(key)] = std::move(text);
                       }},
                      lines, MainFormLanguageKeys());
+  SettleKeys(lines);
   // New words have new widths: the counts move with them.
   LayOutCountLabels();
   ShowEmptyListNote();
+}
+
+void TMainForm::SettleKeys(const LanguageLines& lines) {
+  const auto named = [&lines](const QObject* component) {
+    return FindLanguageValue(lines, FromQt(component->objectName()))
+        .has_value();
+  };
+  // An entry of the menu bar is its menu, which the file names.
+  const auto settle = [&named](const QList<QAction*>& actions) {
+    std::vector<MenuCaption> menu;
+    std::vector<QAction*> entries;
+    for (QAction* action : actions) {
+      if (action->isSeparator()) continue;
+      const QObject* component = action->menu() != nullptr
+                                     ? static_cast<QObject*>(action->menu())
+                                     : action;
+      menu.push_back({FromQt(action->text()), named(component)});
+      entries.push_back(action);
+    }
+    const std::vector<std::string> settled = rivolet::SettleMenuKeys(menu);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+      if (settled[i] == menu[i].caption) continue;
+      if (QMenu* sub = entries[i]->menu()) {
+        sub->setTitle(ToQt(settled[i]));
+      } else {
+        entries[i]->setText(ToQt(settled[i]));
+      }
+    }
+  };
+  settle(menuBar()->actions());
+  for (QMenu* menu : {File1, Help1, TrayMenu, MainChannelsListPopup}) {
+    settle(menu->actions());
+  }
 }
 
 std::string TMainForm::Text(std::string_view key,
@@ -433,7 +525,7 @@ void TMainForm::BuildFeedMenu() {
 void TMainForm::FeedMenuItemClick(std::size_t feed_index) {
   // The new list is what the user sees, not the item of the old feed.
   main_channels->clear();
-  Zakladki->setCurrentWidget(ChannelsTab);
+  HideItemTab();
   ShowEmptyListNote();
   if (feed_index >= parts_.feed_list.Count()) return;
   const std::string url = parts_.feed_list.Entry(feed_index).Url();
@@ -462,7 +554,15 @@ void TMainForm::ShowFeedReading(const std::string& url, ShownFeed reading,
   if (open_first_item) ShowItem(0);
 }
 
+void TMainForm::HideItemTab() {
+  Zakladki->setCurrentWidget(ChannelsTab);
+  Zakladki->tabBar()->setTabVisible(1, false);
+  Zakladki->tabBar()->setTabEnabled(1, false);
+}
+
 void TMainForm::ShowFeedRead() {
+  // The item tab belongs to the feed it came from.
+  HideItemTab();
   setWindowTitle(PlainWindowTitle(ShownToQt(session.WindowTitle())));
   const QString total = QString::number(session.total());
   lNewsNo->setText(total);
@@ -613,6 +713,7 @@ void TMainForm::ImportOpml1Click() {
                                                     kOpmlFileFilter, this);
   if (!file) return;
   const std::vector<OpmlFeed> feeds = ReadOpmlFile(*file);
+  if (!ImportKeepsLettersOrAgreed(feeds)) return;
   // Our own export brings every feed's period: nothing to ask then.
   std::string period = kDefaultOpmlPeriod;
   if (!std::all_of(feeds.begin(), feeds.end(), HasOwnPeriod)) {
@@ -633,6 +734,25 @@ void TMainForm::ImportOpml1Click() {
   }
   CurrentDesktop().ShowMessage(MessageKind::kInformation, text, kProgramCaption,
                                this, refused);
+}
+
+bool TMainForm::ImportKeepsLettersOrAgreed(const std::vector<OpmlFeed>& feeds) {
+  std::vector<TypedText> texts;
+  for (const OpmlFeed& feed : feeds) {
+    if (!feed.name_as_written.empty()) {
+      texts.push_back({feed.name_as_written, feed.name});
+    }
+    if (!feed.category_as_written.empty()) {
+      texts.push_back({feed.category_as_written, feed.category});
+    }
+  }
+  const std::string lines = LostLetterLines(texts);
+  return lines.empty() ||
+         CurrentDesktop().AskChoice(
+             FillIn(Cp1250ToUtf8(Text("LostLettersImport")),
+                    {"\n\n" + lines + "\n"}),
+             kProgramCaption, {Cp1250ToUtf8(Text("ImportAsShown"))}, 1,
+             this) == 0u;
 }
 
 void TMainForm::ExportOpml1Click() {

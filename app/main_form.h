@@ -19,6 +19,7 @@
 #include "feeds/feed_list.h"
 #include "feeds/feed_store.h"
 #include "feeds/feed_stream.h"
+#include "feeds/opml.h"
 #include "net/http_client.h"
 #include "reader/shown_feed.h"
 #include "settings/ini_file.h"
@@ -174,6 +175,13 @@ class TMainForm : public QMainWindow {
   // Creation, first showing and close.
   void FormCreate();
   void FormShow();
+  // Opens another feed list file (named on the command line, or handed over
+  // by a second start). Into an empty list its feeds are taken as they are;
+  // otherwise the list is first kept in a backup of its own and the user is
+  // asked whether to add the file's feeds (those the list has are left out),
+  // replace the list with them, or leave it. A file without feeds changes
+  // nothing; one that cannot be read is reported.
+  void OpenListFile(const std::filesystem::path& file);
   // A portable copy declares the feed-list file type to the desktop once
   // its window is on the screen, on a worker: the files it writes and the
   // desktop's indexes it rebuilds never hold up the first window. A failure
@@ -198,6 +206,9 @@ class TMainForm : public QMainWindow {
                        bool open_first_item = false,
                        const std::vector<bool>& read = {});
   void ShowFeedRead();
+  // Hides the item view's tab and shows the feed's list: the item it showed
+  // is no longer the feed's on view.
+  void HideItemTab();
   // Shows EmptyListNote while both the feed list and the item list are
   // empty; run whenever either may have changed.
   void ShowEmptyListNote();
@@ -246,6 +257,10 @@ class TMainForm : public QMainWindow {
   void Catalogue1Click();
   // OPML files in and out.
   void ImportOpml1Click();
+  // Before an import: true when the list keeps every letter of the names
+  // and categories, or when the user, told what they would read, chose to
+  // import them so.
+  bool ImportKeepsLettersOrAgreed(const std::vector<OpmlFeed>& feeds);
   void ExportOpml1Click();
   void AboutRivolet1Click();
 
@@ -260,6 +275,9 @@ class TMainForm : public QMainWindow {
   void BuildLanguagesMenu();
   void LanguageItemClick(QAction* item);
   void ApplyMainLanguage(const LanguageLines& lines);
+  // The keyboard keys of the menus' entries that `lines` leaves as they
+  // were move off the letters its entries take (SettleMenuKeys).
+  void SettleKeys(const LanguageLines& lines);
   // One of the window's own texts (MainFormTexts) in the chosen language,
   // its "%s" marks filled with `values`.
   std::string Text(std::string_view key,

@@ -23,6 +23,7 @@
 #include "widgets/artwork.h"
 #include "widgets/components.h"
 #include "widgets/link_label.h"
+#include "widgets/whole_text_tips.h"
 
 namespace rivolet {
 namespace {
@@ -203,12 +204,16 @@ void TMainForm::CreateFeedsPage() {
   main_channels->setIconSize(QSize(16, 16));
   main_channels->setFont(WindowFont(11));
   main_channels->setContextMenuPolicy(Qt::CustomContextMenu);
+  ShowWholeTextTips(main_channels);
 
   MainChannelsListPopup = new QMenu(this);
   MainChannelsListPopup->setObjectName("MainChannelsListPopup");
   Shortdescription1 = MainChannelsListPopup->addAction("Short description");
   Shortdescription1->setObjectName("Shortdescription1");
-  Shortdescription1->setShortcut(QKeySequence("Ctrl+D"));
+  // Enter opens the selected item as Ctrl+D does.
+  Shortdescription1->setShortcuts({QKeySequence("Ctrl+D"),
+                                   QKeySequence(Qt::Key_Return),
+                                   QKeySequence(Qt::Key_Enter)});
   MainChannelsListPopup->setDefaultAction(Shortdescription1);
   Openinbrowser1 = MainChannelsListPopup->addAction("Open in browser");
   Openinbrowser1->setObjectName("Openinbrowser1");

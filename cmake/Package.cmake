@@ -43,6 +43,13 @@ execute_process(COMMAND gzip -9nc ${desktop}/changelog
                 OUTPUT_FILE ${doc_build}/changelog.gz)
 install(FILES ${desktop}/copyright ${doc_build}/changelog.gz
         DESTINATION share/doc/rivolet COMPONENT package)
+# A manual page for each program, compressed as Debian keeps them.
+foreach(page rivolet feedcat feedlist)
+  execute_process(COMMAND gzip -9nc ${resources}/man/${page}.1
+                  OUTPUT_FILE ${doc_build}/${page}.1.gz)
+  install(FILES ${doc_build}/${page}.1.gz DESTINATION share/man/man1
+          COMPONENT package)
+endforeach()
 
 # Packaging needs only what the package holds built, not the tests.
 set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
@@ -66,7 +73,10 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Qt finds its X11 platform plugin at run time, and the program loads
-# OpenSSL at its first secure connection; nothing links either.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libssl3")
+# OpenSSL at its first secure connection; nothing links either. Links and
+# help pages open through xdg-open. The windows are laid out for Tahoma,
+# which the wine fonts bring, and fall back on DejaVu Sans.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libssl3, xdg-utils")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wine, fonts-dejavu-core")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <unordered_set>
 
 #include "common/text.h"
 
@@ -63,6 +64,32 @@ void AppendUtf8(std::string& out, char32_t cp) {
 }
 
 bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+
+// Windows-1250 lower case of every byte; bytes without a case map to
+// themselves.
+constexpr std::array<unsigned char, 256> MakeLowerTable() {
+  std::array<unsigned char, 256> t{};
+  for (int b = 0; b < 256; ++b) t[b] = static_cast<unsigned char>(b);
+  for (int b = 'A'; b <= 'Z'; ++b) t[b] = static_cast<unsigned char>(b + 32);
+  // Š Ś Ť Ž Ź, Ł, Ą, Ş, Ż, Ľ and the accented block (× has no pair).
+  constexpr std::array<std::array<int, 2>, 10> kPairs = {{{0x8A, 0x9A},
+                                                          {0x8C, 0x9C},
+                                                          {0x8D, 0x9D},
+                                                          {0x8E, 0x9E},
+                                                          {0x8F, 0x9F},
+                                                          {0xA3, 0xB3},
+                                                          {0xA5, 0xB9},
+                                                          {0xAA, 0xBA},
+                                                          {0xAF, 0xBF},
+                                                          {0xBC, 0xBE}}};
+  for (const auto& p : kPairs) t[p[0]] = static_cast<unsigned char>(p[1]);
+  for (int b = 0xC0; b <= 0xDE; ++b) {
+    if (b != 0xD7) t[b] = static_cast<unsigned char>(b + 0x20);
+  }
+  return t;
+}
+
+constexpr std::array<unsigned char, 256> kLower = MakeLowerTable();
 
 }  // namespace
 
@@ -152,12 +179,64 @@ std::string Utf8ToCp1250Lenient(std::string_view text) {
   return out;
 }
 
+char LowerCp1250(char c) {
+  return static_cast<char>(kLower[static_cast<unsigned char>(c)]);
+}
+
+std::string FoldLetterCase(std::string_view text) {
+  std::string folded(text);
+  for (char& c : folded) c = LowerCp1250(c);
+  return folded;
+}
+
 std::string Cp1250ToUtf8(std::string_view text) {
   std::string out;
   out.reserve(text.size() + text.size() / 4);
   for (char c : text)
     AppendUtf8(out, Cp1250ToUnicode(static_cast<unsigned char>(c)));
   return out;
+}
+
+namespace {
+
+constexpr std::size_t kMaxLostLines = 20;
+constexpr std::size_t kMaxShownCharacters = 80;
+
+// The first `count` characters of UTF-8 `text`, and an ellipsis when there
+// were more.
+std::string FirstCharacters(std::string_view text, std::size_t count) {
+  std::size_t at = 0;
+  for (std::size_t seen = 0; at < text.size(); ++at) {
+    if (IsContinuation(static_cast<unsigned char>(text[at]))) continue;
+    if (seen++ == count) return std::string(text.substr(0, at)) + "\u2026";
+  }
+  return std::string(text);
+}
+
+}  // namespace
+
+std::string LostLetterLines(const std::vector<TypedText>& texts) {
+  std::string lines;
+  std::size_t listed = 0;
+  std::size_t left_out = 0;
+  std::unordered_set<std::string> seen;
+  for (const TypedText& text : texts) {
+    const std::string kept = Cp1250ToUtf8(text.stored);
+    if (kept == text.typed) continue;
+    std::string line = "\u201C" +
+                       FirstCharacters(text.typed, kMaxShownCharacters) +
+                       "\u201D \u2192 \u201C" +
+                       FirstCharacters(kept, kMaxShownCharacters) + "\u201D";
+    if (!seen.insert(line).second) continue;
+    if (listed == kMaxLostLines) {
+      ++left_out;
+      continue;
+    }
+    ++listed;
+    lines += line + "\n";
+  }
+  if (left_out > 0) lines += "\u2026 (+" + std::to_string(left_out) + ")\n";
+  return lines;
 }
 
 bool IsUtf8Document(std::string_view text) {

@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace rivolet {
 
@@ -13,6 +14,12 @@ char32_t Cp1250ToUnicode(unsigned char byte);
 
 // Windows-1250 byte of a code point; '?' when the code page lacks it.
 char UnicodeToCp1250(char32_t code_point);
+
+// A Windows-1250 letter in its lower case; other bytes as they are.
+char LowerCp1250(char c);
+// Every Windows-1250 letter turned into its lower case; other bytes as they
+// are. Texts that differ only in letter case fold to the same text.
+std::string FoldLetterCase(std::string_view text);
 
 // Whole text conversions. Utf16 is used by the Qt text bridge.
 std::u16string Cp1250ToUtf16(std::string_view text);
@@ -38,5 +45,18 @@ bool IsUtf8Document(std::string_view text);
 // continuation byte outside 80..BF, or a text ending inside a sequence, makes
 // the whole result empty. Characters outside the code page become '?'.
 std::string Utf8ToCp1250(std::string_view text);
+
+// A text as the user typed it or a file wrote it, beside what the feed list
+// keeps of it.
+struct TypedText {
+  std::string typed;   // UTF-8
+  std::string stored;  // Windows-1250
+};
+
+// The lines of a message naming the texts that would lose letters, in UTF-8:
+// "typed" -> "stored" (with an arrow) for each, once each, in order, every
+// text cut to its first 80 characters; beyond 20 lines one more line says
+// how many were left out. Empty when every text keeps its letters.
+std::string LostLetterLines(const std::vector<TypedText>& texts);
 
 }  // namespace rivolet

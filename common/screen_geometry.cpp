@@ -14,11 +14,6 @@ struct Span {
   std::int64_t end() const { return begin + size; }
 };
 
-std::int64_t Overlap(Span a, Span b) {
-  return std::max<std::int64_t>(
-      0, std::min(a.end(), b.end()) - std::max(a.begin, b.begin));
-}
-
 // The start nearest to `at` that puts `size` inside `room`; the room's start
 // when it is too small.
 std::int64_t Fit(std::int64_t at, std::int64_t size, Span room) {
@@ -32,21 +27,7 @@ PixelPoint KeepOnScreen(const PixelRect& window,
                         const std::vector<PixelScreen>& screens) {
   const std::int64_t width = std::max(window.width, 0);
   const std::int64_t height = std::max(window.height, 0);
-  const std::int64_t strip_height = std::max<std::int64_t>(
-      1, std::min<std::int64_t>(height, kTitleBarHeight));
-  const std::int64_t grab_width = std::max<std::int64_t>(
-      1, std::min<std::int64_t>(width, kTitleBarGrabWidth));
-  const Span across{window.left, width};
-  const Span strip{window.top, strip_height};
-  for (const PixelScreen& each : screens) {
-    const PixelRect& screen = each.geometry;
-    const Span screen_across{screen.left, std::max(screen.width, 0)};
-    const Span screen_down{screen.top, std::max(screen.height, 0)};
-    if (Overlap(across, screen_across) >= grab_width &&
-        Overlap(strip, screen_down) == strip_height) {
-      return {window.left, window.top};
-    }
-  }
+  // A window already in a work area is 0 away from it and stays.
   PixelPoint best{window.left, window.top};
   double best_distance = std::numeric_limits<double>::infinity();
   for (const PixelScreen& each : screens) {

@@ -5,6 +5,8 @@
 #include <numeric>
 #include <utility>
 
+#include "settings/language_file.h"
+
 namespace rivolet {
 namespace {
 
@@ -37,6 +39,12 @@ unsigned char UpperAsciiOnly(char c) {
 
 }  // namespace
 
+std::string DeleteQuestion(const std::optional<std::string>& naming,
+                           std::string_view plain, std::string_view name) {
+  if (!naming) return std::string(plain) + "\n" + std::string(name);
+  return FillIn(*naming, {std::string(name)});
+}
+
 int CompareSortTexts(std::string_view a, std::string_view b) {
   const std::size_t n = std::min(a.size(), b.size());
   for (std::size_t i = 0; i < n; ++i) {
@@ -55,6 +63,7 @@ std::optional<FeedEditTexts> ManagementList::Select(
   selection_.reset();
   if (!row || *row >= rows_.size()) return std::nullopt;
   selection_ = row;
+  edited_ = row;
   return Texts(*row);
 }
 
@@ -85,17 +94,20 @@ void ManagementList::SortByHeader(int column, ManagementSort& sort) {
   std::vector<FeedEntry> sorted;
   sorted.reserve(rows_.size());
   std::optional<std::size_t> selection;
+  std::optional<std::size_t> edited;
   for (std::size_t i = 0; i < order.size(); ++i) {
     if (selection_ && order[i] == *selection_) selection = i;
+    if (edited_ && order[i] == *edited_) edited = i;
     sorted.push_back(std::move(rows_[order[i]]));
   }
   rows_ = std::move(sorted);
   selection_ = selection;
+  edited_ = edited;
 }
 
 bool ManagementList::ApplyEdits(const FeedEditTexts& texts) {
-  if (!selection_) return false;
-  FeedEntry& e = rows_[*selection_];
+  if (!edited_) return false;
+  FeedEntry& e = rows_[*edited_];
   GiveShownFields(e);
   e.name = texts.name;
   e.fields[0] = texts.category;
@@ -125,14 +137,23 @@ bool ManagementList::MoveTo(std::size_t j) {
   for (std::size_t k = 0; k < kShownFields; ++k) {
     std::swap(a.fields[k], b.fields[k]);
   }
+  // The edits' texts moved with their feed.
+  if (edited_ == i) {
+    edited_ = j;
+  } else if (edited_ == j) {
+    edited_ = i;
+  }
   selection_ = j;
   return true;
 }
 
 bool ManagementList::DeleteSelected() {
   if (!selection_) return false;
-  rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(*selection_));
+  const std::size_t gone = *selection_;
+  rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(gone));
   selection_.reset();
+  edited_.reset();
+  if (!rows_.empty()) Select(std::min(gone, rows_.size() - 1));
   return true;
 }
 

@@ -13,9 +13,17 @@
 
 namespace rivolet {
 
-// Messages the dialog starts with; a language file may replace both.
+// Messages the dialog starts with; a language file may replace them.
 inline constexpr char kDeleteQuestionText[] = "Are you sure?";
 inline constexpr char kSelectFeedText[] = "Please select feed!";
+// The delete question that names the feed ("%s").
+inline constexpr char kDeleteFeedQuestionText[] = "Delete the feed \"%s\"?";
+
+// The delete question about the feed named `name`: `naming` with the name
+// in it, or where the language in use has no such text, `plain` (its
+// "Are you sure?") with the name on a line of its own.
+std::string DeleteQuestion(const std::optional<std::string>& naming,
+                           std::string_view plain, std::string_view name);
 
 // The sort settings, kept by the dialog for the whole program run so that
 // they carry over from one opening to the next.
@@ -50,10 +58,14 @@ class ManagementList {
 
   const std::vector<FeedEntry>& rows() const { return rows_; }
   std::optional<std::size_t> selection() const { return selection_; }
+  // The row the four edits were filled from; it follows its feed through
+  // sorting and moving, and is gone with it.
+  std::optional<std::size_t> edited() const { return edited_; }
 
   // The list's selection changed to `row` (none when empty or out of range).
-  // Returns the selected row's texts; the window copies them into the four
-  // edits after a mouse click only, not after a keyboard move.
+  // Returns the selected row's texts, which the window puts in the four
+  // edits however the selection moved; that row becomes the edited one.
+  // With no row selected the edits keep their texts and their row.
   std::optional<FeedEditTexts> Select(std::optional<std::size_t> row);
 
   // The texts row i shows in its four columns.
@@ -64,9 +76,9 @@ class ManagementList {
   // The selection stays with its feed. A column outside 0 to 3 does nothing.
   void SortByHeader(int column, ManagementSort& sort);
 
-  // Puts the four texts, exactly as typed, into the selected row. False when
-  // no row is selected (the window shows kSelectFeedText). A row short of
-  // fields gets the missing ones.
+  // Puts the four texts, exactly as typed, into the row they were filled
+  // from. False when there is none (the window shows kSelectFeedText). A
+  // row short of fields gets the missing ones.
   bool ApplyEdits(const FeedEditTexts& texts);
 
   // Exchange the name, category, period and URL of the selected row with the
@@ -75,8 +87,9 @@ class ManagementList {
   bool MoveUp();
   bool MoveDown();
 
-  // Removes the selected row once the user has agreed; the selection is then
-  // empty. False (nothing removed) without a selection.
+  // Removes the selected row once the user has agreed. The row that takes
+  // its place (or the last row) is selected and edited then; none when the
+  // list is left empty. False (nothing removed) without a selection.
   bool DeleteSelected();
 
   // OK: FeedList replaced whole by the rows in their displayed order.
@@ -87,6 +100,7 @@ class ManagementList {
 
   std::vector<FeedEntry> rows_;
   std::optional<std::size_t> selection_;
+  std::optional<std::size_t> edited_;
 };
 
 }  // namespace rivolet

@@ -36,6 +36,9 @@ TManagementForm::~TManagementForm() = default;
 void TManagementForm::ConnectHandlers() {
   ConnectGuarded(ManageRssList, &QTableWidget::cellClicked, this,
                  &TManagementForm::ManageRssListClick);
+  ConnectGuarded(ManageRssList->selectionModel(),
+                 &QItemSelectionModel::selectionChanged, this,
+                 &TManagementForm::ManageRssListSelectionChange);
   ConnectGuarded(ManageRssList->horizontalHeader(),
                  &QHeaderView::sectionClicked, this,
                  &TManagementForm::ManageRssListColumnClick);
@@ -65,15 +68,33 @@ void TManagementForm::ConnectHandlers() {
 LanguageWindow TManagementForm::LanguageTarget() {
   return {this, TableColumns(ManageRssList),
           [this](std::string_view key, std::string text) {
-            (key == "warning1" ? delete_question : select_feed_text) =
-                std::move(text);
+            language_messages_.emplace(key);
+            if (key == "warning1") {
+              delete_question = std::move(text);
+            } else if (key == "warning2") {
+              select_feed_text = std::move(text);
+            } else if (key == "DeleteFeedQuestion") {
+              delete_feed_question = std::move(text);
+            } else if (key == "LostLetters") {
+              lost_letters_text = std::move(text);
+            } else if (key == "StoreAsShown") {
+              store_as_shown_text = std::move(text);
+            }
           }};
 }
 
 QWidget* TManagementForm::OpeningFocus() { return ManageRssList; }
 
+void TManagementForm::Opened() {
+  if (language_messages_.count("warning1") &&
+      !language_messages_.count("DeleteFeedQuestion")) {
+    delete_feed_question.reset();
+  }
+}
+
 void TManagementForm::FormShow() {
   // The four edits keep what they showed last time.
+  language_messages_.clear();
   list_ = ManagementList(feed_list_);
   ShowRows();
 }
@@ -86,6 +107,13 @@ void TManagementForm::TakeSelection() {
 }
 
 void TManagementForm::ShowRows() {
+  // The rows and the selection are the working copy's: what the list does
+  // while they are put in is no move of the user's.
+  showing_rows_ = true;
+  struct Done {
+    bool& flag;
+    ~Done() { flag = false; }
+  } done{showing_rows_};
   const std::vector<FeedEntry>& rows = list_.rows();
   ManageRssList->clearSelection();
   ManageRssList->setRowCount(static_cast<int>(rows.size()));
@@ -113,6 +141,16 @@ FeedEditTexts TManagementForm::EditTexts() const {
 
 void TManagementForm::ManageRssListClick() {
   TakeSelection();
+  FillEdits();
+}
+
+void TManagementForm::ManageRssListSelectionChange() {
+  if (showing_rows_) return;
+  TakeSelection();
+  FillEdits();
+}
+
+void TManagementForm::FillEdits() {
   if (!list_.selection()) return;
   const FeedEditTexts texts = list_.Texts(*list_.selection());
   Edit1->setText(ToQt(texts.name));
@@ -142,11 +180,16 @@ void TManagementForm::Edit3KeyUp(int virtual_key) {
 
 void TManagementForm::EditEditClick() {
   TakeSelection();
-  if (!list_.ApplyEdits(EditTexts())) {
+  if (!list_.edited()) {
     CurrentDesktop().ShowMessage(MessageKind::kInformation, select_feed_text,
                                  kProgramCaption, nullptr);
     return;
   }
+  if (!KeepsLettersOrAgreed({Edit1, Edit2, Edit3, Edit4}, lost_letters_text,
+                            store_as_shown_text, this)) {
+    return;
+  }
+  list_.ApplyEdits(EditTexts());
   ShowRows();
   ManageRssList->setFocus();
 }
@@ -167,12 +210,19 @@ void TManagementForm::EditDownClick() {
 
 void TManagementForm::EditDeleteClick() {
   TakeSelection();
-  // Asked even with no feed selected; the answer then changes nothing.
-  if (CurrentDesktop().ShowMessage(MessageKind::kQuestion, delete_question,
+  // Asked even with no feed selected; the answer then changes nothing. With
+  // one, the question names it: the feed the edits show.
+  const std::optional<std::size_t> row = list_.selection();
+  const std::string question =
+      row ? DeleteQuestion(delete_feed_question, delete_question,
+                           list_.Texts(*row).name)
+          : delete_question;
+  if (CurrentDesktop().ShowMessage(MessageKind::kQuestion, question,
                                    kProgramCaption,
                                    nullptr) == MessageAnswer::kYes &&
       list_.DeleteSelected()) {
     ShowRows();
+    FillEdits();
   }
   ManageRssList->setFocus();
 }

@@ -4,10 +4,12 @@
 
 #include <cstddef>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "dialogs/management.h"
 #include "dialogs/modal_dialog.h"
+#include "dialogs/new_feed.h"
 #include "feeds/feed_list.h"
 
 class QAction;
@@ -68,6 +70,12 @@ class TManagementForm : public ModalDialog {
   // replace them, and they stay replaced for the rest of the run.
   std::string delete_question = kDeleteQuestionText;
   std::string select_feed_text = kSelectFeedText;
+  // The delete question that names the feed; none while the language in
+  // use has no such text (delete_question is asked then, with the name).
+  std::optional<std::string> delete_feed_question = kDeleteFeedQuestionText;
+  // Told before texts that would lose letters are stored.
+  std::string lost_letters_text = kLostLettersText;
+  std::string store_as_shown_text = kStoreAsShownText;
 
   // The rows being edited, and the sort that outlives each opening.
   const ManagementList& working_copy() const { return list_; }
@@ -76,6 +84,9 @@ class TManagementForm : public ModalDialog {
   // Handlers.
   void FormShow() override;
   void ManageRssListClick();
+  // The selection moved (keys, mouse, sorting, deleting): the four edits
+  // show the selected feed.
+  void ManageRssListSelectionChange();
   void ManageRssListColumnClick(int column);
   void ManageRssListContextPopup(const QPoint& at);
   void Edit3KeyUp(int virtual_key);
@@ -100,6 +111,9 @@ class TManagementForm : public ModalDialog {
   // Every opening starts at the list, not at the button that closed the
   // dialog last time (which Enter would otherwise press).
   QWidget* OpeningFocus() override;
+  // A language that replaces the plain delete question but has no naming
+  // one asks the plain one.
+  void Opened() override;
 
  private:
   // Building the components (management_form_layout.cpp).
@@ -114,10 +128,15 @@ class TManagementForm : public ModalDialog {
   // Shows the working copy's rows and selection.
   void ShowRows();
   FeedEditTexts EditTexts() const;
+  // Puts the selected row's texts into the four edits.
+  void FillEdits();
 
   FeedList& feed_list_;
   ManagementList list_;
   ManagementSort sort_;
+  bool showing_rows_ = false;
+  // The message keys the language of this opening set.
+  std::set<std::string, std::less<>> language_messages_;
 };
 
 }  // namespace rivolet

@@ -14,6 +14,7 @@
 #include "widgets/artwork.h"
 #include "widgets/components.h"
 #include "widgets/keys.h"
+#include "widgets/whole_text_tips.h"
 
 namespace rivolet {
 namespace {
@@ -69,6 +70,7 @@ void TManagementForm::CreateList() {
   ManageRssList->verticalHeader()->setMinimumSectionSize(kRowHeight);
   ManageRssList->verticalHeader()->setDefaultSectionSize(kRowHeight);
   ManageRssList->setContextMenuPolicy(Qt::CustomContextMenu);
+  ShowWholeTextTips(ManageRssList);
 
   PopupMenu1 = new QMenu(this);
   PopupMenu1->setObjectName("PopupMenu1");

@@ -3,10 +3,15 @@
 
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QShowEvent>
 #include <utility>
 
+#include "common/codepage.h"
+#include "platform/desktop.h"
 #include "platform/guard.h"
+#include "platform/text_bridge.h"
+#include "settings/language_file.h"
 #include "widgets/artwork.h"
 #include "widgets/components.h"
 
@@ -58,6 +63,21 @@ void ModalDialog::showEvent(QShowEvent* event) {
     if (language_step_ == LanguageStep::kLast) ApplyLanguage();
   });
   Opened();
+}
+
+bool KeepsLettersOrAgreed(const std::vector<const QLineEdit*>& edits,
+                          const std::string& text, const std::string& store,
+                          QWidget* owner) {
+  std::vector<TypedText> texts;
+  for (const QLineEdit* edit : edits) {
+    texts.push_back({edit->text().toStdString(), FromQt(edit->text())});
+  }
+  const std::string lines = LostLetterLines(texts);
+  if (lines.empty()) return true;
+  // Going back is what Enter does.
+  return CurrentDesktop().AskChoice(
+             FillIn(Cp1250ToUtf8(text), {"\n\n" + lines + "\n"}),
+             kProgramCaption, {Cp1250ToUtf8(store)}, 1, owner) == 0u;
 }
 
 void ModalDialog::keyPressEvent(QKeyEvent* event) {

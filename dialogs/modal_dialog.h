@@ -7,11 +7,14 @@
 #pragma once
 
 #include <QDialog>
+#include <string>
+#include <vector>
 
 #include "settings/language_apply.h"
 #include "settings/language_file.h"
 
 class QLabel;
+class QLineEdit;
 
 namespace rivolet {
 
@@ -67,5 +70,14 @@ class ModalDialog : public QDialog {
   WindowLanguageKeys keys_;
   bool escape_closes_;
 };
+
+// Before the texts of `edits` are stored in the feed list: true when the
+// list keeps every letter of them, or when the user, told which would lose
+// letters and what they would read (`text`, its "%s" for the list), chose
+// `store` (a button's caption) all the same; false to go back and change
+// them. `text` and `store` are Windows-1250, as language files give them.
+bool KeepsLettersOrAgreed(const std::vector<const QLineEdit*>& edits,
+                          const std::string& text, const std::string& store,
+                          QWidget* owner);
 
 }  // namespace rivolet

@@ -15,6 +15,14 @@ namespace rivolet {
 inline constexpr char kFeedAlreadyAddedText[] =
     "This feed has been already added. Check Feeds' Management.";
 
+// Told before a name, category or address typed in the New feed or the
+// Feeds' Management dialog is stored with letters the list cannot keep
+// ("%s": what they would read); a language file may replace both texts.
+inline constexpr char kLostLettersText[] =
+    "Some texts have letters the feed list cannot keep, and would be stored "
+    "like this:%sStore them like this, or Cancel to change them?";
+inline constexpr char kStoreAsShownText[] = "&Store like this";
+
 // Shown when Read cannot fetch the document, whatever the reason.
 inline constexpr char kConnectionErrorText[] = "Connection error";
 

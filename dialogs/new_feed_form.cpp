@@ -83,6 +83,13 @@ TNewForm::~TNewForm() = default;
 
 QWidget* TNewForm::OpeningFocus() { return UrlEdit; }
 
+LanguageWindow TNewForm::LanguageTarget() {
+  return {this, {}, [this](std::string_view key, std::string text) {
+            (key == "LostLetters" ? lost_letters_text : store_as_shown_text) =
+                std::move(text);
+          }};
+}
+
 void TNewForm::FormShow() {
   // The category stays: the last one typed is the likeliest next one.
   FeedNameEdit->clear();
@@ -114,6 +121,10 @@ void TNewForm::ReadButtonNFClick() {
 }
 
 void TNewForm::Button2NFClick() {
+  if (!KeepsLettersOrAgreed({FeedNameEdit, CategoryEdit, UrlEdit},
+                            lost_letters_text, store_as_shown_text, this)) {
+    return;
+  }
   const NewFeedOutcome outcome =
       AddNewFeed({FromQt(FeedNameEdit->text()), FromQt(UrlEdit->text()),
                   FromQt(CategoryEdit->text()), FromQt(UpdateEdit->text())},

@@ -3,7 +3,10 @@
 // the feed at the end of the feed list unless it is already there.
 #pragma once
 
+#include <string>
+
 #include "dialogs/modal_dialog.h"
+#include "dialogs/new_feed.h"
 #include "feeds/feed_list.h"
 #include "net/http_client.h"
 
@@ -42,6 +45,11 @@ class TNewForm : public ModalDialog {
   // The dialog's own client, with its own cookies.
   HttpClient new_http;
 
+  // Told before texts that would lose letters are stored; a language file
+  // may replace both.
+  std::string lost_letters_text = kLostLettersText;
+  std::string store_as_shown_text = kStoreAsShownText;
+
   // Handlers.
   void FormShow() override;
   void UpdateEditKeyUp(int virtual_key);
@@ -56,6 +64,7 @@ class TNewForm : public ModalDialog {
  protected:
   // Every opening starts at the address, which it has just emptied.
   QWidget* OpeningFocus() override;
+  LanguageWindow LanguageTarget() override;
 
  private:
   FeedList& feed_list_;

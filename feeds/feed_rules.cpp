@@ -20,32 +20,6 @@ std::string_view FieldOrEmpty(const FeedEntry& e, std::size_t k) {
                              : std::string_view();
 }
 
-// Windows-1250 lower case of every byte; bytes without a case map to
-// themselves.
-constexpr std::array<unsigned char, 256> MakeLowerTable() {
-  std::array<unsigned char, 256> t{};
-  for (int b = 0; b < 256; ++b) t[b] = static_cast<unsigned char>(b);
-  for (int b = 'A'; b <= 'Z'; ++b) t[b] = static_cast<unsigned char>(b + 32);
-  // Š Ś Ť Ž Ź, Ł, Ą, Ş, Ż, Ľ and the accented block (× has no pair).
-  constexpr std::array<std::array<int, 2>, 10> kPairs = {{{0x8A, 0x9A},
-                                                          {0x8C, 0x9C},
-                                                          {0x8D, 0x9D},
-                                                          {0x8E, 0x9E},
-                                                          {0x8F, 0x9F},
-                                                          {0xA3, 0xB3},
-                                                          {0xA5, 0xB9},
-                                                          {0xAA, 0xBA},
-                                                          {0xAF, 0xBF},
-                                                          {0xBC, 0xBE}}};
-  for (const auto& p : kPairs) t[p[0]] = static_cast<unsigned char>(p[1]);
-  for (int b = 0xC0; b <= 0xDE; ++b) {
-    if (b != 0xD7) t[b] = static_cast<unsigned char>(b + 0x20);
-  }
-  return t;
-}
-
-constexpr std::array<unsigned char, 256> kLower = MakeLowerTable();
-
 // The category as the menu compares it: "&" markers gone ("&&" is a literal
 // "&"), letters folded to lower case.
 std::string CategoryKey(std::string_view text) {
@@ -59,8 +33,7 @@ std::string CategoryKey(std::string_view text) {
       }
       continue;
     }
-    key.push_back(
-        static_cast<char>(kLower[static_cast<unsigned char>(text[i])]));
+    key.push_back(LowerCp1250(text[i]));
   }
   return key;
 }
@@ -232,12 +205,19 @@ std::vector<bool> CatalogueDuplicates(const FeedList& list,
   return refused;
 }
 
-std::string FoldLetterCase(std::string_view text) {
-  std::string folded(text);
-  for (char& c : folded) {
-    c = static_cast<char>(kLower[static_cast<unsigned char>(c)]);
+std::size_t AddFeedEntries(const std::vector<FeedEntry>& entries,
+                           FeedList& list) {
+  std::vector<std::string> urls;
+  urls.reserve(entries.size());
+  for (const FeedEntry& e : entries) urls.emplace_back(FieldOrEmpty(e, 2));
+  const std::vector<bool> refused = CatalogueDuplicates(list, urls);
+  std::size_t added = 0;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    if (refused[i]) continue;
+    list.AppendEntry(entries[i]);
+    ++added;
   }
-  return folded;
+  return added;
 }
 
 bool SameCategory(std::string_view a, std::string_view b) {

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/codepage.h"  // FoldLetterCase, which the rules share
 #include "feeds/feed_list.h"
 
 namespace rivolet {
@@ -34,6 +35,13 @@ bool IsCatalogueDuplicate(const FeedList& list, std::string_view url);
 std::vector<bool> CatalogueDuplicates(const FeedList& list,
                                       const std::vector<std::string>& urls);
 
+// Appends `entries`, whole and in order, to the end of `list`, but for those
+// whose URL the list already holds by the Catalogue's containment test
+// (IsCatalogueDuplicate), the ones added before them included. Returns how
+// many were appended.
+std::size_t AddFeedEntries(const std::vector<FeedEntry>& entries,
+                           FeedList& list);
+
 // One heading of the feed menu and the feeds under it.
 struct MenuHeading {
   std::string caption;               // the category as first met, unchanged
@@ -49,9 +57,5 @@ std::vector<MenuHeading> GroupByCategory(const FeedList& list);
 // The comparison that makes the headings: equal after dropping "&" markers
 // ("&&" stands for one "&") and folding Windows-1250 letter case.
 bool SameCategory(std::string_view a, std::string_view b);
-
-// Every Windows-1250 letter turned into its lower case; other bytes as they
-// are. Texts that differ only in letter case fold to the same text.
-std::string FoldLetterCase(std::string_view text);
 
 }  // namespace rivolet

@@ -58,18 +58,51 @@ std::optional<StoredFileDamage> FeedStore::LoadStored(
   return damage;
 }
 
-void FeedStore::LoadFrom(const std::filesystem::path& path, FeedList& list,
-                         FeedListControl& control, const NameTaken& name_taken,
-                         const NameTaken& component_exists) {
+FeedStore::OtherFile FeedStore::ReadOther(const std::filesystem::path& path,
+                                          const NameTaken& name_taken,
+                                          const NameTaken& component_exists) {
+  OtherFile other;
   try {
-    ReadFeedFile(ReadWholeFile(path), list, control, name_taken,
+    ReadFeedFile(ReadWholeFile(path), other.list, other.control, name_taken,
                  component_exists);
-  } catch (...) {
-    // The list may now hold part of the other file in place of the stored
-    // one: keep the stored file before it is overwritten.
-    backup_pending_ = true;
-    throw;
+  } catch (const std::exception& e) {
+    other.list.Clear();
+    other.error = e.what();
   }
+  return other;
+}
+
+std::filesystem::path FeedStore::KeepDatedBackup(const FeedList& list,
+                                                 const FeedListControl& control,
+                                                 const std::tm& when) const {
+  const std::string bytes = WriteFeedFile(list, control);
+  std::filesystem::path stored = FollowLinks(file_);
+  if (stored.empty()) throw Error("Cannot create file " + file_.string());
+  char stamp[32];
+  std::strftime(stamp, sizeof stamp, "%Y-%m-%d-%H%M%S", &when);
+  for (int number = 0; number < kMaxBackups; ++number) {
+    std::filesystem::path backup = stored;
+    backup += std::string(".") + stamp;
+    if (number > 0) backup += "." + std::to_string(number);
+    backup += ".bak";
+    const int fd =
+        ::open(backup.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0 && errno == EEXIST) continue;
+    if (fd < 0) throw Error("Cannot create file " + backup.string());
+    bool written = true;
+    for (std::size_t at = 0; written && at < bytes.size();) {
+      const ssize_t n = ::write(fd, bytes.data() + at, bytes.size() - at);
+      if (n < 0 && errno == EINTR) continue;
+      written = n > 0;
+      if (written) at += static_cast<std::size_t>(n);
+    }
+    written = ::fsync(fd) == 0 && written;
+    written = ::close(fd) == 0 && written;
+    if (written) return backup;
+    ::unlink(backup.c_str());
+    throw Error("Cannot create file " + backup.string());
+  }
+  throw Error("Cannot create file " + stored.string() + "." + stamp + ".bak");
 }
 
 void FeedStore::Save(const FeedList& list, const FeedListControl& control) {

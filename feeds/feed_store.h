@@ -2,6 +2,7 @@
 // and never lets a save destroy a file that could not be read.
 #pragma once
 
+#include <ctime>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -43,20 +44,35 @@ class FeedStore {
                                              const NameTaken& name_taken,
                                              const NameTaken& component_exists);
 
-  // Loads another feed list file (named on the command line). Errors are
-  // thrown; the list keeps whatever the load had reached.
-  void LoadFrom(const std::filesystem::path& path, FeedList& list,
-                FeedListControl& control, const NameTaken& name_taken,
-                const NameTaken& component_exists);
+  // Reads another feed list file (named on the command line, or handed
+  // over by a second start) into a list of its own; the stored one is not
+  // touched. A file that cannot be read gives no entries and the error.
+  struct OtherFile {
+    FeedList list;
+    FeedListControl control;
+    std::optional<std::string> error;
+  };
+  static OtherFile ReadOther(const std::filesystem::path& path,
+                             const NameTaken& name_taken,
+                             const NameTaken& component_exists);
 
-  // Writes the list. Before the first save after a failed load, the stored
-  // file is kept (unless the load kept it already), since the list in
-  // memory may be missing what the file held: under the first free name of
-  // feeds.che.bak, feeds.che.1.bak, feeds.che.2.bak, ... beside it (beside
-  // the file a link named feeds.che leads to), never over an older backup;
-  // a backup that is already the same file serves again. Fails with "Cannot
-  // create file <path>"; the stored file is then unchanged. Only a regular
-  // file is ever kept or replaced (see WriteFileAtomically).
+  // Keeps `list` in a backup of its own beside the stored file (beside the
+  // file a link named feeds.che leads to), named for `when`:
+  // feeds.che.2024-05-01-102230.bak, with ".1", ".2", ... before ".bak" when
+  // that name is taken. Nothing is ever written over. Returns its path.
+  // Fails with "Cannot create file <path>".
+  std::filesystem::path KeepDatedBackup(const FeedList& list,
+                                        const FeedListControl& control,
+                                        const std::tm& when) const;
+
+  // Writes the list. Before the first save after a failed load of the
+  // stored file, that file is kept (unless the load kept it already), since
+  // the list in memory may be missing what the file held: under the first free
+  // name of feeds.che.bak, feeds.che.1.bak, feeds.che.2.bak, ... beside it
+  // (beside the file a link named feeds.che leads to), never over an older
+  // backup; a backup that is already the same file serves again. Fails with
+  // "Cannot create file <path>"; the stored file is then unchanged. Only a
+  // regular file is ever kept or replaced (see WriteFileAtomically).
   void Save(const FeedList& list, const FeedListControl& control);
 
   // The file does not hold `list` yet: it changed since it was loaded or

@@ -134,7 +134,8 @@ class OpmlReader {
     Kind kind = Kind::kOther;
     // The open outline whose name is the category here, or kNoFolder.
     std::size_t folder = kNoFolder;
-    std::string name;  // a folder's name, as stored
+    std::string name;                  // a folder's name, as stored
+    std::string name_as_written = {};  // when the name loses letters
   };
   static constexpr std::size_t kNoFolder = static_cast<std::size_t>(-1);
 
@@ -227,13 +228,22 @@ class OpmlReader {
     return found;
   }
 
+  // A text in the form the list keeps, and as written where that loses
+  // letters.
+  struct Given {
+    std::string stored;
+    std::string written;
+  };
+
   // The first of the texts that is given and not blank as the list keeps
-  // it, in the form the list keeps.
-  static std::optional<std::string> FirstGiven(const char* a, const char* b) {
+  // it.
+  static std::optional<Given> FirstGiven(const char* a, const char* b) {
     for (const char* text : {a, b}) {
       if (text == nullptr) continue;
       std::string stored = Stored(text);
-      if (!Trim(stored).empty()) return stored;
+      if (Trim(stored).empty()) continue;
+      const bool loses = Cp1250ToUtf8(stored) != text;
+      return Given{std::move(stored), loses ? text : ""};
     }
     return std::nullopt;
   }
@@ -243,18 +253,27 @@ class OpmlReader {
   void Outline(const OutlineAttributes& found, Frame& frame) {
     std::string url = found.xml_url ? Stored(found.xml_url) : std::string();
     if (Trim(url).empty()) {
-      if (std::optional<std::string> name =
-              FirstGiven(found.text, found.title)) {
-        frame.name = std::move(*name);
+      if (std::optional<Given> name = FirstGiven(found.text, found.title)) {
+        frame.name = std::move(name->stored);
+        frame.name_as_written = std::move(name->written);
         frame.folder = open_.size();
       }
       return;
     }
     OpmlFeed feed;
-    feed.name = FirstGiven(found.title, found.text).value_or(url);
+    if (std::optional<Given> name = FirstGiven(found.title, found.text)) {
+      feed.name = std::move(name->stored);
+      feed.name_as_written = std::move(name->written);
+    } else {
+      feed.name = url;
+    }
     feed.url = std::move(url);
-    feed.category =
-        frame.folder == kNoFolder ? kNoCategoryText : open_[frame.folder].name;
+    if (frame.folder == kNoFolder) {
+      feed.category = kNoCategoryText;
+    } else {
+      feed.category = open_[frame.folder].name;
+      feed.category_as_written = open_[frame.folder].name_as_written;
+    }
     if (found.period != nullptr) feed.period = Stored(found.period);
     feeds_.push_back(std::move(feed));
   }

@@ -36,6 +36,10 @@ struct OpmlFeed {
   std::string category;
   std::string url;
   std::optional<std::string> period;  // our own attribute, when present
+  // The name and the category as the file wrote them (UTF-8) where the
+  // code page cannot keep every letter of them; empty otherwise.
+  std::string name_as_written = {};
+  std::string category_as_written = {};
 
   friend bool operator==(const OpmlFeed&, const OpmlFeed&) = default;
 };

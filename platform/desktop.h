@@ -4,6 +4,7 @@
 // recording implementation so no test ever blocks on a modal box.
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -29,6 +30,16 @@ class Desktop {
   virtual MessageAnswer ShowMessage(MessageKind kind, const std::string& text,
                                     const std::string& caption, QWidget* owner,
                                     const std::string& details = {}) = 0;
+
+  // Asks a question that may hold letters Windows-1250 lacks: `text`,
+  // `caption` and `choices` are UTF-8, shown as plain text. One button per
+  // choice ("&" marks its key) and a Cancel button, which Escape and the
+  // close box press too; Enter presses choice `preferred` (Cancel when it is
+  // choices.size()). The choice pressed, or nothing for Cancel.
+  virtual std::optional<std::size_t> AskChoice(
+      const std::string& text, const std::string& caption,
+      const std::vector<std::string>& choices, std::size_t preferred,
+      QWidget* owner) = 0;
 
   // Hands a web address (http or https) to the desktop's browser. It is
   // never looked up on disk, whatever folders exist; anything else is

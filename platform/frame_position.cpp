@@ -18,8 +18,11 @@ namespace {
 // second, for a while.
 class FrameCorrection : public QObject {
  public:
-  FrameCorrection(QWidget* window, QPoint frame_top_left)
-      : QObject(window), window_(window), wanted_(frame_top_left) {
+  FrameCorrection(QWidget* window, QPoint frame_top_left, KeepCorner keep)
+      : QObject(window),
+        window_(window),
+        wanted_(frame_top_left),
+        keep_(std::move(keep)) {
     window->installEventFilter(this);
     poll_.setInterval(50);
     connect(&poll_, &QTimer::timeout, this, [this] {
@@ -54,8 +57,10 @@ class FrameCorrection : public QObject {
       // the frame around it is known.
       if (QWindow* handle = window_->windowHandle()) {
         const QMargins frame = handle->frameMargins();
-        window_->setGeometry(QRect(wanted_ + QPoint(frame.left(), frame.top()),
-                                   window_->size()));
+        const QPoint corner =
+            keep_ ? keep_(wanted_, window_->size().grownBy(frame)) : wanted_;
+        window_->setGeometry(
+            QRect(corner + QPoint(frame.left(), frame.top()), window_->size()));
       }
       Stop();
     });
@@ -69,6 +74,7 @@ class FrameCorrection : public QObject {
 
   QWidget* window_;
   QPoint wanted_;
+  KeepCorner keep_;
   QTimer poll_;
   int polls_ = 0;
   bool done_ = false;
@@ -110,10 +116,10 @@ void KeepFrameSize(QWidget* window, QSize outer) {
   new FrameSize(window, outer);
 }
 
-void MoveFrameTo(QWidget* window, QPoint frame_top_left) {
+void MoveFrameTo(QWidget* window, QPoint frame_top_left, KeepCorner keep) {
   window->move(frame_top_left);
   if (window->isVisible()) return;
-  new FrameCorrection(window, frame_top_left);
+  new FrameCorrection(window, frame_top_left, std::move(keep));
 }
 
 QPoint FramePosition(const QWidget* window) {

@@ -39,6 +39,25 @@ class ModalWindowWatch : public QObject {
 
 }  // namespace
 
+void WhenNoModalWindow(QObject* context, std::function<void()> action) {
+  if (QApplication::activeModalWidget() == nullptr) {
+    action();
+    return;
+  }
+  // Modal windows close in many ways (a button, the close box, Escape, the
+  // end of their own loop); looking a few times a second sees them all.
+  auto* watch = new QTimer(context);
+  watch->setInterval(100);
+  QObject::connect(watch, &QTimer::timeout, watch,
+                   [watch, action = std::move(action)] {
+                     if (QApplication::activeModalWidget() != nullptr) return;
+                     watch->stop();
+                     watch->deleteLater();
+                     action();
+                   });
+  watch->start();
+}
+
 void KeepModalWindowsFromMinimising() {
   qApp->installEventFilter(new ModalWindowWatch(qApp));
 }

@@ -2,6 +2,10 @@
 // minimise every window, whatever the window asks.
 #pragma once
 
+#include <functional>
+
+class QObject;
+
 namespace rivolet {
 
 // A modal dialog or message box asks the window manager for a close box only,
@@ -10,5 +14,11 @@ namespace rivolet {
 // from this call on, such a window comes straight back. Minimised with its
 // owner, it stays with it.
 void KeepModalWindowsFromMinimising();
+
+// Runs `action` once no modal dialog or message box is open: at once when
+// none is, otherwise as soon as the last one has closed, so that nothing
+// pops up over a dialog the user is working in. Nothing runs when
+// `context` is gone by then.
+void WhenNoModalWindow(QObject* context, std::function<void()> action);
 
 }  // namespace rivolet

@@ -10,6 +10,7 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QTranslator>
@@ -167,6 +168,35 @@ MessageAnswer QtDesktop::ShowMessage(MessageKind kind, const std::string& text,
   const int answer = box.exec();
   if (kind != MessageKind::kQuestion) return MessageAnswer::kOk;
   return answer == QMessageBox::Yes ? MessageAnswer::kYes : MessageAnswer::kNo;
+}
+
+std::optional<std::size_t> QtDesktop::AskChoice(
+    const std::string& text, const std::string& caption,
+    const std::vector<std::string>& choices, std::size_t preferred,
+    QWidget* owner) {
+  if (ShutdownRequested()) return std::nullopt;
+  QMessageBox box(owner);
+  box.setWindowTitle(QString::fromStdString(caption));
+  box.setTextFormat(Qt::PlainText);
+  box.setText(QString::fromStdString(text));
+  box.setTextInteractionFlags(Qt::TextSelectableByMouse |
+                              Qt::TextSelectableByKeyboard);
+  box.setIcon(QMessageBox::Question);
+  std::vector<QAbstractButton*> buttons;
+  for (const std::string& choice : choices) {
+    buttons.push_back(
+        box.addButton(QString::fromStdString(choice), QMessageBox::AcceptRole));
+  }
+  QPushButton* cancel = box.addButton(QMessageBox::Cancel);
+  box.setEscapeButton(cancel);
+  box.setDefaultButton(preferred < buttons.size()
+                           ? static_cast<QPushButton*>(buttons[preferred])
+                           : cancel);
+  box.exec();
+  for (std::size_t i = 0; i < buttons.size(); ++i) {
+    if (box.clickedButton() == buttons[i]) return i;
+  }
+  return std::nullopt;
 }
 
 bool QtDesktop::OpenUrl(const std::string& target) {

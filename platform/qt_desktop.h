@@ -34,6 +34,11 @@ class QtDesktop : public Desktop {
   MessageAnswer ShowMessage(MessageKind kind, const std::string& text,
                             const std::string& caption, QWidget* owner,
                             const std::string& details) override;
+  std::optional<std::size_t> AskChoice(const std::string& text,
+                                       const std::string& caption,
+                                       const std::vector<std::string>& choices,
+                                       std::size_t preferred,
+                                       QWidget* owner) override;
   bool OpenUrl(const std::string& target) override;
   bool OpenLocalFile(const std::filesystem::path& file) override;
   std::optional<std::filesystem::path> ChooseOpenFile(

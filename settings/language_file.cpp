@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "common/ascii.h"
+#include "common/codepage.h"
 #include "common/error.h"
 #include "common/file_io.h"
 #include "common/lines.h"
@@ -73,6 +74,16 @@ const std::vector<WindowText>& MainFormTexts() {
       {"ReadingStoreUnavailable",
        "reading.db could not be opened (%s); what you read is remembered "
        "only until Rivolet closes."},
+      {"OpenListQuestion",
+       "Feeds in %s: %s. Feeds in your list: %s. Add them to your list (the "
+       "feeds it has already are left out), or replace your list with them? "
+       "Your list as it is now was kept as %s."},
+      {"OpenListAdd", "&Add"},
+      {"OpenListReplace", "&Replace"},
+      {"LostLettersImport",
+       "Some names or categories have letters the feed list cannot keep, and "
+       "would be stored like this:%sImport them like this?"},
+      {"ImportAsShown", "&Import like this"},
   };
   return texts;
 }
@@ -125,13 +136,18 @@ const WindowLanguageKeys& MainFormLanguageKeys() {
 }
 
 const WindowLanguageKeys& NewFormLanguageKeys() {
-  static const WindowLanguageKeys keys{"NewFeedForm", {}, "", 0};
+  static const WindowLanguageKeys keys{
+      "NewFeedForm", {"LostLetters", "StoreAsShown"}, "", 0};
   return keys;
 }
 
 const WindowLanguageKeys& ManagementFormLanguageKeys() {
   static const WindowLanguageKeys keys{
-      "ManagementForm", {"warning1", "warning2"}, "ManageRssList", 4};
+      "ManagementForm",
+      {"warning1", "warning2", "DeleteFeedQuestion", "LostLetters",
+       "StoreAsShown"},
+      "ManageRssList",
+      4};
   return keys;
 }
 
@@ -192,6 +208,63 @@ std::vector<LanguageAction> PlanLanguage(const LanguageLines& lines,
     }
   }
   return plan;
+}
+
+namespace {
+
+// Where the key mark of a caption is: the position of the "&" before its
+// key, or npos.
+std::size_t KeyMark(std::string_view caption) {
+  for (std::size_t i = 0; i + 1 < caption.size(); ++i) {
+    if (caption[i] != '&') continue;
+    if (caption[i + 1] != '&') return i;
+    ++i;  // "&&" is a literal "&"
+  }
+  return std::string_view::npos;
+}
+
+}  // namespace
+
+std::vector<std::string> SettleMenuKeys(const std::vector<MenuCaption>& menu) {
+  bool taken[256] = {};
+  auto key_of = [](char c) {
+    return static_cast<unsigned char>(LowerCp1250(c));
+  };
+  for (const MenuCaption& entry : menu) {
+    const std::size_t mark = KeyMark(entry.caption);
+    if (entry.from_file && mark != std::string::npos) {
+      taken[key_of(entry.caption[mark + 1])] = true;
+    }
+  }
+  std::vector<std::string> settled;
+  settled.reserve(menu.size());
+  for (const MenuCaption& entry : menu) {
+    std::string caption = entry.caption;
+    const std::size_t mark = KeyMark(caption);
+    if (entry.from_file || mark == std::string::npos) {
+      settled.push_back(std::move(caption));
+      continue;
+    }
+    if (!taken[key_of(caption[mark + 1])]) {
+      taken[key_of(caption[mark + 1])] = true;
+      settled.push_back(std::move(caption));
+      continue;
+    }
+    caption.erase(mark, 1);
+    for (std::size_t i = 0; i < caption.size(); ++i) {
+      if (caption[i] == '&') {
+        ++i;  // a literal "&" stays as it is
+        continue;
+      }
+      if (!IsAsciiLetter(caption[i]) && !IsAsciiDigit(caption[i])) continue;
+      if (taken[key_of(caption[i])]) continue;
+      taken[key_of(caption[i])] = true;
+      caption.insert(i, 1, '&');
+      break;
+    }
+    settled.push_back(std::move(caption));
+  }
+  return settled;
 }
 
 namespace {

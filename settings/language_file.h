@@ -108,6 +108,21 @@ struct LanguageAction {
 std::vector<LanguageAction> PlanLanguage(const LanguageLines& lines,
                                          const WindowLanguageKeys& keys);
 
+// One entry of a menu (or of the menu bar): its caption as it stands, "&"
+// marking its key ("&&" is a literal "&"), and whether the language file just
+// applied named it.
+struct MenuCaption {
+  std::string caption;
+  bool from_file = false;
+};
+
+// The captions of one menu once a language file is applied. An entry the
+// file names keeps its caption. Another keeps its key unless an entry the file
+// names, or an earlier entry it does not name, has that key already; then it
+// takes the first free ASCII letter or digit of its caption, or no key when
+// none is free. Keys are compared without regard to letter case.
+std::vector<std::string> SettleMenuKeys(const std::vector<MenuCaption>& menu);
+
 // One language found in a languages folder.
 struct LanguageEntry {
   std::string display_name;

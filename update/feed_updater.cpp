@@ -31,8 +31,12 @@ struct FeedUpdater::RunningTick {
 };
 
 FeedUpdater::FeedUpdater(const FeedList& feeds, HttpClient& http,
-                         std::function<bool()> updating_on)
-    : feeds_(feeds), http_(http), updating_on_(std::move(updating_on)) {}
+                         std::function<bool()> updating_on,
+                         std::function<bool()> box_free)
+    : feeds_(feeds),
+      http_(http),
+      updating_on_(std::move(updating_on)),
+      box_free_(std::move(box_free)) {}
 
 FeedUpdater::~FeedUpdater() = default;
 
@@ -92,7 +96,8 @@ void FeedUpdater::DownloadsEnded(const RunningTick* tick) {
     due.push_back(it->due[i]);
     newest.push_back(std::move(reads[i]));
   }
-  const TickOutcome outcome = ApplyReads(due, std::move(newest));
+  const TickOutcome outcome =
+      ApplyReads(due, std::move(newest), &told_, !box_free_ || box_free_());
   ticks_.erase(it);
   emit tickEnded(outcome);
 }

@@ -28,9 +28,11 @@ class FeedUpdater : public QObject {
  public:
   // `feeds` is the program's list; the tick's downloads use the settings and
   // the cookies of `http` (the main window's client); `updating_on` reads
-  // whether updating is switched on.
+  // whether updating is switched on; `box_free` whether a tick's error box
+  // may be shown (none of an earlier tick waits or is open; none: always).
   FeedUpdater(const FeedList& feeds, HttpClient& http,
-              std::function<bool()> updating_on);
+              std::function<bool()> updating_on,
+              std::function<bool()> box_free = {});
   ~FeedUpdater() override;
 
   // The minute timer's tick. It starts on time, whatever earlier ticks are
@@ -70,7 +72,9 @@ class FeedUpdater : public QObject {
   HttpClient& http_;
   std::function<bool()> updating_on_;
   std::function<TickReader()> make_reader_;
+  std::function<bool()> box_free_;
   UpdateScheduler scheduler_;
+  ToldFailures told_;
   std::list<RunningTick> ticks_;  // oldest first
   std::uint64_t ticks_begun_ = 0;
   // The tick whose read of each URL was shown last.

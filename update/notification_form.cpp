@@ -17,6 +17,7 @@
 #include "update/notification.h"
 #include "widgets/artwork.h"
 #include "widgets/connect.h"
+#include "widgets/whole_text_tips.h"
 
 namespace rivolet {
 namespace {
@@ -54,6 +55,7 @@ TAktualizacjaForm::TAktualizacjaForm(NotificationHost& host) : host_(host) {
   akt->setColumnWidth(1, 150);
   akt->setColumnWidth(2, 70);
   akt->viewport()->installEventFilter(this);
+  ShowWholeTextTips(akt);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(akt);

@@ -5,6 +5,7 @@
 #include <iterator>
 #include <utility>
 
+#include "common/codepage.h"
 #include "common/text.h"
 #include "update/new_items.h"
 
@@ -54,8 +55,19 @@ FeedRead ReadDownload(FeedDownload download) {
   return read;
 }
 
+bool ToldFailures::Told(const std::string& url,
+                        const std::string& message) const {
+  const auto it = told_.find(url);
+  return it != told_.end() && it->second == message;
+}
+
+void ToldFailures::Tell(const std::string& url, const std::string& message) {
+  told_[url] = message;
+}
+
 TickOutcome ApplyReads(const std::vector<DueFeed>& due,
-                       std::vector<FeedRead> reads) {
+                       std::vector<FeedRead> reads, ToldFailures* told,
+                       bool box_free) {
   TickOutcome outcome;
   std::vector<NewItemRow> new_items;
   const std::size_t n = std::min(due.size(), reads.size());
@@ -63,11 +75,17 @@ TickOutcome ApplyReads(const std::vector<DueFeed>& due,
     outcome.current_feed_url = due[i].url;
     FeedRead& read = reads[i];
     if (read.error) {
-      if (!outcome.first_error) {
+      const bool told_before = told && told->Told(due[i].url, *read.error);
+      if (box_free && !outcome.first_error && !told_before) {
         outcome.first_error = due[i].name + ": " + *read.error;
+        if (told) told->Tell(due[i].url, *read.error);
+      } else {
+        outcome.rows.push_back({Cp1250ToUtf8(due[i].name),
+                                Cp1250ToUtf8(*read.error), "", due[i].url});
       }
       continue;
     }
+    if (told) told->Forget(due[i].url);
     if (read.only_new) {
       for (NewItemRow& item : read.new_items) {
         item.row.url = due[i].url;

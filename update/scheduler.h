@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "feeds/feed_list.h"
@@ -115,16 +116,35 @@ struct TickOutcome {
   // The URL of the last due feed, failed or not; empty when none was due.
   std::optional<std::string> current_feed_url;
   bool show_window = false;  // at least one row was added
-  // The first failure of the tick, for one error box, as "<feed name>:
+  // The failure of the tick that gets the error box, as "<feed name>:
   // <message>"; later feeds were still downloaded and read.
   std::optional<std::string> first_error;
 };
 
+// The failures already told in an error box: each feed's last one, by URL.
+// A feed that fails the same way again is not boxed again until it has been
+// read or fails otherwise.
+class ToldFailures {
+ public:
+  bool Told(const std::string& url, const std::string& message) const;
+  void Tell(const std::string& url, const std::string& message);
+  void Forget(const std::string& url) { told_.erase(url); }
+
+ private:
+  std::unordered_map<std::string, std::string> told_;
+};
+
 // The rows and state a tick gives, as if its feeds had been downloaded and
 // read one after another. `reads` holds one result per due feed, in the same
-// order; due feeds without a result are left out.
+// order; due feeds without a result are left out. The first failure not
+// yet told in `told` gets the error box, when `box_free` (no box of an
+// earlier tick is waiting or open), and is noted as told; every other
+// failure gets a row that says it: the feed's name, the message, no date.
+// A feed read well is forgotten by `told`. Without `told` every failure
+// counts as new.
 TickOutcome ApplyReads(const std::vector<DueFeed>& due,
-                       std::vector<FeedRead> reads);
+                       std::vector<FeedRead> reads,
+                       ToldFailures* told = nullptr, bool box_free = true);
 
 // ApplyReads over the reads of `downloads`.
 TickOutcome ApplyDownloads(const std::vector<DueFeed>& due,

@@ -71,8 +71,9 @@ TEST_F(LanguageTest, WithoutLanguageDatEnglishIsAppliedAndSavedAtClose) {
   h.Start();
   EXPECT_EQ(MenuCaptions(),
             (std::vector<std::string>{"English", "English (UK)"}));
-  for (QAction* item : h.Main().Languages1->actions())
-    EXPECT_FALSE(item->isChecked());
+  // The menu shows the language in use.
+  EXPECT_TRUE(MenuItem("English")->isChecked());
+  EXPECT_FALSE(MenuItem("English (UK)")->isChecked());
   EXPECT_EQ(h.Main().ChooseButton->text(), "Pick");
   ASSERT_TRUE(h.Close());
   EXPECT_EQ(LanguageDat(), "English");
@@ -127,6 +128,15 @@ TEST_F(LanguageTest, AChoiceKeepsTextsTheNewFileDoesNotName) {
             "cej...");
   ASSERT_TRUE(h.Close());
   EXPECT_EQ(LanguageDat(), "Other");
+}
+
+// A file older than some entries names only the others: those it leaves
+// alone move their keys off the letters it takes.
+TEST_F(LanguageTest, EntriesAFileDoesNotNameGiveUpItsKeys) {
+  AddLanguage("old.lng",
+              "RivoletLanguage=English\r\nN2=&Xopts\r\nExit1=&Exit\r\n");
+  h.Start();
+  EXPECT_EQ(h.Main().ExportOpml1->text(), "Ex&port OPML...");
 }
 
 TEST_F(LanguageTest, DialogsTakeTheFileAtEachShowingAndAKeyReachesEveryWindow) {

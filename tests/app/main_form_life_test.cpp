@@ -4,6 +4,7 @@
 #include <sys/resource.h>
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,6 +14,7 @@
 #include <QToolButton>
 #include <csignal>
 #include <filesystem>
+#include <vector>
 
 #include "dialogs/catalogue_form.h"
 #include "dialogs/import_period_form.h"
@@ -97,22 +99,34 @@ TEST(MainFormLife, TheStartRemovesOnlyTheTemporaryFilesOfItsOwnSaves) {
     EXPECT_TRUE(std::filesystem::exists(h.dir / name)) << name;
 }
 
-TEST(MainFormLife, CommandLineFileReplacesTheStoredList) {
-  AppHarness h;
-  WriteFileBytes(h.dir / "feeds.che",
-                 WriteFeedFile(ThreeFeeds(), FeedListControl()));
+// A list named on the command line goes into an empty list as it is; over a
+// list with feeds the user is asked, and the list is kept first whatever
+// the answer (the answers' own roads are the end-to-end test's).
+TEST(MainFormLife, CommandLineFileIsTakenOrAddedAsTheUserSays) {
   FeedList other;
   other.Append("Other", "Misc", "5", "http://other.example/rss");
-  WriteFileBytes(h.dir / "other.che", WriteFeedFile(other, FeedListControl()));
-
-  h.Start({(h.dir / "other.che").string()});
-  ASSERT_EQ(h.app->feed_list.Count(), 1u);
-  EXPECT_EQ(h.app->feed_list.Entry(0).name, "Other");
-  EXPECT_EQ(ReadFileBytes(h.dir / "feeds.che"),  // written at once
-            WriteFeedFile(other, FeedListControl()));
-  ASSERT_TRUE(h.Close());
-  EXPECT_EQ(ReadFileBytes(h.dir / "feeds.che"),
-            WriteFeedFile(other, FeedListControl()));
+  other.Append("Dup", "Misc", "5", "http://example.com/news.xml");
+  const std::string stored = WriteFeedFile(ThreeFeeds(), FeedListControl());
+  for (const bool empty : {true, false}) {
+    AppHarness h;
+    if (!empty) WriteFileBytes(h.dir / "feeds.che", stored);
+    WriteFileBytes(h.dir / "other.che",
+                   WriteFeedFile(other, FeedListControl()));
+    h.desktop.choice_answers.push_back(0);  // add
+    h.Start({(h.dir / "other.che").string()});
+    QCoreApplication::processEvents();  // once the window is on the screen
+    EXPECT_EQ(h.app->feed_list.Count(), empty ? 2u : 4u);  // Dup is listed
+    EXPECT_EQ(ReadFileBytes(h.dir / "feeds.che"),          // written at once
+              WriteFeedFile(h.app->feed_list, h.app->feed_list_control));
+    std::vector<std::string> kept;
+    for (const auto& entry : std::filesystem::directory_iterator(h.dir.path()))
+      if (entry.path().extension() == ".bak") kept.push_back(entry.path());
+    ASSERT_EQ(kept.size(), empty ? 0u : 1u);
+    if (empty) continue;
+    EXPECT_EQ(ReadFileBytes(kept[0]), stored);
+    EXPECT_EQ(h.desktop.messages[0].text.substr(0, 45),
+              "Feeds in other.che: 2. Feeds in your list: 3.");
+  }
 }
 
 TEST(MainFormLife, CommandLineArgumentThatIsNoFileChangesNothing) {
@@ -120,6 +134,7 @@ TEST(MainFormLife, CommandLineArgumentThatIsNoFileChangesNothing) {
   WriteFileBytes(h.dir / "feeds.che",
                  WriteFeedFile(ThreeFeeds(), FeedListControl()));
   h.Start({(h.dir / "missing.che").string()});
+  QCoreApplication::processEvents();
   EXPECT_EQ(h.app->feed_list.Count(), 3u);
   EXPECT_TRUE(h.desktop.messages.empty());
 }
@@ -130,10 +145,10 @@ TEST(MainFormLife, BrokenCommandLineFileIsReportedAndTheStoredListKept) {
   WriteFileBytes(h.dir / "feeds.che", stored);
   WriteFileBytes(h.dir / "bad.che", "not an object stream");
   h.Start({(h.dir / "bad.che").string()});
+  QCoreApplication::processEvents();
   EXPECT_EQ(h.ErrorTexts(), std::vector<std::string>{"Invalid stream format."});
   ASSERT_TRUE(h.Close());
-  // Whatever the list holds now, the stored list survives in the backup.
-  EXPECT_EQ(ReadFileBytes(h.dir / "feeds.che.bak"), stored);
+  EXPECT_EQ(ReadFileBytes(h.dir / "feeds.che"), stored);
 }
 
 TEST(MainFormLife, UnreadableStoredFileStartsEmptyAndSurvivesAsBackup) {
@@ -243,6 +258,16 @@ TEST(MainFormLife, ImportRefusesANonOpmlFileExportProposesTheHomeFolder) {
   EXPECT_EQ(form.ImportPeriodEdit->text(), "60");
   QTest::keyClicks(form.ImportPeriodEdit, "1a");
   EXPECT_EQ(form.ImportPeriodEdit->text(), "");
+
+  // Names the list cannot keep whole are told first; Cancel imports
+  // nothing.
+  WriteFileBytes(h.dir / "ru.opml",
+                 "<opml><body><outline text=\"\xD0\xAF\" "
+                 "xmlUrl=\"http://r/\"/></body></opml>");
+  h.desktop.chosen_files = {h.dir / "ru.opml"};
+  h.Main().ImportOpml1->trigger();
+  EXPECT_EQ(h.desktop.choice_questions.size(), 1u);
+  EXPECT_EQ(h.app->feed_list.Count(), 1u);
 }
 
 TEST(MainFormLife, FailedRegistrationIsReportedAndTheListStillLoads) {

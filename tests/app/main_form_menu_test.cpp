@@ -24,6 +24,7 @@
 #include "dialogs/information_form.h"
 #include "tests/support/loopback_server.h"
 #include "tests/support/ui/app_harness.h"
+#include "tests/support/ui/window_checks.h"
 #include "widgets/link_label.h"
 
 namespace rivolet {
@@ -154,7 +155,11 @@ TEST_F(FeedMenuTest, ReadingAFeedFillsTheListAndOpeningItemsMarksThemRead) {
 
   QTest::keyClick(f.Zakladki, Qt::Key_Tab, Qt::ControlModifier);
   EXPECT_EQ(f.Zakladki->currentWidget(), f.ChannelsTab);  // no item yet
-  OpenRow(f, 2);
+  // Enter opens the selected item, as Ctrl+D does.
+  testing::ShowActive(f);
+  f.main_channels->setCurrentItem(f.main_channels->topLevelItem(2));
+  f.main_channels->setFocus();
+  QTest::keyClick(f.main_channels, Qt::Key_Return);
   EXPECT_EQ(f.RowMark(2), 1);
   EXPECT_EQ(f.lUnreadNo->text().toStdString(), "4");
   EXPECT_EQ(f.session.current_item_index(), 2);
@@ -171,10 +176,14 @@ TEST_F(FeedMenuTest, ReadingAFeedFillsTheListAndOpeningItemsMarksThemRead) {
   EXPECT_EQ(h.desktop.opened,
             std::vector<std::string>{"https://example.com/3"});
 
+  // A new read: the item tab is gone until one of its items is opened.
   Choose(f, "Tests", "Five");
   ASSERT_EQ(f.main_channels->topLevelItemCount(), 5);
   for (int row = 0; row < 5; ++row) EXPECT_EQ(f.RowMark(row), 0);
   EXPECT_EQ(f.lUnreadNo->text().toStdString(), "5");
+  EXPECT_FALSE(f.Zakladki->isTabVisible(1));
+  QTest::keyClick(f.Zakladki, Qt::Key_Tab, Qt::ControlModifier);
+  EXPECT_EQ(f.Zakladki->currentWidget(), f.ChannelsTab);
 }
 
 TEST_F(FeedMenuTest, AHugeItemShowsItsFirst64KiBAndKeepsTheRest) {

@@ -37,7 +37,9 @@ TEST(MainFormPosition, StoredPositionIsRestoredOrBroughtBackOnScreen) {
     QPoint at;  // when not centred; x or y -1: at the far edge
   };
   const Case cases[] = {
-      {"[general]\nremember_pos=1\nleft=0\ntop=0\n", false, {0, 0}},
+      // Under the top panel: just below it, the whole window in reach.
+      {"[general]\nremember_pos=1\nleft=0\ntop=0\n", false, {0, 30}},
+      {"[general]\nremember_pos=1\nleft=20\ntop=40\n", false, {20, 40}},
       {"[general]\nremember_pos=1\nleft=1700\ntop=-900\n", false, {-1, 0}},
       {"[general]\nremember_pos=1\nleft=-1300\ntop=90\n", false, {0, 90}},
       {"[general]\nremember_pos=0\nleft=100\ntop=200\n", true, {}},

@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <string>
+#include <vector>
 
 namespace rivolet {
 namespace {
@@ -163,6 +165,28 @@ TEST(Utf8ToCp1250Test, DecodingRule) {
   for (const Case& c : cases) {
     EXPECT_EQ(Utf8ToCp1250(c.in), c.out) << c.name;
   }
+}
+
+TEST(CodepageTest, LostLetterLinesNameOnlyTextsThatLoseLetters) {
+  // Polish letters and a typed "?" are kept; Cyrillic is named once.
+  EXPECT_EQ(LostLetterLines({{"\xC5\xBC\xC3\xB3\xC5\x82?", "\xBF\xF3\xB3?"},
+                             {"\xD0\xAF", "?"},
+                             {"\xD0\xAF", "?"}}),
+            "\u201C\xD0\xAF\u201D \u2192 \u201C?\u201D\n");
+  // What a box shows of hostile input is capped: 80 characters a text,
+  // 20 lines, then how many more.
+  std::vector<TypedText> many;
+  for (int i = 0; i < 23; ++i) {
+    many.push_back({std::to_string(i) + std::string(100, 'a') + "\xD0\xAF",
+                    std::to_string(i) + std::string(100, 'a') + "?"});
+  }
+  const std::string lines = LostLetterLines(many);
+  const std::string cut = "0" + std::string(79, 'a') + "\u2026";
+  const std::string first =
+      "\u201C" + cut + "\u201D \u2192 \u201C" + cut + "\u201D\n";
+  EXPECT_EQ(lines.substr(0, first.size()), first);
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 21);
+  EXPECT_TRUE(lines.ends_with("\u201D\n\u2026 (+3)\n"));
 }
 
 }  // namespace

@@ -20,6 +20,7 @@
 #include "tests/support/ui/recording_desktop.h"
 #include "tests/support/ui/window_checks.h"
 #include "widgets/keys.h"
+#include "widgets/whole_text_tips.h"
 
 namespace rivolet {
 namespace {
@@ -101,6 +102,10 @@ TEST_F(ManagementFormTest, Layout) {
     EXPECT_EQ(form.ManageRssList->columnWidth(i), columns[i].second);
   }
   EXPECT_EQ(form.PageControl1->tabText(0), "Edit");
+  Open();  // a cell too narrow for its text tells all of it
+  QTableWidget* rows = form.ManageRssList;
+  EXPECT_EQ(WholeTextTip(rows, rows->visualItemRect(rows->item(1, 3)).center()),
+            "http://g.example/rss");
   EXPECT_EQ(form.Edit3->maxLength(), 5);
   EXPECT_EQ(form.MoveUp1->shortcut(), QKeySequence("Ctrl+Up"));
   EXPECT_EQ(form.MoveDown1->shortcut(), QKeySequence("Ctrl+Down"));
@@ -108,7 +113,7 @@ TEST_F(ManagementFormTest, Layout) {
   EXPECT_TRUE(form.N1->isSeparator());
 }
 
-TEST_F(ManagementFormTest, MouseClickFillsTheEditsKeyboardDoesNot) {
+TEST_F(ManagementFormTest, TheEditsFollowTheSelectionHoweverItMoves) {
   list.Append("Long", "Kraj", "1234567", "http://l.example/rss");
   form.Edit1->setText("kept");
   Open();
@@ -123,15 +128,30 @@ TEST_F(ManagementFormTest, MouseClickFillsTheEditsKeyboardDoesNot) {
   EXPECT_EQ(form.Edit4->text(), "http://g.example/rss");
   QTest::keyClick(form.ManageRssList, Qt::Key_Down);
   EXPECT_EQ(form.ManageRssList->currentRow(), 2);
-  EXPECT_EQ(form.Edit1->text(), "Gazeta Wyborcza");
+  EXPECT_EQ(form.Edit1->text(), "Kultura");
 
   // Edit3 keeps the period key rule; a filled field starts at its left.
   QTest::keyClicks(form.Edit3, "5");
-  EXPECT_EQ(form.Edit3->text(), "5120");
+  EXPECT_EQ(form.Edit3->text(), "59");
   QTest::keyClick(form.Edit3, Qt::Key_A);
   EXPECT_EQ(form.Edit3->text(), "");
   ClickRow(3);  // a period longer than typing allows is shown whole
   EXPECT_EQ(form.Edit3->text(), "1234567");
+}
+
+// Ctrl+End selects the last row: the edits show it, the small OK writes
+// into it, and OK stores every feed once.
+TEST_F(ManagementFormTest, CtrlEndThenTheSmallOkEditsTheLastRow) {
+  Open();
+  ClickRow(0);
+  QTest::keyClick(form.ManageRssList, Qt::Key_End, Qt::ControlModifier);
+  EXPECT_EQ(form.Edit1->text(), "Kultura");
+  form.Edit1->setText("Kultura i Sztuka");
+  QTest::mouseClick(form.EditEdit, Qt::LeftButton);
+  QTest::mouseClick(form.ManageOK, Qt::LeftButton);
+  EXPECT_EQ(ListNames(),
+            (std::vector<std::string>{"Wiadomo\x9C\x63i", "Gazeta Wyborcza",
+                                      "Kultura i Sztuka"}));
 }
 
 TEST_F(ManagementFormTest, HeaderSortOutlivesTheOpeningAndOnlyOkKeepsIt) {
@@ -176,23 +196,40 @@ TEST_F(ManagementFormTest, ApplyMoveAndDeleteActOnTheSelectedRow) {
   QTest::mouseClick(form.EditDown, Qt::LeftButton);
   EXPECT_EQ(ShownNames()[1], "Kultura i Sztuka");
 
-  // Delete asks first; No keeps the row, Yes removes it.
+  // Delete asks first, naming the feed; No keeps the row, Yes removes it
+  // and the edits show the row that takes its place.
   QTest::keyClick(form.ManageRssList, Qt::Key_Delete);
   EXPECT_EQ(ShownNames().size(), 3u);
   desktop.SetNextAnswer(MessageAnswer::kYes);
   QTest::mouseClick(form.EditDelete, Qt::LeftButton);
   ASSERT_EQ(desktop.messages.size(), 3u);
   EXPECT_EQ(desktop.messages[1].kind, MessageKind::kQuestion);
-  EXPECT_EQ(desktop.messages[1].text, "Are you sure?");
+  EXPECT_EQ(desktop.messages[1].text, "Delete the feed \"Kultura i Sztuka\"?");
   EXPECT_EQ(ShownNames(),
             (std::vector<std::string>{"Wiadomo\x9C\x63i", "Gazeta Wyborcza"}));
+  EXPECT_EQ(form.Edit1->text(), "Gazeta Wyborcza");
   EXPECT_EQ(list.Count(), 3u);  // only OK writes back
 
   // With nothing selected the question is still asked and changes nothing.
+  form.ManageRssList->clearSelection();
   desktop.SetNextAnswer(MessageAnswer::kYes);
   QTest::mouseClick(form.EditDelete, Qt::LeftButton);
-  EXPECT_EQ(desktop.messages.size(), 4u);
+  ASSERT_EQ(desktop.messages.size(), 4u);
+  EXPECT_EQ(desktop.messages[3].text, "Are you sure?");
   EXPECT_EQ(ShownNames().size(), 2u);
+}
+
+// A category the list cannot keep whole is shown as it would read; going
+// back stores nothing.
+TEST_F(ManagementFormTest, LostLettersAreToldBeforeTheSmallOkStoresThem) {
+  Open();
+  ClickRow(0);
+  form.Edit2->setText(QString::fromUtf8("\xD0\xAF"));
+  QTest::mouseClick(form.EditEdit, Qt::LeftButton);
+  EXPECT_EQ(form.working_copy().rows()[0].fields[0], "Kraj");
+  desktop.choice_answers.push_back(0);  // store it so
+  QTest::mouseClick(form.EditEdit, Qt::LeftButton);
+  EXPECT_EQ(form.working_copy().rows()[0].fields[0], "?");
 }
 
 TEST_F(ManagementFormTest,

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -119,11 +121,38 @@ TEST(ManagementListTest, DeleteNeedsASelection) {
   ManagementList m(list);
   EXPECT_FALSE(m.DeleteSelected());
   EXPECT_EQ(m.rows(), list.entries());
-  m.Select(0);
+  m.Select(1);
+  EXPECT_TRUE(m.DeleteSelected());
+  EXPECT_EQ(m.selection(), 0u);  // the last row gone: the one before it
   EXPECT_TRUE(m.DeleteSelected());
   EXPECT_FALSE(m.selection());
-  EXPECT_EQ(Names(m), (std::vector<std::string>{"B"}));
   EXPECT_EQ(list.Count(), 2u);  // only OK writes back
+}
+
+// The edits go back into the feed they came from, wherever it went since.
+TEST(ManagementListTest, EditsFollowTheirFeed) {
+  const FeedList list =
+      MakeList({{"B", "", "", ""}, {"A", "", "", ""}, {"C", "", "", ""}});
+  ManagementSort sort;
+  const std::vector<
+      std::pair<std::function<void(ManagementList&)>, std::vector<std::string>>>
+      cases = {
+          {[&](ManagementList& m) { m.SortByHeader(0, sort); },
+           {"A", "X", "C"}},
+          {[](ManagementList& m) { m.Select(std::nullopt); }, {"X", "A", "C"}},
+          {[](ManagementList& m) { m.DeleteSelected(); }, {"X", "C"}},
+      };
+  for (const auto& [moves, names] : cases) {
+    ManagementList m(list);
+    m.Select(0);
+    moves(m);
+    m.ApplyEdits({"X", "", "", ""});
+    EXPECT_EQ(Names(m), names);
+  }
+  EXPECT_EQ(DeleteQuestion(kDeleteFeedQuestionText, "?", "Tech & Co"),
+            "Delete the feed \"Tech & Co\"?");
+  EXPECT_EQ(DeleteQuestion(std::nullopt, "Czy na pewno?", "Tech"),
+            "Czy na pewno?\nTech");
 }
 
 // A hand-made file may give an entry fewer than three fields; it reads as

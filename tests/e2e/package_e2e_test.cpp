@@ -43,7 +43,9 @@ TEST_F(ProgramTest, InstalledUsesTheDataHomeAndPortableItsOwnFolder) {
         "share/metainfo/local.rivolet.rivolet.metainfo.xml",
         "share/icons/hicolor/16x16/apps/rivolet.png",
         "share/icons/hicolor/256x256/apps/rivolet.png",
-        "share/icons/hicolor/scalable/apps/rivolet.svg"}) {
+        "share/icons/hicolor/scalable/apps/rivolet.svg",
+        "share/man/man1/rivolet.1.gz", "share/man/man1/feedcat.1.gz",
+        "share/man/man1/feedlist.1.gz"}) {
     EXPECT_EQ(shipped.count(std::string("usr/") + file), 1u) << file;
   }
   // The desktop's own checkers, where installed, find no error.

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <time.h>
 
 #include <filesystem>
 
@@ -44,6 +45,27 @@ TEST(FeedStoreTest, EachDamagedListGetsABackupOfItsOwn) {
   StartAndSave(file);
   EXPECT_EQ(ReadFileBytes(dir / "feeds.che.bak"), "fourth");
   EXPECT_EQ(ReadFileBytes(file), WriteFeedFile(FeedList(), FeedListControl()));
+}
+
+// Opening another list keeps the list as it was under a name of its own,
+// whatever is there already.
+TEST(FeedStoreTest, DatedBackupsAreNewFilesBesideTheLinkedList) {
+  TempDir dir;
+  fs::create_directory(dir / "sync");
+  fs::create_symlink(dir / "sync" / "list.che", dir / "feeds.che");
+  FeedStore store(dir / "feeds.che");
+  FeedList list;
+  list.Append("A", "c", "60", "http://a/");
+  std::tm when{};
+  strptime("2024-05-01 10:22:05", "%Y-%m-%d %H:%M:%S", &when);
+  const fs::path taken = dir / "sync" / "list.che.2024-05-01-102205.bak";
+  const fs::path kept = dir / "sync" / "list.che.2024-05-01-102205.1.bak";
+  WriteFileBytes(taken, "the user's own");
+  EXPECT_EQ(store.KeepDatedBackup(list, FeedListControl(), when), kept);
+  EXPECT_EQ(ReadFileBytes(taken), "the user's own");
+  EXPECT_EQ(ReadFileBytes(kept), WriteFeedFile(list, FeedListControl()));
+  EXPECT_EQ(fs::status(kept).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write);
 }
 
 // The list is written at every change: only the first save of a run that

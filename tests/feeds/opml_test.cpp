@@ -47,16 +47,26 @@ TEST(OpmlTest, ReadsFeedsAndTheirFoldersAndRefusesWhatIsNotOpml) {
              {"Deep", "Tech", "https://b.example/?x=1&y=2", {}},
              {"Plain", "News", "http://c.example/", {}},
              {"http://d.example/", "No Name", "http://d.example/", {}}}},
-      {"UTF-8 with a byte order mark and CR LF",
+      {"UTF-8 with a byte order mark and CR LF; what loses letters",
        "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<opml>"
-       "<body>\r\n<outline text=\"Wiadomo\xC5\x9B\x63i\">\r\n<outline "
-       "text=\"Za\xC5\xBC\xC3\xB3\xC5\x82\xC4\x87 \xE6\x97\xA5\" "
-       "xmlUrl=\"http://p.example/\"/>\r\n</outline></body></opml>\r\n",
+       "<body>\r\n<outline text=\"Wiadomo\xC5\x9B\x63i \xD0\xAF\">\r\n"
+       "<outline text=\"Za\xC5\xBC\xC3\xB3\xC5\x82\xC4\x87 \xE6\x97\xA5\" "
+       "xmlUrl=\"http://p.example/\"/>\r\n<outline text=\"Ok\" "
+       "xmlUrl=\"http://q.example/\"/></outline></body></opml>\r\n",
        Feeds{{"Za\xBF\xF3\xB3\xE6 ?",
               "Wiadomo\x9C"
-              "ci",
+              "ci ?",
               "http://p.example/",
-              {}}}},
+              {},
+              "Za\xC5\xBC\xC3\xB3\xC5\x82\xC4\x87 \xE6\x97\xA5",
+              "Wiadomo\xC5\x9B\x63i \xD0\xAF"},
+             {"Ok",
+              "Wiadomo\x9C"
+              "ci ?",
+              "http://q.example/",
+              {},
+              "",
+              "Wiadomo\xC5\x9B\x63i \xD0\xAF"}}},
       {"declared Windows-1250",
        "<?xml version=\"1.0\" encoding=\"windows-1250\"?><opml><body>"
        "<outline text=\"\xA3\xF3\x64\x9F\" xmlUrl=\"http://l.example/\"/>"

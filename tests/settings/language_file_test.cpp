@@ -45,6 +45,32 @@ TEST(LanguageFileTest, Split) {
   }
 }
 
+TEST(LanguageFileTest, KeysTheFileLeavesMoveOffTheLettersItTakes) {
+  struct Case {
+    const char* name;
+    std::vector<MenuCaption> menu;
+    std::vector<std::string> settled;
+  };
+  const std::vector<Case> cases = {
+      {"an older file takes x from Export",
+       {{"&New feed", true},
+        {"&Xopts", true},
+        {"&Import OPML...", false},
+        {"E&xport OPML...", false},
+        {"&Exit", true}},
+       {"&New feed", "&Xopts", "&Import OPML...", "Ex&port OPML...", "&Exit"}},
+      {"letter case and Polish letters compare folded",
+       {{"&\xA3\xF3\x64\xBC", true}, {"&\xB3\x61\x64", false}, {"&aB", false}},
+       {"&\xA3\xF3\x64\xBC", "\xB3&ad", "a&B"}},
+      {"no letter free: no key; a literal & stays",
+       {{"&ab", true}, {"&b", true}, {"a&&&b", false}, {"plain", false}},
+       {"&ab", "&b", "a&&b", "plain"}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(SettleMenuKeys(c.menu), c.settled) << c.name;
+  }
+}
+
 struct Act {
   Kind kind;
   std::string key;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -154,16 +155,27 @@ TEST_F(UpdateTest, TicksGoOnUnderAFailedFeedsBoxWhichStaysTheOnlyOne) {
     for (int minute = 0; minute < 2; ++minute) Tick();
   };
   Tick();
-  EXPECT_EQ(Rows(),
-            (std::vector<std::string>{"A|A 1|01.03.2005", "C|C 1|01.03.2005"}));
+  // The ticks under the box said the failure in its row.
+  EXPECT_EQ(Rows(), (std::vector<std::string>{"A|A 1|01.03.2005",
+                                              "Gone|HTTP/1.1 404 Not Found|",
+                                              "C|C 1|01.03.2005"}));
   ASSERT_EQ(desktop.messages.size(), 1u);
   EXPECT_EQ(desktop.messages[0].text, "Gone: HTTP/1.1 404 Not Found.");
   EXPECT_EQ(app->Updater().tick(), 3);
   EXPECT_EQ(server.RequestCount(), 9u);
-  // The box closed: the next tick's failure has a box of its own.
+  // Another failure is boxed, but not over a dialog: once it has closed.
   desktop.on_message = nullptr;
+  server.Serve("/gone", Response::Status("HTTP/1.1 500 Internal Server Error"));
+  QDialog dialog;
+  dialog.setModal(true);
+  dialog.show();
   Tick();
-  EXPECT_EQ(desktop.messages.size(), 2u);
+  QTest::qWait(300);
+  EXPECT_EQ(desktop.messages.size(), 1u);
+  dialog.close();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return desktop.messages.size() == 2u; }));
+  EXPECT_EQ(desktop.messages[1].text,
+            "Gone: HTTP/1.1 500 Internal Server Error.");
 }
 
 TEST_F(UpdateTest, AFeedStillDownloadingIsNotStartedAgainButTheTickCounts) {

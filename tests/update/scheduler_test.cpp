@@ -92,7 +92,8 @@ TEST(ApplyDownloadsTest, AFailureBetweenTwoGoodFeeds) {
             {false, "Host not found"}});
   EXPECT_EQ(outcome.rows, (std::vector<NotificationRow>{
                               {"A", "a1", "01.03.2005", "http://a/"},
-                              {"C", "c1", "", "http://c/"}}));
+                              {"C", "c1", "", "http://c/"},
+                              {"D", "Host not found", "", "http://d/"}}));
   EXPECT_EQ(outcome.first_error, "Bad: Connection refused");
   EXPECT_EQ(outcome.current_feed_url, "http://d/");
   EXPECT_TRUE(outcome.show_window);
@@ -106,6 +107,39 @@ TEST(ApplyDownloadsTest, AFailureBetweenTwoGoodFeeds) {
   const TickOutcome nothing = ApplyDownloads({}, {});
   EXPECT_FALSE(nothing.current_feed_url);
   EXPECT_FALSE(nothing.first_error);
+}
+
+// A dead feed is boxed once; its later ticks say the failure in its row.
+TEST(ApplyReadsTest, TheSameFailureIsBoxedOnceUntilItChanges) {
+  const std::vector<DueFeed> due = {{0, "http://d/", "D"},
+                                    {1, "http://g/", "G"}};
+  // Each tick: the two feeds' failures ("" reads well), whether a box is
+  // free, the box and the failures put in rows.
+  const struct {
+    const char* d;
+    const char* g;
+    bool box_free;
+    const char* boxed;
+    std::vector<std::string> rows;
+  } ticks[] = {
+      {"404", "No route", true, "D: 404", {"No route"}},
+      {"404", "No route", true, "G: No route", {"404"}},
+      {"500", "No route", false, "", {"500", "No route"}},
+      {"500", "No route", true, "D: 500", {"No route"}},
+      {"", "x", true, "G: x", {}},
+      {"500", "x", true, "D: 500", {"x"}},
+  };
+  ToldFailures told;
+  for (const auto& t : ticks) {
+    std::vector<FeedRead> reads(2);
+    if (*t.d) reads[0].error = t.d;
+    reads[1].error = t.g;
+    const TickOutcome outcome = ApplyReads(due, reads, &told, t.box_free);
+    EXPECT_EQ(outcome.first_error.value_or(""), t.boxed) << t.d << t.g;
+    std::vector<std::string> rows;
+    for (const NotificationRow& row : outcome.rows) rows.push_back(row.title);
+    EXPECT_EQ(rows, t.rows) << t.d << t.g;
+  }
 }
 
 }  // namespace

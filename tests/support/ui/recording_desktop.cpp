@@ -18,6 +18,18 @@ MessageAnswer RecordingDesktop::ShowMessage(MessageKind kind,
   return answer;
 }
 
+std::optional<std::size_t> RecordingDesktop::AskChoice(
+    const std::string& text, const std::string& caption,
+    const std::vector<std::string>& choices, std::size_t /*preferred*/,
+    QWidget* /*owner*/) {
+  messages.push_back({MessageKind::kQuestion, text, caption});
+  choice_questions.push_back(choices);
+  if (choice_answers.empty()) return std::nullopt;
+  const std::optional<std::size_t> answer = choice_answers.front();
+  choice_answers.pop_front();
+  return answer;
+}
+
 bool RecordingDesktop::OpenUrl(const std::string& target) {
   opened.push_back(target);
   return true;

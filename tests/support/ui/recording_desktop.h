@@ -25,6 +25,13 @@ class RecordingDesktop : public Desktop {
   MessageAnswer ShowMessage(MessageKind kind, const std::string& text,
                             const std::string& caption, QWidget* owner,
                             const std::string& details) override;
+  // Recorded in `messages` as a question (its text UTF-8) and in `choices`;
+  // answers the next of `choice_answers`, Cancel when it is empty.
+  std::optional<std::size_t> AskChoice(const std::string& text,
+                                       const std::string& caption,
+                                       const std::vector<std::string>& choices,
+                                       std::size_t preferred,
+                                       QWidget* owner) override;
   bool OpenUrl(const std::string& target) override;
   // Recorded in `opened` too, as the file's path.
   bool OpenLocalFile(const std::filesystem::path& file) override;
@@ -56,6 +63,8 @@ class RecordingDesktop : public Desktop {
   };
 
   std::vector<Message> messages;
+  std::vector<std::vector<std::string>> choice_questions;  // their choices
+  std::deque<std::optional<std::size_t>> choice_answers;
   std::vector<FileQuestion> file_questions;
   std::deque<std::filesystem::path> chosen_files;
   std::vector<std::string> opened;
