@@ -240,7 +240,16 @@ std::string LostLetterLines(const std::vector<TypedText>& texts) {
 }
 
 bool IsUtf8Document(std::string_view text) {
-  return Contains(text, "utf-8") || Contains(text, "UTF-8");
+  // "utf-8" or "UTF-8" anywhere, in one pass: each "-8" is looked behind.
+  // (Two searches would read a whole document for the first spelling when
+  // it declares the second.)
+  constexpr std::size_t kBefore = 3;
+  for (std::size_t at = text.find("-8", kBefore); at != std::string_view::npos;
+       at = text.find("-8", at + 1)) {
+    const std::string_view before = text.substr(at - kBefore, kBefore);
+    if (before == "utf" || before == "UTF") return true;
+  }
+  return false;
 }
 
 std::string Utf8ToCp1250(std::string_view text) {

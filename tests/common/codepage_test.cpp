@@ -115,6 +115,9 @@ TEST(CodePageTest, IsUtf8DocumentIsCaseSensitive) {
   EXPECT_TRUE(IsUtf8Document("text UTF-8 text"));
   EXPECT_FALSE(IsUtf8Document("encoding=\"Utf-8\""));
   EXPECT_FALSE(IsUtf8Document("utf8"));
+  EXPECT_TRUE(IsUtf8Document("utf-8"));
+  EXPECT_TRUE(IsUtf8Document("2024-8 x-8 UTF-8"));
+  EXPECT_FALSE(IsUtf8Document("tf-8 uTF-8 UTF-"));
   EXPECT_FALSE(IsUtf8Document(""));
 }
 
