@@ -671,8 +671,8 @@ class Reduction {
       repaired = Utf8WithReplacements(text);
       text = repaired;
     }
-    if (HasC1Controls(text)) {
-      repaired = WithoutC1Controls(text);
+    if (HasControls(text)) {
+      repaired = WithoutControls(text);
       text = repaired;
     }
     const std::size_t room =
@@ -717,9 +717,14 @@ bool HasMarkup(std::string_view text) {
 }
 
 ShownMarkup FormatHtml(std::string_view html, std::string_view base) {
-  const std::string valid =
+  std::string clean =
       IsValidUtf8(html) ? std::string() : Utf8WithReplacements(html);
-  const std::string_view source = valid.empty() ? html : valid;
+  std::string_view source = clean.empty() ? html : clean;
+  // The parser would show a control character as a replacement mark.
+  if (HasControls(source)) {
+    clean = WithoutControls(source);
+    source = clean;
+  }
   bool cut = false;
   std::string_view prefix = ParsePrefix(source, cut);
   while (true) {
@@ -764,8 +769,7 @@ std::string EnoughOf(std::string_view source, std::size_t needed, Make&& make) {
 std::string PlainBody(std::string_view text) {
   const std::string valid =
       IsValidUtf8(text) ? std::string(text) : Utf8WithReplacements(text);
-  const std::string decoded =
-      WithoutC1Controls(DecodeCharacterReferences(valid));
+  const std::string decoded = WithoutControls(DecodeCharacterReferences(valid));
   std::string lines;
   lines.reserve(decoded.size());
   for (std::size_t i = 0; i < decoded.size(); ++i) {

@@ -545,24 +545,38 @@ std::string XmlText(std::string_view content) {
   return out;
 }
 
-bool HasC1Controls(std::string_view text) {
-  for (std::size_t at = text.find('\xC2'); at != std::string_view::npos;
-       at = text.find('\xC2', at + 1)) {
-    if (at + 1 < text.size() &&
-        static_cast<unsigned char>(text[at + 1]) <= 0x9F) {
-      return true;
-    }
+namespace {
+
+// The length of the control character `text` holds at `i`, or 0.
+std::size_t ControlAt(std::string_view text, std::size_t i) {
+  const auto byte = static_cast<unsigned char>(text[i]);
+  if (byte < 0x20) {
+    return byte == '\t' || byte == '\n' || byte == '\f' || byte == '\r' ? 0 : 1;
+  }
+  if (byte == 0x7F) return 1;
+  if (byte == 0xC2 && i + 1 < text.size() &&
+      static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
+    return 2;
+  }
+  return 0;
+}
+
+}  // namespace
+
+bool HasControls(std::string_view text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (ControlAt(text, i) != 0) return true;
   }
   return false;
 }
 
-std::string WithoutC1Controls(std::string_view text) {
+std::string WithoutControls(std::string_view text) {
   std::string out;
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\xC2' && i + 1 < text.size() &&
-        static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
-      ++i;
+    const std::size_t control = ControlAt(text, i);
+    if (control != 0) {
+      i += control - 1;
       continue;
     }
     out += text[i];

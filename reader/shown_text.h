@@ -86,10 +86,11 @@ std::string DecodeCharacterReferences(std::string_view text);
 // once. Other named references stay for the HTML reading.
 std::string XmlText(std::string_view content);
 
-// Whether valid UTF-8 text holds C1 control characters (U+0080 to U+009F),
-// and the text without them: they show nothing a reader could read.
-bool HasC1Controls(std::string_view text);
-std::string WithoutC1Controls(std::string_view text);
+// Whether valid UTF-8 text holds control characters other than blanks (C0
+// but tab, line feed, form feed and carriage return; DEL; C1, U+0080 to
+// U+009F), and the text without them: they show nothing a reader could read.
+bool HasControls(std::string_view text);
+std::string WithoutControls(std::string_view text);
 
 // Runs of blanks and line breaks become one blank; none at either end.
 std::string CollapseWhitespace(std::string_view text);

@@ -318,10 +318,12 @@ TEST(ShownReadingTest, ItemsAndEntriesAreFoundWithTheirAttributes) {
       // Control characters show nothing.
       {"<rss><channel><title>C</title><item><title>T</title><description>"
        "a\xC2\x85"
-       "b &#x81;c</description></item></channel></rss>",
+       "b &#x81;c\x01</description></item><item><title>H</title><description>"
+       "<![CDATA[<p>a\xC2\x8F\x01"
+       "b</p>]]></description></item></channel></rss>",
        "C",
-       1,
-       {{"T", "", "", "ab c"}}},
+       2,
+       {{"T", "", "", "ab c"}, {"H", "", "", "ab"}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.document);
