@@ -96,16 +96,19 @@ bool IsAtomNamespace(FeedNamespace ns) {
   return ns == FeedNamespace::kAtom10 || ns == FeedNamespace::kAtom03;
 }
 
-std::optional<std::string_view> FindAttribute(std::string_view attributes,
-                                              std::string_view name) {
+namespace {
+
+// Calls visit(name, value) for each attribute of a start tag in turn, until
+// it returns true; whether one did.
+template <typename Visit>
+bool VisitAttributes(std::string_view attributes, Visit&& visit) {
   std::size_t i = 0;
   const std::size_t n = attributes.size();
   while (i < n) {
     while (i < n && (IsXmlSpace(attributes[i]) || attributes[i] == '/')) ++i;
     const std::size_t name_begin = i;
     while (i < n && !IsXmlSpace(attributes[i]) && attributes[i] != '=') ++i;
-    const std::string_view attribute =
-        attributes.substr(name_begin, i - name_begin);
+    const std::string_view name = attributes.substr(name_begin, i - name_begin);
     while (i < n && IsXmlSpace(attributes[i])) ++i;
     if (i >= n || attributes[i] != '=') {
       if (i == name_begin) ++i;
@@ -124,9 +127,23 @@ std::optional<std::string_view> FindAttribute(std::string_view attributes,
       while (i < n && !IsXmlSpace(attributes[i])) ++i;
       value = attributes.substr(begin, i - begin);
     }
-    if (attribute == name) return value;
+    if (visit(name, value)) return true;
   }
-  return std::nullopt;
+  return false;
+}
+
+}  // namespace
+
+std::optional<std::string_view> FindAttribute(std::string_view attributes,
+                                              std::string_view name) {
+  std::optional<std::string_view> found;
+  VisitAttributes(attributes,
+                  [&](std::string_view attribute, std::string_view value) {
+                    if (attribute != name) return false;
+                    found = value;
+                    return true;
+                  });
+  return found;
 }
 
 // Builds a tree in one pass over the text.
@@ -325,42 +342,19 @@ class ShownTreeBuilder {
   // Reads the namespace declarations and xml:base of a start tag.
   void Declare(std::string_view attributes, Open& open,
                std::string_view& base_value) {
-    std::size_t i = 0;
-    const std::size_t n = attributes.size();
-    while (i < n) {
-      while (i < n && (IsXmlSpace(attributes[i]) || attributes[i] == '/')) ++i;
-      const std::size_t name_begin = i;
-      while (i < n && !IsXmlSpace(attributes[i]) && attributes[i] != '=') ++i;
-      const std::string_view name =
-          attributes.substr(name_begin, i - name_begin);
-      while (i < n && IsXmlSpace(attributes[i])) ++i;
-      if (i >= n || attributes[i] != '=') {
-        if (i == name_begin) ++i;
-        continue;
-      }
-      ++i;
-      while (i < n && IsXmlSpace(attributes[i])) ++i;
-      std::string_view value;
-      if (i < n && (attributes[i] == '"' || attributes[i] == '\'')) {
-        const std::size_t close = attributes.find(attributes[i], i + 1);
-        const std::size_t end = close == kNone ? n : close;
-        value = attributes.substr(i + 1, end - i - 1);
-        i = end + 1;
-      } else {
-        const std::size_t begin = i;
-        while (i < n && !IsXmlSpace(attributes[i])) ++i;
-        value = attributes.substr(begin, i - begin);
-      }
-      if (name == "xmlns" || name.starts_with("xmlns:")) {
-        const std::string_view prefix =
-            name.size() > 5 ? name.substr(6) : std::string_view();
-        prefixes_[std::string(prefix)].push_back(NamespaceOf(value));
-        open.declared.push_back(prefix);
-      } else if (name == "xml:base") {
-        open.has_base = true;
-        base_value = value;
-      }
-    }
+    VisitAttributes(
+        attributes, [&](std::string_view name, std::string_view value) {
+          if (name == "xmlns" || name.starts_with("xmlns:")) {
+            const std::string_view prefix =
+                name.size() > 5 ? name.substr(6) : std::string_view();
+            prefixes_[std::string(prefix)].push_back(NamespaceOf(value));
+            open.declared.push_back(prefix);
+          } else if (name == "xml:base") {
+            open.has_base = true;
+            base_value = value;
+          }
+          return false;
+        });
   }
 
   FeedNamespace Resolve(std::string_view prefix) const {
