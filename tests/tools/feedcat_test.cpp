@@ -72,12 +72,12 @@ TEST_F(FeedcatTest, PrintsWhatEachReaderReadsFromAFile) {
       {{"--utf8", "--first"},
        "{\"caption\":\"Q\\\"B\\\\ \xC4\x85\",\"title\":\"a\\u0009b \\u007F\","
        "\"date\":\"01.03.2005\"}\n"},
-      // What the windows show: UTF-8, a title on one line.
+      // What the windows show: UTF-8, a title on one line, no controls.
       {{"--shown"},
        "{\"window_title\":\"Rivolet - Q\\\"B\\\\ \xC4\x85\",\"count\":1,"
-       "\"items\":[\n{\"row\":\"a b \\u007F\",\"tab\":\"a b \\u007F\","
+       "\"items\":[\n{\"row\":\"a b\",\"tab\":\"a b\","
        // A relative link with nothing to resolve it against is no link.
-       "\"title\":\"a b \\u007F\",\"date\":\"01.03.2005\",\"link\":\"\","
+       "\"title\":\"a b\",\"date\":\"01.03.2005\",\"link\":\"\","
        "\"text\":\"d\",\"rich\":\"d\"}\n]}\n"},
   };
   for (const Case& c : cases) {
