@@ -717,16 +717,17 @@ bool HasMarkup(std::string_view text) {
 }
 
 ShownMarkup FormatHtml(std::string_view html, std::string_view base) {
-  std::string clean =
+  const std::string valid =
       IsValidUtf8(html) ? std::string() : Utf8WithReplacements(html);
-  std::string_view source = clean.empty() ? html : clean;
-  // The parser would show a control character as a replacement mark.
-  if (HasControls(source)) {
-    clean = WithoutControls(source);
-    source = clean;
-  }
+  const std::string_view source = valid.empty() ? html : valid;
   bool cut = false;
   std::string_view prefix = ParsePrefix(source, cut);
+  // The parser would show a control character as a replacement mark.
+  std::string without_controls;
+  if (HasControls(prefix)) {
+    without_controls = WithoutControls(prefix);
+    prefix = without_controls;
+  }
   while (true) {
     ParseArena arena;
     if (const GumboOutput* output =
