@@ -309,6 +309,18 @@ void ReadingStore::Rollback() {
     sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
+void ReadingStore::AddItem(std::int64_t feed, std::string_view identity,
+                           std::int64_t now, bool read) {
+  Prepared(kAddItem,
+           "INSERT INTO items(feed, identity, first_seen, last_seen, present, "
+           "read) VALUES(?1, ?2, ?3, ?3, 1, ?4)")
+      .Bind(1, feed)
+      .Bind(2, identity)
+      .Bind(3, now)
+      .Bind(4, std::int64_t{read ? 1 : 0})
+      .Run();
+}
+
 std::int64_t ReadingStore::FeedId(std::string_view url, bool add) {
   if (add) {
     Prepared(kAddFeed, "INSERT OR IGNORE INTO feeds(url) VALUES(?1)")
@@ -371,14 +383,7 @@ std::vector<StoredItemState> ReadingStore::RecordShowing(
             .Run();
       } else {
         state.first_seen = true;
-        Prepared(kAddItem,
-                 "INSERT INTO items(feed, identity, first_seen, last_seen, "
-                 "present, read) VALUES(?1, ?2, ?3, ?3, 1, ?4)")
-            .Bind(1, feed)
-            .Bind(2, identity)
-            .Bind(3, now)
-            .Bind(4, std::int64_t{0})
-            .Run();
+        AddItem(feed, identity, now, false);
       }
       states.push_back(state);
     }
@@ -400,14 +405,7 @@ void ReadingStore::SetRead(std::string_view url,
           .Bind(3, mark)
           .Run();
       if (sqlite3_changes(db_) > 0) continue;
-      Prepared(kAddItem,
-               "INSERT INTO items(feed, identity, first_seen, last_seen, "
-               "present, read) VALUES(?1, ?2, ?3, ?3, 1, ?4)")
-          .Bind(1, feed)
-          .Bind(2, identity)
-          .Bind(3, now)
-          .Bind(4, mark)
-          .Run();
+      AddItem(feed, identity, now, read);
     }
     return 0;
   });

@@ -112,6 +112,9 @@ class ReadingStore {
   Statement& Prepared(int which, const char* sql);
   // The feed's key; 0 when the store does not know it and `add` is false.
   std::int64_t FeedId(std::string_view url, bool add);
+  // A new item of the feed, seen `now`.
+  void AddItem(std::int64_t feed, std::string_view identity, std::int64_t now,
+               bool read);
   // A failure of `rc` as StoreDamaged or Error.
   [[noreturn]] void Fail(int rc) const;
   void Check(int rc) const;
