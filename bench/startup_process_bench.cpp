@@ -153,11 +153,44 @@ void Report(benchmark::State& state, const char* name, const Series& ours,
       Median(ours.peak_mib) / Median(bare.peak_mib);
 }
 
-void Verbose(int round, const char* name, const Start& start) {
-  if (std::getenv("RIVOLET_BENCH_VERBOSE")) {
-    std::fprintf(stderr, "round %d: %s %.3f s %.1f MiB\n", round, name,
-                 start.seconds, start.peak_mib);
+// One program started once a round: its name in the report, its executable,
+// its window's title and the folder its desktop folders go in.
+struct Contender {
+  const char* name;
+  std::filesystem::path executable;
+  const char* title;
+  std::filesystem::path desktop;
+};
+
+// Starts the contenders of each round in turn, `rounds` times; their series
+// in the contenders' order. RIVOLET_BENCH_VERBOSE prints every start.
+template <typename ContendersOf>
+std::vector<Series> StartInRounds(const VirtualScreen& screen,
+                                  MapWatcher& watcher, int rounds,
+                                  ContendersOf&& contenders_of) {
+  std::vector<Series> series;
+  for (int round = 0; round < rounds; ++round) {
+    const std::vector<Contender> contenders = contenders_of(round);
+    series.resize(contenders.size());
+    for (std::size_t k = 0; k < contenders.size(); ++k) {
+      const Contender& c = contenders[k];
+      const Start start =
+          StartOnce(screen, watcher, c.executable.string(), c.title, c.desktop);
+      if (std::getenv("RIVOLET_BENCH_VERBOSE")) {
+        std::fprintf(stderr, "round %d: %s %.3f s %.1f MiB\n", round, c.name,
+                     start.seconds, start.peak_mib);
+      }
+      series[k].Add(start);
+    }
   }
+  return series;
+}
+
+// The median time and peak memory of a series alone.
+void ReportAlone(benchmark::State& state, const std::string& name,
+                 const Series& series) {
+  state.counters[name + "_ms"] = Median(series.seconds) * 1000;
+  state.counters[name + "_MiB"] = Median(series.peak_mib);
 }
 
 // A later start on a bare screen: the same folder and desktop folders every
@@ -172,22 +205,15 @@ void StartAgainstBareWindow(benchmark::State& state) {
     return;
   }
   MapWatcher watcher(screen.display());
-  const int rounds = static_cast<int>(state.range(0));
   for (auto _ : state) {
-    Series ours, bare;
-    for (int round = 0; round < rounds; ++round) {
-      const Start b = StartOnce(screen, watcher, (bin / "bare_window").string(),
-                                "Bare", folder / "bare-desktop");
-      const Start o = StartOnce(screen, watcher, (folder / "rivolet").string(),
-                                "Rivolet", folder / "desktop");
-      Verbose(round, "bare", b);
-      Verbose(round, "later", o);
-      bare.Add(b);
-      ours.Add(o);
-    }
-    state.counters["bare_ms"] = Median(bare.seconds) * 1000;
-    state.counters["bare_MiB"] = Median(bare.peak_mib);
-    Report(state, "later", ours, bare);
+    const std::vector<Series> series = StartInRounds(
+        screen, watcher, static_cast<int>(state.range(0)), [&](int) {
+          return std::vector<Contender>{
+              {"bare", bin / "bare_window", "Bare", folder / "bare-desktop"},
+              {"later", folder / "rivolet", "Rivolet", folder / "desktop"}};
+        });
+    ReportAlone(state, "bare", series[0]);
+    Report(state, "later", series[1], series[0]);
   }
 }
 BENCHMARK(StartAgainstBareWindow)
@@ -211,31 +237,21 @@ void StartUnderWindowManager(benchmark::State& state) {
     return;
   }
   MapWatcher watcher(screen.display());
-  const int rounds = static_cast<int>(state.range(0));
   for (auto _ : state) {
-    Series first, later, bare;
-    for (int round = 0; round < rounds; ++round) {
-      const std::filesystem::path folder =
-          work / ("round" + std::to_string(round));
-      std::filesystem::create_directories(folder);
-      std::filesystem::copy_file(bin / "rivolet", folder / "rivolet");
-      const Start b = StartOnce(screen, watcher, (bin / "bare_window").string(),
-                                "Bare", work / "bare-desktop");
-      const Start f = StartOnce(screen, watcher, (folder / "rivolet").string(),
-                                "Rivolet", folder / "desktop");
-      const Start l = StartOnce(screen, watcher, (folder / "rivolet").string(),
-                                "Rivolet", folder / "desktop");
-      Verbose(round, "bare", b);
-      Verbose(round, "first", f);
-      Verbose(round, "later", l);
-      bare.Add(b);
-      first.Add(f);
-      later.Add(l);
-    }
-    state.counters["bare_ms"] = Median(bare.seconds) * 1000;
-    state.counters["bare_MiB"] = Median(bare.peak_mib);
-    Report(state, "first", first, bare);
-    Report(state, "later", later, bare);
+    const std::vector<Series> series = StartInRounds(
+        screen, watcher, static_cast<int>(state.range(0)), [&](int round) {
+          const std::filesystem::path folder =
+              work / ("round" + std::to_string(round));
+          std::filesystem::create_directories(folder);
+          std::filesystem::copy_file(bin / "rivolet", folder / "rivolet");
+          return std::vector<Contender>{
+              {"bare", bin / "bare_window", "Bare", work / "bare-desktop"},
+              {"first", folder / "rivolet", "Rivolet", folder / "desktop"},
+              {"later", folder / "rivolet", "Rivolet", folder / "desktop"}};
+        });
+    ReportAlone(state, "bare", series[0]);
+    Report(state, "first", series[1], series[0]);
+    Report(state, "later", series[2], series[0]);
   }
 }
 BENCHMARK(StartUnderWindowManager)
@@ -265,30 +281,22 @@ void StartWithAReadingStore(benchmark::State& state) {
     return;
   }
   MapWatcher watcher(screen.display());
-  const int rounds = static_cast<int>(state.range(0));
   for (auto _ : state) {
-    Series series_off, series_empty, series_full;
-    for (int round = 0; round < rounds; ++round) {
-      for (const char* name :
-           {"reading.db", "reading.db-wal", "reading.db-shm"})
-        std::filesystem::remove(empty / name);
-      const Start o = StartOnce(screen, watcher, (off / "rivolet").string(),
-                                "Rivolet", off / "desktop");
-      const Start e = StartOnce(screen, watcher, (empty / "rivolet").string(),
-                                "Rivolet", empty / "desktop");
-      const Start f = StartOnce(screen, watcher, (full / "rivolet").string(),
-                                "Rivolet", full / "desktop");
-      Verbose(round, "off", o);
-      Verbose(round, "no store", e);
-      Verbose(round, "200k store", f);
-      series_off.Add(o);
-      series_empty.Add(e);
-      series_full.Add(f);
-    }
-    state.counters["off_ms"] = Median(series_off.seconds) * 1000;
-    state.counters["off_MiB"] = Median(series_off.peak_mib);
-    state.counters["no_store_ms"] = Median(series_empty.seconds) * 1000;
-    state.counters["no_store_MiB"] = Median(series_empty.peak_mib);
+    const std::vector<Series> series = StartInRounds(
+        screen, watcher, static_cast<int>(state.range(0)), [&](int) {
+          for (const char* name :
+               {"reading.db", "reading.db-wal", "reading.db-shm"}) {
+            std::filesystem::remove(empty / name);
+          }
+          return std::vector<Contender>{
+              {"off", off / "rivolet", "Rivolet", off / "desktop"},
+              {"no store", empty / "rivolet", "Rivolet", empty / "desktop"},
+              {"200k store", full / "rivolet", "Rivolet", full / "desktop"}};
+        });
+    const Series &series_off = series[0], &series_empty = series[1],
+                 &series_full = series[2];
+    ReportAlone(state, "off", series_off);
+    ReportAlone(state, "no_store", series_empty);
     Report(state, "store", series_full, series_empty);
     state.counters["store_vs_off_ratio"] =
         Median(series_full.seconds) / Median(series_off.seconds);
